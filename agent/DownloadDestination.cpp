@@ -1,0 +1,23 @@
+#include "agent/DownloadDestination.h"
+
+#include "foundation/URL.h"
+
+namespace corvane {
+
+std::optional<std::string> downloadDestination(std::string_view temporaryDirectory, std::string_view releasePath)
+{
+    std::string name = foundation::lastPathComponent(releasePath);
+    std::string text = "file://" + std::string(temporaryDirectory) + "/" + name;
+    foundation::Ref<foundation::URL> url = foundation::URL::create(text);
+    if (!url)
+        return std::nullopt;
+    // Judge the name as the file system will see it, after percent decoding.
+    std::string filePath = url->path();
+    std::string directory = foundation::URL::fileURLWithPath(temporaryDirectory)->path();
+    std::string decodedName = foundation::lastPathComponent(filePath);
+    if (decodedName.empty() || decodedName == "." || decodedName == ".." || filePath != directory + "/" + decodedName)
+        return std::nullopt;
+    return text;
+}
+
+} // namespace corvane

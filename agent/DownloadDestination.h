@@ -1,0 +1,17 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace corvane {
+
+// Where a downloaded disk image goes: the temporary directory plus the last
+// path component of the release's path, as URL text ("file:///tmp/x.dmg").
+// The same text names the move's target and is handed to the disk-image
+// tool. No value when that component could name something other than a
+// file directly inside the directory ("", ".", "..", or text that decodes
+// to a slash or to one of those).
+std::optional<std::string> downloadDestination(std::string_view temporaryDirectory, std::string_view releasePath);
+
+} // namespace corvane

@@ -1,0 +1,51 @@
+#include "agent/ProductPaths.h"
+
+#include <cstdlib>
+
+namespace corvane {
+
+namespace {
+
+ProductPaths fromEnvironment()
+{
+    ProductPaths paths = ProductPaths::defaults();
+#if ENABLE_TEST_SEAMS
+    auto override = [](std::string& value, const char* name) {
+        if (const char* setting = std::getenv(name); setting && *setting)
+            value = setting;
+    };
+    override(paths.installedVersionFile, "CORVANE_VERSION_FILE");
+    override(paths.temporaryDirectory, "CORVANE_TMP_DIR");
+    override(paths.diskImageTool, "CORVANE_HDIUTIL");
+#endif
+    return paths;
+}
+
+ProductPaths& currentPaths()
+{
+    static ProductPaths paths = fromEnvironment();
+    return paths;
+}
+
+} // namespace
+
+ProductPaths ProductPaths::defaults()
+{
+    return {PACKAGE_SERVER, "/usr/local/lib/erlang/zvk_otp_version", "/tmp", "/usr/bin/hdiutil"};
+}
+
+const ProductPaths& ProductPaths::current()
+{
+    return currentPaths();
+}
+
+void ProductPaths::setCurrent(ProductPaths paths)
+{
+#if ENABLE_TEST_SEAMS
+    currentPaths() = std::move(paths);
+#else
+    (void)paths;
+#endif
+}
+
+} // namespace corvane

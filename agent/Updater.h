@@ -1,0 +1,84 @@
+#pragma once
+
+#include "agent/ErlangVersionChecker.h"
+#include "agent/UpdaterDelegate.h"
+
+#include "foundation/Dictionary.h"
+#include "foundation/Error.h"
+#include "foundation/URL.h"
+
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+
+namespace corvane {
+
+// Once every 24 hours decides whether a newer Erlang release should be
+// announced, and keeps the user's choice to skip one release ("skipVersion"
+// in the user defaults). Made once at launch; its repeating timer holds it
+// for the life of the process.
+//
+// Threads: the check starts on the main thread; the feed's reply is handled
+// on the URL-loading background queue, which writes canonical_version and
+// path; the window is shown through the main operation queue. The two
+// strings are also read by the buttons on the main thread and by the
+// download's completion in the background, so they are guarded.
+class Updater final : public foundation::Object {
+public:
+    using FeedCompletion = std::function<void(foundation::Ref<foundation::Dictionary> feed)>;
+
+    // Schedules the repeating check timer on the calling thread's run loop:
+    // the first check runs one full interval after construction.
+    static foundation::Ref<Updater> create(std::unique_ptr<ErlangVersionChecker> erlangVersionChecker,
+                                           UpdaterDelegate* delegate);
+
+    static constexpr double twentyFourHours = 86400.0;
+
+    const ErlangVersionChecker& erlangVersionChecker() const noexcept { return *erlangVersionChecker_; }
+    std::optional<std::string> canonical_version() const;
+    void setCanonical_version(std::optional<std::string> version);
+    std::optional<std::string> path() const;
+    void setPath(std::optional<std::string> path);
+    foundation::Ref<UpdaterDelegate> delegate() const { return delegate_.get(); }
+    void setDelegate(UpdaterDelegate* delegate) { delegate_ = delegate; }
+
+    // One check; the timer's action "updateErlangIfNeeded:".
+    void updateErlangIfNeeded();
+    // Starts the feed request for an installed version; the completion runs
+    // later on a background queue, only for a reply that decoded to a JSON
+    // object.
+    void availableVersion(const std::string& installedVersion, FeedCompletion completion);
+    // "64" for a 64-bit agent, "32" otherwise.
+    std::string architecture() const;
+    // The feed's address for an installed version (no escaping of any part).
+    std::string feedAddress(const std::string& installedVersion) const;
+
+    std::optional<std::string> getSkipVersion() const;
+    void skipVersion();
+
+    // Fetches the announced release's disk image, moves it into the
+    // temporary directory and hands it to the disk-image tool.
+    void downloadAndRunNewVersion();
+
+    const char* className() const override { return "Updater"; }
+    const foundation::OperationTable& operations() const override;
+
+private:
+    Updater(std::unique_ptr<ErlangVersionChecker> erlangVersionChecker, UpdaterDelegate* delegate);
+
+    void handleFeed(const foundation::Dictionary& feed, const std::string& installedVersion);
+    void finishDownload(foundation::URL* location, foundation::Error* transferError);
+
+    std::unique_ptr<ErlangVersionChecker> erlangVersionChecker_;
+    foundation::WeakRef<UpdaterDelegate> delegate_;
+    mutable std::mutex stateMutex_;
+    std::optional<std::string> canonicalVersion_;
+    std::optional<std::string> path_;
+};
+
+// The user-defaults key of the skipped version.
+inline constexpr std::string_view SkipVersionKey = "skipVersion";
+
+} // namespace corvane

@@ -87,24 +87,28 @@ public:
 
     // Runs the work that was posted before this call, one item at a time so
     // that an item that throws loses nothing behind it.
-    void runPosted()
+    // Answers whether anything ran.
+    bool runPosted()
     {
         std::size_t pending;
         {
             std::lock_guard lock(mutex);
             pending = posted.size();
         }
+        bool ran = false;
         while (pending--) {
             std::function<void()> work;
             {
                 std::lock_guard lock(mutex);
                 if (posted.empty())
-                    return;
+                    break;
                 work = std::move(posted.front());
                 posted.pop_front();
             }
             work();
+            ran = true;
         }
+        return ran;
     }
 
     // Takes the earliest timer out of the schedule if it is due by `limit`.
@@ -119,11 +123,16 @@ public:
 
     // Fires what is due now; a timer rescheduled by its own firing lies in
     // the future, so this ends.
-    void fireDueTimers()
+    // Answers whether any timer fired.
+    bool fireDueTimers()
     {
         double now = clock->now();
-        while (Ref<Timer> timer = takeDueTimer(now))
+        bool fired = false;
+        while (Ref<Timer> timer = takeDueTimer(now)) {
             timer->fireFromLoop(now);
+            fired = true;
+        }
+        return fired;
     }
 
     double secondsToNextTimer() const
@@ -180,11 +189,13 @@ public:
         return std::any_of(watches.begin(), watches.end(), [id](const Watch& watch) { return watch.id == id; });
     }
 
+    // One turn of the loop. After work has run it does not sleep, so that
+    // runUntil can look at its condition again.
     void runOnce(double maxWait)
     {
-        runPosted();
-        fireDueTimers();
-        waitForEvents(std::min(maxWait, secondsToNextTimer()));
+        bool ran = runPosted();
+        ran = fireDueTimers() || ran;
+        waitForEvents(ran ? 0 : std::min(maxWait, secondsToNextTimer()));
     }
 
     struct Watch {

@@ -4,7 +4,8 @@
 #include "agent/ProductPaths.h"
 
 #include "foundation/Error.h"
-#include "foundation/StringFromFile.h"
+#include "foundation/CharacterSet.h"
+#include "foundation/TextFile.h"
 
 namespace corvane {
 
@@ -18,7 +19,8 @@ std::optional<std::string> ErlangVersionChecker::currentErlangVersion() const
         printLine("Error: " + foundation::optionalDescription(error.get()));
         return std::nullopt;
     }
-    return foundation::trimmingWhitespaceAndNewlines(contents->utf8());
+    const foundation::CharacterSet& blanks = foundation::CharacterSet::whitespaceAndNewlineCharacterSet();
+    return std::string(foundation::stringByTrimmingCharactersInSet(*contents, blanks)->utf8());
 }
 
 } // namespace corvane

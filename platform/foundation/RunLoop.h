@@ -35,7 +35,8 @@ public:
     // Thread-safe. The work runs on the loop's thread, in the order posted.
     void post(std::function<void()> work);
 
-    // Runs until stop(). A stop() that arrives while no run() is active makes
+    // Runs until stop(). run, runUntil and advanceBy raise an internal-
+    // inconsistency exception off the loop's own thread. A stop() that arrives while no run() is active makes
     // the next run() return at once, so a stop can never be lost to a race.
     void run();
     // Thread-safe.
@@ -70,7 +71,8 @@ public:
 
     // Main loop only: on SIGINT or SIGTERM the handler runs on the main
     // thread, then the loop stops and run() returns. Nothing but a byte on a
-    // pipe happens inside the signal handler itself.
+    // pipe happens inside the signal handler itself. An empty handler gives
+    // the signals back their default action.
     void setTerminationHandler(std::function<void()> handler);
 
 private:
@@ -78,6 +80,9 @@ private:
     class Impl;
 
     explicit RunLoop(int ownerThreadId);
+    // run, runUntil and advanceBy belong to the loop's thread: timers and
+    // handlers must never run anywhere else.
+    void requireOwnerThread(const char* operation) const;
     void removeTimer(Timer& timer);
     void rescheduleTimer(Timer& timer, double fireDate);
 

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -51,15 +52,20 @@ private:
     friend class RunLoop;
 
     Timer(double interval, bool repeats, Block block, Ref<Object> userInfo);
+    static Block performer(Object* target, std::string_view selector);
 
     // The loop's side of firing: runs the action, then reschedules or invalidates.
     void fireFromLoop(double now);
     void runAction();
+    // When the loop goes away: the timer can never fire again.
+    void detachFromLoop();
 
     const double interval_;
     const bool repeats_;
+    // Guards everything below. Never held while calling out or while taking
+    // the loop's lock (the loop may take it under its own).
     mutable std::mutex mutex_;
-    Block block_;
+    std::shared_ptr<const Block> block_;
     Ref<Object> userInfo_;
     RunLoop* loop_ = nullptr;
     double fireDate_ = 0;

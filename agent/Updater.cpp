@@ -139,7 +139,7 @@ void Updater::availableVersion(const std::string& installedVersion, FeedCompleti
         }
         completion(foundation::static_ref_cast<foundation::Dictionary>(feed));
     };
-    foundation::URLSession::sharedSession().dataTaskWithURL(url, std::move(handler))->resume();
+    foundation::URLSession::sharedSession()->dataTaskWithURL(url, std::move(handler))->resume();
 }
 
 std::optional<std::string> Updater::getSkipVersion() const
@@ -175,7 +175,7 @@ void Updater::downloadAndRunNewVersion()
                                                    Ref<foundation::Error> error) {
         self->finishDownload(location.get(), error.get());
     };
-    foundation::URLSession::sharedSession().downloadTaskWithURL(url, std::move(completion))->resume();
+    foundation::URLSession::sharedSession()->downloadTaskWithURL(url, std::move(completion))->resume();
 }
 
 void Updater::finishDownload(foundation::URL* location, foundation::Error* transferError)

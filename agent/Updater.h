@@ -50,6 +50,10 @@ public:
     // later on a background queue, only for a reply that decoded to a JSON
     // object.
     void availableVersion(const std::string& installedVersion, FeedCompletion completion);
+    // The reply handler of a check: reads the offered release, records it
+    // and, when it is new to this user, announces it through the main queue.
+    // Runs on the background queue that delivers the feed.
+    void handleFeed(const foundation::Dictionary& feed, const std::string& installedVersion);
     // "64" for a 64-bit agent, "32" otherwise.
     std::string architecture() const;
     // The feed's address for an installed version (no escaping of any part).
@@ -68,7 +72,6 @@ public:
 private:
     Updater(std::unique_ptr<ErlangVersionChecker> erlangVersionChecker, UpdaterDelegate* delegate);
 
-    void handleFeed(const foundation::Dictionary& feed, const std::string& installedVersion);
     void finishDownload(foundation::URL* location, foundation::Error* transferError);
 
     std::unique_ptr<ErlangVersionChecker> erlangVersionChecker_;

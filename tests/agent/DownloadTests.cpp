@@ -1,0 +1,132 @@
+#include "AgentTestEnvironment.h"
+
+#include "agent/Updater.h"
+
+#include "support/CapturedOutput.h"
+#include "support/Waiting.h"
+
+#include <sys/stat.h>
+
+using namespace foundation;
+using corvane::Updater;
+using testing::internal::CaptureStderr;
+using testing::internal::CaptureStdout;
+using testing::internal::GetCapturedStderr;
+using testing::internal::GetCapturedStdout;
+
+class DownloadTest : public AgentTest {
+protected:
+    DownloadTest()
+    {
+        // The disk-image tool's stand-in records its arguments, one a line.
+        directory.write("hdiutil", "#!/bin/sh\nfor a in \"$@\"; do echo \"$a\"; done > \"$0.args.tmp\"\n"
+                                   "mv \"$0.args.tmp\" \"$0.args\"\n");
+        chmod((directory / "hdiutil").c_str(), 0755);
+        updater = Updater::create(std::make_unique<corvane::ErlangVersionChecker>(), window.get());
+    }
+
+    // Downloads the release at `path` and answers the one stdout line, once
+    // the completion has written it.
+    std::string download(const std::string& path)
+    {
+        updater->setPath(path);
+        testsupport::CapturedOutput standardOutput(STDOUT_FILENO);
+        updater->downloadAndRunNewVersion();
+        EXPECT_TRUE(standardOutput.waitForLines(1)) << path;
+        return standardOutput.text();
+    }
+
+    // What the stand-in tool was started with, once it has run.
+    std::string toolArgumentsWhenStarted() const
+    {
+        EXPECT_TRUE(testsupport::pollUntil([&] { return std::filesystem::exists(toolArguments()); }));
+        return testsupport::readFile(toolArguments());
+    }
+
+    std::filesystem::path toolArguments() const { return directory / "hdiutil.args"; }
+    std::string destinationText(const char* name) const { return "file://" + (directory / "tmp").string() + "/" + name; }
+
+    Ref<RecordingWindow> window = RecordingWindow::create();
+    Ref<Updater> updater;
+};
+
+TEST_F(DownloadTest, ImageLandsInTheTemporaryDirectoryAndTheToolGetsExactlyThreeArguments)
+{
+    server.setReply("/site/zvk/a/b/x.dmg", testsupport::CannedReply::withBody("disk image"));
+    EXPECT_EQ(download("a/b/x.dmg"), "nil\n");
+    EXPECT_EQ(server.requests()[0].target, "/site/zvk/a/b/x.dmg");
+    EXPECT_EQ(testsupport::readFile(directory / "tmp" / "x.dmg"), "disk image");
+    EXPECT_EQ(toolArgumentsWhenStarted(), "attach\n-autoopen\n" + destinationText("x.dmg") + "\n");
+}
+
+TEST_F(DownloadTest, PathWithoutSlashIsTheFileName)
+{
+    server.setReply("/site/zvk/x.dmg", testsupport::CannedReply::withBody("image"));
+    EXPECT_EQ(download("x.dmg"), "nil\n");
+    EXPECT_EQ(testsupport::readFile(directory / "tmp" / "x.dmg"), "image");
+}
+
+TEST_F(DownloadTest, ExistingFileIsKeptReportedAndStillOpened)
+{
+    directory.write("tmp/x.dmg", "older image");  // from an earlier download
+    server.setReply("/site/zvk/a/x.dmg", testsupport::CannedReply::withBody("newer image"));
+    std::string line = download("a/x.dmg");
+    EXPECT_NE(line, "nil\n");
+    EXPECT_NE(line.find("x.dmg"), std::string::npos) << line;
+    EXPECT_EQ(std::count(line.begin(), line.end(), '\n'), 1);
+    EXPECT_EQ(testsupport::readFile(directory / "tmp" / "x.dmg"), "older image");
+    EXPECT_EQ(toolArgumentsWhenStarted(), "attach\n-autoopen\n" + destinationText("x.dmg") + "\n");
+}
+
+TEST_F(DownloadTest, ErrorStatusBodyIsStillMovedAndOpened)
+{
+    EXPECT_EQ(download("missing/y.dmg"), "nil\n");  // the server answers 404 with a text body
+    EXPECT_TRUE(std::filesystem::exists(directory / "tmp" / "y.dmg"));
+    EXPECT_EQ(toolArgumentsWhenStarted(), "attach\n-autoopen\n" + destinationText("y.dmg") + "\n");
+}
+
+TEST_F(DownloadTest, FailedTransferWritesItsErrorAndOpensNothing)
+{
+    server.setReply("/site/zvk/a/x.dmg", testsupport::CannedReply::hangingUp());
+    std::string line = download("a/x.dmg");
+    EXPECT_EQ(line.rfind("Error Domain=NSURLErrorDomain", 0), 0u) << line;
+    EXPECT_FALSE(std::filesystem::exists(toolArguments()));
+    EXPECT_TRUE(std::filesystem::is_empty(directory / "tmp"));
+}
+
+TEST_F(DownloadTest, NamesThatWouldLeaveTheDirectoryAreNotKept)
+{
+    for (const char* path : {"a/..", "a/.", "a/%2e%2e", "a/..%2Fescape"}) {
+        server.setReply(std::string("/site/zvk/") + path, testsupport::CannedReply::withBody("payload"));
+        std::string line = download(path);
+        EXPECT_NE(line.find("does not name a file in"), std::string::npos) << path << ": " << line;
+        EXPECT_FALSE(std::filesystem::exists(toolArguments())) << path;
+        EXPECT_TRUE(std::filesystem::is_empty(directory / "tmp")) << path;
+        EXPECT_FALSE(std::filesystem::exists(directory / "escape")) << path;
+    }
+}
+
+TEST_F(DownloadTest, PathThatIsNoURLRequestsNothing)
+{
+    updater->setPath("a/x y.dmg");
+    CaptureStdout();
+    CaptureStderr();
+    updater->downloadAndRunNewVersion();
+    EXPECT_EQ(GetCapturedStdout(), "");
+    EXPECT_NE(GetCapturedStderr().find("does not form a valid download address"), std::string::npos);
+    EXPECT_TRUE(server.requests().empty());
+}
+
+TEST_F(DownloadTest, MissingDiskImageToolIsOneLineOnStandardErrorNotACrash)
+{
+    corvane::ProductPaths paths = corvane::ProductPaths::current();
+    paths.diskImageTool = (directory / "no-such-hdiutil").string();
+    corvane::ProductPaths::setCurrent(paths);
+    server.setReply("/site/zvk/x.dmg", testsupport::CannedReply::withBody("image"));
+    testsupport::CapturedOutput standardError(STDERR_FILENO);
+    EXPECT_EQ(download("x.dmg"), "nil\n");
+    ASSERT_TRUE(standardError.waitForLines(1));
+    std::string errors = standardError.text();
+    EXPECT_NE(errors.find("no-such-hdiutil"), std::string::npos) << errors;
+    EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
+}

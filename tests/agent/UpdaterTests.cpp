@@ -1,0 +1,223 @@
+#include "AgentTestEnvironment.h"
+
+#include "agent/Updater.h"
+
+#include "foundation/JSONSerialization.h"
+#include "foundation/Number.h"
+#include "foundation/UserDefaults.h"
+#include "support/Waiting.h"
+
+using namespace foundation;
+using corvane::Updater;
+using testing::internal::CaptureStdout;
+using testing::internal::GetCapturedStdout;
+
+namespace {
+
+Ref<Dictionary> parseFeed(std::string_view json)
+{
+    Ref<Object> feed = JSONSerialization::JSONObjectWithData(*Data::create(json), JSONSerialization::AllowFragments, nullptr);
+    return static_ref_cast<Dictionary>(feed);
+}
+
+const char* const offering261 =
+    R"({"stable": [{"canonical_version": "26.1", "version": "26.1 (latest)", "path": "a/b/x.dmg"}]})";
+
+} // namespace
+
+class UpdaterTest : public AgentTest {
+protected:
+    Ref<Updater> makeUpdater()
+    {
+        return Updater::create(std::make_unique<corvane::ErlangVersionChecker>(), window.get());
+    }
+
+    Ref<RecordingWindow> window = RecordingWindow::create();
+};
+
+TEST_F(UpdaterTest, FirstCheckComesOneFullDayAfterLaunchThenDaily)
+{
+    installVersion("26.0\n");
+    Ref<Updater> updater = makeUpdater();
+    EXPECT_EQ(window->visibilityQuestions, 0);
+    time.advance(86399);
+    EXPECT_EQ(window->visibilityQuestions, 0);
+    time.advance(1);
+    EXPECT_EQ(window->visibilityQuestions, 1);
+    ASSERT_TRUE(server.waitForRequests(1));
+    EXPECT_EQ(server.requests()[0].target, feedPath("26.0"));
+    EXPECT_EQ(server.requests()[0].method, "GET");
+    time.advance(86400);
+    EXPECT_EQ(window->visibilityQuestions, 2);
+    ASSERT_TRUE(server.waitForRequests(2));
+}
+
+TEST_F(UpdaterTest, VisibleWindowStopsTheCheckBeforeAnyReadOrRequest)
+{
+    // No version file: a read would print an "Error: " line.
+    window->visible = true;
+    Ref<Updater> updater = makeUpdater();
+    CaptureStdout();
+    time.advance(86400);
+    EXPECT_EQ(GetCapturedStdout(), "");
+    EXPECT_EQ(window->visibilityQuestions, 1);
+    EXPECT_TRUE(server.requests().empty());
+    EXPECT_FALSE(updater->canonical_version().has_value());
+}
+
+TEST_F(UpdaterTest, MissingVersionFileEndsTheCheckWithOneErrorLine)
+{
+    Ref<Updater> updater = makeUpdater();
+    CaptureStdout();
+    time.advance(86400);
+    std::string output = GetCapturedStdout();
+    EXPECT_EQ(output.rfind("Error: Optional(", 0), 0u) << output;
+    EXPECT_EQ(std::count(output.begin(), output.end(), '\n'), 1);
+    EXPECT_TRUE(server.requests().empty());
+}
+
+TEST_F(UpdaterTest, NewReleaseIsAnnouncedWithItsDisplayVersion)
+{
+    installVersion("26.0");
+    offerFeed("26.0", offering261);
+    Ref<Updater> updater = makeUpdater();
+    time.advance(86400);
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return !window->shown.empty(); }, 10));
+    EXPECT_EQ(window->shown, std::vector<std::string>{"26.1 (latest)"});
+    EXPECT_EQ(updater->canonical_version(), "26.1");
+    EXPECT_EQ(updater->path(), "a/b/x.dmg");
+}
+
+TEST_F(UpdaterTest, DecisionComparesWholeStringsWithInstalledAndSkipped)
+{
+    Ref<Updater> updater = makeUpdater();
+    struct Case {
+        const char* installed;
+        const char* skipped;
+        bool announced;
+    } cases[] = {
+        {"26.1", nullptr, false},   // already installed
+        {"26.0", "26.1", false},    // skipped by the user
+        {"26.1.0", nullptr, true},  // differs by one component: announced
+        {"27.0", "26.0", true},     // older than installed: still announced
+        {"", nullptr, true},        // empty installed text is a value
+    };
+    for (const Case& c : cases) {
+        window->shown.clear();
+        updater->setPath(std::nullopt);
+        UserDefaults::standardUserDefaults().setValue(c.skipped ? str(c.skipped).get() : nullptr, "skipVersion");
+        updater->handleFeed(*parseFeed(offering261), c.installed);
+        ASSERT_TRUE(testsupport::drainMainQueue());
+        EXPECT_EQ(updater->canonical_version(), "26.1") << c.installed;
+        EXPECT_EQ(window->shown.size(), c.announced ? 1u : 0u) << c.installed;
+        EXPECT_EQ(updater->path().has_value(), c.announced) << c.installed;
+    }
+}
+
+TEST_F(UpdaterTest, EmptyOrBrokenFeedsChangeNothing)
+{
+    Ref<Updater> updater = makeUpdater();
+    for (const char* feed : {R"({"stable": []})", R"({"other": 1})", R"({"stable": [{"canonical_version": 26}]})",
+                             R"({"stable": [{"version": "26.1", "path": "x.dmg"}]})"}) {
+        updater->handleFeed(*parseFeed(feed), "26.0");
+        ASSERT_TRUE(testsupport::drainMainQueue());
+        EXPECT_FALSE(updater->canonical_version().has_value()) << feed;
+        EXPECT_TRUE(window->shown.empty()) << feed;
+    }
+    // A first entry without "version" is recorded but cannot be announced.
+    updater->handleFeed(*parseFeed(R"({"stable": [{"canonical_version": "26.1", "path": "x.dmg"}]})"), "26.0");
+    ASSERT_TRUE(testsupport::drainMainQueue());
+    EXPECT_EQ(updater->canonical_version(), "26.1");
+    EXPECT_FALSE(updater->path().has_value());
+    EXPECT_TRUE(window->shown.empty());
+}
+
+TEST_F(UpdaterTest, FeedRequestCompletesOnlyForAJSONObjectWhateverTheStatus)
+{
+    Ref<Updater> updater = makeUpdater();
+    struct Case {
+        const char* version;
+        testsupport::CannedReply reply;
+        bool delivered;
+    } cases[] = {
+        {"ok", testsupport::CannedReply::withBody(offering261), true},
+        {"notfound", testsupport::CannedReply::withBody(R"({"stable": []})", 404), true},
+        {"garbage", testsupport::CannedReply::withBody("<html>not json</html>"), false},
+        {"array", testsupport::CannedReply::withBody("[1, 2]"), false},
+        {"hangup", testsupport::CannedReply::hangingUp(), false},
+    };
+    std::size_t requests = 0;
+    for (Case& c : cases) {
+        server.setReply(feedPath(c.version), c.reply);
+        std::atomic<bool> called = false;
+        std::atomic<bool> onMainThread = false;
+        updater->availableVersion(c.version, [&](Ref<Dictionary>) {
+            onMainThread = RunLoop::isMainThread();
+            called = true;
+        });
+        ASSERT_TRUE(server.waitForRequests(++requests, std::chrono::seconds(10))) << c.version;
+        if (c.delivered) {
+            EXPECT_TRUE(testsupport::pollUntil([&] { return called.load(); })) << c.version;
+            EXPECT_FALSE(onMainThread) << c.version;
+        } else {
+            // Nothing announces a completion that never comes: give it a moment.
+            EXPECT_FALSE(testsupport::pollUntil([&] { return called.load(); }, 0.5)) << c.version;
+        }
+    }
+}
+
+TEST_F(UpdaterTest, FeedAddressForA64BitAgentIsBuiltWithoutEscaping)
+{
+    Ref<Updater> updater = makeUpdater();
+    EXPECT_EQ(updater->architecture(), "64");
+    std::string server = corvane::ProductPaths::current().packageServer;
+    EXPECT_EQ(updater->feedAddress("26.2.1"), server + "/erlang/erlang/quorvel/general/26.2.1/64/data.json");
+    EXPECT_EQ(updater->feedAddress(""), server + "/erlang/erlang/quorvel/general//64/data.json");
+    EXPECT_EQ(updater->feedAddress("a b"), server + "/erlang/erlang/quorvel/general/a b/64/data.json");
+}
+
+TEST_F(UpdaterTest, VersionThatIsNoURLStartsNoRequest)
+{
+    installVersion("26 beta");
+    Ref<Updater> updater = makeUpdater();
+    testing::internal::CaptureStderr();
+    time.advance(86400);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("does not form a valid feed address"), std::string::npos);
+    EXPECT_TRUE(server.requests().empty());
+}
+
+TEST_F(UpdaterTest, SkipSettingRoundTripsAcrossARestartOfTheStore)
+{
+    Ref<Updater> updater = makeUpdater();
+    EXPECT_EQ(updater->getSkipVersion(), std::nullopt);
+    updater->setCanonical_version("26.1");
+    updater->skipVersion();
+    updater->setCanonical_version("26.2");
+    updater->skipVersion();
+    UserDefaults::resetStandardUserDefaults();
+    EXPECT_EQ(updater->getSkipVersion(), "26.2");
+    updater->setCanonical_version(std::nullopt);
+    updater->skipVersion();
+    UserDefaults::resetStandardUserDefaults();
+    EXPECT_EQ(updater->getSkipVersion(), std::nullopt);
+}
+
+TEST_F(UpdaterTest, ASkipValueOfAnotherKindReadsAsNoneAndIsLeftAlone)
+{
+    Ref<Updater> updater = makeUpdater();
+    UserDefaults::standardUserDefaults().setValue(Number::withDouble(26.1).get(), "skipVersion");
+    EXPECT_EQ(updater->getSkipVersion(), std::nullopt);
+    Ref<Object> stored = UserDefaults::standardUserDefaults().valueForKey("skipVersion");
+    ASSERT_NE(stored, nullptr);
+    EXPECT_TRUE(stored->isNumber());
+}
+
+TEST_F(UpdaterTest, CheckWithoutADelegateDoesNothing)
+{
+    Ref<Updater> updater = makeUpdater();
+    window = nullptr;  // the only reference: the Updater holds it weakly
+    CaptureStdout();
+    time.advance(86400);
+    EXPECT_EQ(GetCapturedStdout(), "");
+    EXPECT_TRUE(server.requests().empty());
+}

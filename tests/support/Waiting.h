@@ -1,0 +1,34 @@
+#pragma once
+
+#include "foundation/OperationQueue.h"
+#include "foundation/RunLoop.h"
+
+#include <chrono>
+#include <functional>
+#include <thread>
+
+namespace testsupport {
+
+// Runs the main run loop until everything already posted to the main
+// queue has run.
+inline bool drainMainQueue(double seconds = 10)
+{
+    bool reached = false;
+    foundation::OperationQueue::mainQueue().addOperationWithBlock([&reached] { reached = true; });
+    return foundation::RunLoop::main().runUntil([&reached] { return reached; }, seconds);
+}
+
+// For what no run loop hears about (a child process writing a file):
+// checks every few milliseconds until `done` or the real-time limit.
+inline bool pollUntil(const std::function<bool()>& done, double seconds = 10)
+{
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
+} // namespace testsupport

@@ -1,6 +1,7 @@
 #include "agent/ProductPaths.h"
 
 #include <cstdlib>
+#include <mutex>
 
 namespace corvane {
 
@@ -21,6 +22,10 @@ ProductPaths fromEnvironment()
     return paths;
 }
 
+// Read from the main thread and from download completions, replaced only
+// by tests.
+std::mutex pathsMutex;
+
 ProductPaths& currentPaths()
 {
     static ProductPaths paths = fromEnvironment();
@@ -34,14 +39,16 @@ ProductPaths ProductPaths::defaults()
     return {PACKAGE_SERVER, "/usr/local/lib/erlang/zvk_otp_version", "/tmp", "/usr/bin/hdiutil"};
 }
 
-const ProductPaths& ProductPaths::current()
+ProductPaths ProductPaths::current()
 {
+    std::lock_guard lock(pathsMutex);
     return currentPaths();
 }
 
 void ProductPaths::setCurrent(ProductPaths paths)
 {
 #if ENABLE_TEST_SEAMS
+    std::lock_guard lock(pathsMutex);
     currentPaths() = std::move(paths);
 #else
     (void)paths;

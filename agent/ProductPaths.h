@@ -16,7 +16,7 @@ struct ProductPaths {
     // The product's constants.
     static ProductPaths defaults();
     // The constants, with the testers' overrides in test builds.
-    static const ProductPaths& current();
+    static ProductPaths current();
     // Replaces what current() answers (test builds only).
     static void setCurrent(ProductPaths paths);
 };

@@ -186,7 +186,7 @@ void Updater::finishDownload(foundation::URL* location, foundation::Error* trans
         printLine(transferError ? transferError->description() : "The download failed.");
         return;
     }
-    const ProductPaths& paths = ProductPaths::current();
+    const ProductPaths paths = ProductPaths::current();
     std::optional<std::string> releasePath = path();  // read again, now
     std::optional<std::string> destination = releasePath ? downloadDestination(paths.temporaryDirectory, *releasePath) : std::nullopt;
     if (!destination) {

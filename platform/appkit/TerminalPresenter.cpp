@@ -106,6 +106,23 @@ std::vector<std::string> frame(const WindowText& text, std::size_t columns)
     return rows;
 }
 
+// The length of the terminal sequence at the start of `text`, which starts
+// with Esc: a control sequence ("\x1b[1;5A"), a single shift ("\x1bOP"), or
+// Esc with one more character (Alt and a key).
+std::size_t escapeSequenceLength(std::string_view text)
+{
+    if (text.size() < 2)
+        return text.size();
+    if (text[1] == 'O')
+        return std::min<std::size_t>(3, text.size());
+    if (text[1] != '[')
+        return 2;
+    std::size_t index = 2;
+    while (index < text.size() && !(text[index] >= 0x40 && text[index] <= 0x7e))
+        ++index;
+    return std::min(index + 1, text.size());
+}
+
 std::size_t terminalColumns(int fd)
 {
     winsize size{};
@@ -261,7 +278,8 @@ void TerminalPresenter::readKeys(std::string_view chunk)
             // Esc alone is a key; followed by more it starts a sequence (an arrow key, say).
             if (index + 1 == chunk.size())
                 postChoice(std::string(escape));
-            return;
+            index += escapeSequenceLength(chunk.substr(index));
+            continue;
         }
         std::size_t length = 1;
         while (index + length < chunk.size() && (static_cast<unsigned char>(chunk[index + length]) & 0xC0) == 0x80)

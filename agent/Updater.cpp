@@ -132,7 +132,7 @@ void Updater::availableVersion(const std::string& installedVersion, FeedCompleti
         if (error || !body)
             return;  // network failures end the day's check quietly
         Ref<Object> feed = foundation::JSONSerialization::JSONObjectWithData(
-            *body, foundation::JSONSerialization::AllowFragments, nullptr);
+            *body, foundation::JSONReadingOptions::AllowFragments, nullptr);
         if (!feed || !feed->isDictionary()) {
             printDiagnostic("the release feed is not a JSON object; no release announced today");
             return;

@@ -136,7 +136,7 @@ TEST_F(AppDelegateTest, DownloadHidesTheWindowBeforeTheRequestStarts)
 TEST_F(AppDelegateTest, AnnouncementAfterADayReachesTheWindow)
 {
     installVersion("26.0\n");
-    offerFeed("26.0", R"({"stable": [{"canonical_version": "26.1", "version": "26.1", "path": "x.dmg"}]})");
+    offerFeed("26.0", R"json({"stable": [{"canonical_version": "26.1", "version": "26.1", "path": "x.dmg"}]})json");
     launch();
     time.advance(86400);
     ASSERT_TRUE(RunLoop::main().runUntil([&] { return window->isVisible(); }, 10));

@@ -16,12 +16,12 @@ namespace {
 
 Ref<Dictionary> parseFeed(std::string_view json)
 {
-    Ref<Object> feed = JSONSerialization::JSONObjectWithData(*Data::create(json), JSONSerialization::AllowFragments, nullptr);
+    Ref<Object> feed = JSONSerialization::JSONObjectWithData(*Data::create(json), JSONReadingOptions::AllowFragments, nullptr);
     return static_ref_cast<Dictionary>(feed);
 }
 
 const char* const offering261 =
-    R"({"stable": [{"canonical_version": "26.1", "version": "26.1 (latest)", "path": "a/b/x.dmg"}]})";
+    R"json({"stable": [{"canonical_version": "26.1", "version": "26.1 (latest)", "path": "a/b/x.dmg"}]})json";
 
 } // namespace
 
@@ -117,15 +117,15 @@ TEST_F(UpdaterTest, DecisionComparesWholeStringsWithInstalledAndSkipped)
 TEST_F(UpdaterTest, EmptyOrBrokenFeedsChangeNothing)
 {
     Ref<Updater> updater = makeUpdater();
-    for (const char* feed : {R"({"stable": []})", R"({"other": 1})", R"({"stable": [{"canonical_version": 26}]})",
-                             R"({"stable": [{"version": "26.1", "path": "x.dmg"}]})"}) {
+    for (const char* feed : {R"json({"stable": []})json", R"({"other": 1})", R"json({"stable": [{"canonical_version": 26}]})json",
+                             R"json({"stable": [{"version": "26.1", "path": "x.dmg"}]})json"}) {
         updater->handleFeed(*parseFeed(feed), "26.0");
         ASSERT_TRUE(testsupport::drainMainQueue());
         EXPECT_FALSE(updater->canonical_version().has_value()) << feed;
         EXPECT_TRUE(window->shown.empty()) << feed;
     }
     // A first entry without "version" is recorded but cannot be announced.
-    updater->handleFeed(*parseFeed(R"({"stable": [{"canonical_version": "26.1", "path": "x.dmg"}]})"), "26.0");
+    updater->handleFeed(*parseFeed(R"json({"stable": [{"canonical_version": "26.1", "path": "x.dmg"}]})json"), "26.0");
     ASSERT_TRUE(testsupport::drainMainQueue());
     EXPECT_EQ(updater->canonical_version(), "26.1");
     EXPECT_FALSE(updater->path().has_value());
@@ -141,7 +141,7 @@ TEST_F(UpdaterTest, FeedRequestCompletesOnlyForAJSONObjectWhateverTheStatus)
         bool delivered;
     } cases[] = {
         {"ok", testsupport::CannedReply::withBody(offering261), true},
-        {"notfound", testsupport::CannedReply::withBody(R"({"stable": []})", 404), true},
+        {"notfound", testsupport::CannedReply::withBody(R"json({"stable": []})json", 404), true},
         {"garbage", testsupport::CannedReply::withBody("<html>not json</html>"), false},
         {"array", testsupport::CannedReply::withBody("[1, 2]"), false},
         {"hangup", testsupport::CannedReply::hangingUp(), false},

@@ -26,7 +26,7 @@ protected:
         std::filesystem::create_directories(directory / "tmp");
         server.setReply("/erlang/erlang/quorvel/general/26.0/64/data.json",
                         testsupport::CannedReply::withBody(
-                            R"({"stable": [{"canonical_version": "26.1", "version": "26.1 (final)", "path": "otp/26.1/x.dmg"}]})"));
+                            R"json({"stable": [{"canonical_version": "26.1", "version": "26.1 (final)", "path": "otp/26.1/x.dmg"}]})json"));
         server.setReply("/site/zvk/otp/26.1/x.dmg", testsupport::CannedReply::withBody("disk image bytes"));
     }
 

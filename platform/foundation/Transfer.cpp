@@ -141,8 +141,11 @@ void Transfer::applyRequest()
         std::string line = value.empty() ? name + ";" : name + ": " + value;
         requestHeaders_ = curl_slist_append(requestHeaders_, line.c_str());
     }
-    // No "Expect: 100-continue" round trip before a body.
+    // No "Expect: 100-continue" round trip before a body, and no form
+    // content type made up by libcurl for a body the request did not type.
     requestHeaders_ = curl_slist_append(requestHeaders_, "Expect:");
+    if (!request_->valueForHTTPHeaderField("Content-Type"))
+        requestHeaders_ = curl_slist_append(requestHeaders_, "Content-Type:");
     curl_easy_setopt(handle_, CURLOPT_HTTPHEADER, requestHeaders_);
 }
 

@@ -4,6 +4,7 @@
 #include "agent/TestSettings.h"
 
 #include "appkit/ApplicationMain.h"
+#include "foundation/UserDefaults.h"
 
 #include <filesystem>
 
@@ -23,6 +24,7 @@ int main(int argc, char** argv)
 {
     if (!corvane::applyTestSettings())
         return 2;
+    foundation::UserDefaults::setApplicationDomain("com.zvk.corvane");
     corvane::registerAgentClasses();
     (void)appkit::ApplicationMain(argc, argv, mainUIDescription().string());
     return 0;

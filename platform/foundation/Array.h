@@ -48,6 +48,10 @@ protected:
     Array() noexcept : Object(Kind::Array) {}
     // Raises the platform's range exception for an index at or past `bound`.
     [[noreturn]] void raiseIndexBeyondBounds(const char* selector, std::size_t index, std::size_t bound) const;
+    // Checks a range against count() before copying it out.
+    void checkRange(const char* selector, Object** buffer, Range range) const;
+    // The counter fast enumeration watches; null for an array that never changes.
+    virtual unsigned long* mutationsPointer() const { return nullptr; }
 };
 
 // An array that can change. Subclasses supply insert, remove and replace.

@@ -11,10 +11,11 @@
 namespace foundation {
 
 // One argument of format(): an integer, a floating value, a C text or an
+// pointer (for "%p") or an
 // object (for "%@", which prints the object's description, "(null)" for none).
 class FormatArgument {
 public:
-    enum class Type { Signed, Unsigned, Double, Text, Object };
+    enum class Type { Signed, Unsigned, Double, Text, Object, Pointer };
 
     template <typename T>
         requires std::is_integral_v<T>
@@ -32,6 +33,7 @@ public:
     FormatArgument(const char* text) noexcept : type_(Type::Text), text_(text) {}
     FormatArgument(const std::string& text) noexcept : type_(Type::Text), text_(text.c_str()) {}
     FormatArgument(const Object* object) noexcept : type_(Type::Object), object_(object) {}
+    FormatArgument(const void* pointer) noexcept : type_(Type::Pointer), pointer_(pointer) {}
     FormatArgument(std::nullptr_t) noexcept : type_(Type::Object), object_(nullptr) {}
     template <typename T>
     FormatArgument(const Ref<T>& object) noexcept : type_(Type::Object), object_(object.get()) {}
@@ -42,6 +44,7 @@ public:
     double asDouble() const noexcept;
     const char* text() const noexcept { return type_ == Type::Text ? text_ : nullptr; }
     const Object* object() const noexcept { return type_ == Type::Object ? object_ : nullptr; }
+    const void* pointer() const noexcept { return type_ == Type::Pointer ? pointer_ : object(); }
 
 private:
     Type type_;
@@ -51,6 +54,7 @@ private:
         double double_;
         const char* text_;
         const Object* object_;
+        const void* pointer_;
     };
 };
 

@@ -1,0 +1,160 @@
+#include "foundation/Array.h"
+#include "foundation/Dictionary.h"
+#include "foundation/Exception.h"
+#include "foundation/Number.h"
+#include "foundation/String.h"
+
+#include <gtest/gtest.h>
+
+using namespace foundation;
+
+namespace {
+
+template <typename Body>
+Exception caught(Body body)
+{
+    try {
+        body();
+    } catch (const Exception& exception) {
+        return exception;
+    }
+    ADD_FAILURE() << "no exception raised";
+    return Exception("", "");
+}
+
+} // namespace
+
+TEST(Arrays, RefusedOperationsRaiseWithPlatformNamesAndReasons)
+{
+    Ref<MutableArray> array = MutableArray::create();
+    array->addObject(str("a").get());
+    Exception beyond = caught([&] { array->objectAtIndex(1); });
+    EXPECT_EQ(beyond.name(), "NSRangeException");
+    EXPECT_EQ(beyond.reason(), "*** -[NSMutableArray objectAtIndex:]: index (1) beyond bounds (1)");
+    Exception insertPast = caught([&] { array->insertObject(str("b").get(), 2); });
+    EXPECT_EQ(insertPast.reason(), "*** -[NSMutableArray insertObject:atIndex:]: index (2) beyond bounds (2)");
+    Exception nilInsert = caught([&] { array->addObject(nullptr); });
+    EXPECT_EQ(nilInsert.name(), "NSInvalidArgumentException");
+    Object* buffer[1];
+    Exception range = caught([&] { array->getObjects(buffer, {1, 1}); });
+    EXPECT_EQ(range.reason(), "*** -[NSMutableArray getObjects:range:]: index (2) beyond bounds (1)");
+    Exception nullBuffer = caught([&] { array->getObjects(nullptr, {0, 1}); });
+    EXPECT_EQ(nullBuffer.reason(), "*** -[NSMutableArray getObjects:range:]: pointer to objects array is NULL but range length is 1");
+}
+
+TEST(Arrays, CopyOfImmutableIsTheSameInstanceAndMutableCopiesAreNew)
+{
+    Ref<Array> array = Array::create({str("a").get()});
+    EXPECT_EQ(array->copy().get(), array.get());
+    Ref<MutableArray> mutableArray = array->mutableCopy();
+    mutableArray->addObject(str("b").get());
+    Ref<Object> frozen = mutableArray->copy();
+    EXPECT_NE(frozen.get(), mutableArray.get());
+    EXPECT_STREQ(frozen->className(), "NSArray");
+    EXPECT_TRUE(equal(frozen.get(), mutableArray.get()));
+    EXPECT_EQ(array->count(), 1u);
+}
+
+TEST(Dictionaries, KeysAreCopiedComparedByValueAndReplaced)
+{
+    Ref<MutableDictionary> dictionary = MutableDictionary::create();
+    dictionary->setObject(Number::withSigned(1).get(), "key");
+    dictionary->setObject(Number::withSigned(2).get(), Number::withDouble(1.0).get());
+    dictionary->setObject(Number::withSigned(3).get(), Number::withSigned(1).get());  // equal to 1.0: replaces
+    EXPECT_EQ(dictionary->count(), 2u);
+    EXPECT_TRUE(equal(dictionary->objectForKey(Number::withUnsigned(1).get()), Number::withSigned(3).get()));
+    EXPECT_TRUE(equal(dictionary->objectForKey("key"), Number::withSigned(1).get()));
+    EXPECT_EQ(dictionary->objectForKey(static_cast<const Object*>(nullptr)), nullptr);
+    dictionary->removeObjectForKey(str("key").get());
+    EXPECT_EQ(dictionary->objectForKey("key"), nullptr);
+    EXPECT_EQ(caught([&] { dictionary->setObject(nullptr, "k"); }).reason(),
+              "*** -[NSMutableDictionary setObject:forKey:]: attempt to insert nil value (key: k)");
+    EXPECT_EQ(caught([&] { dictionary->removeObjectForKey(nullptr); }).name(), "NSInvalidArgumentException");
+}
+
+TEST(Dictionaries, EnumerationVisitsEveryKeyOnceInEveryForm)
+{
+    Ref<MutableDictionary> dictionary = MutableDictionary::create();
+    for (int i = 0; i < 40; ++i)
+        dictionary->setObject(Number::withSigned(i).get(), Number::withSigned(i * 10).get());
+    int sum = 0;
+    for (Object* key : FastEnumeration(*dictionary))
+        sum += static_cast<int>(static_cast<Number*>(key)->int64Value());
+    EXPECT_EQ(sum, 10 * (39 * 40 / 2));
+    EXPECT_EQ(dictionary->keyEnumerator()->allObjects()->count(), 40u);
+    std::vector<Object*> keys(40), values(40);
+    dictionary->getObjectsAndKeys(values.data(), keys.data());
+    for (std::size_t i = 0; i < 40; ++i)
+        EXPECT_EQ(dictionary->objectForKey(keys[i]), values[i]);
+}
+
+TEST(FastEnumeration, MutationDuringTheWalkRaises)
+{
+    Ref<MutableArray> array = MutableArray::create();
+    for (int i = 0; i < 40; ++i)
+        array->addObject(Number::withSigned(i).get());
+    Exception mutated = caught([&] {
+        for (Object* element : FastEnumeration(*array)) {
+            if (static_cast<Number*>(element)->int64Value() == 20)
+                array->addObject(element);
+        }
+    });
+    EXPECT_EQ(mutated.name(), "NSGenericException");
+    EXPECT_NE(mutated.reason().find("was mutated while being enumerated."), std::string::npos);
+
+    Ref<MutableDictionary> dictionary = MutableDictionary::create();
+    dictionary->setObject(str("v").get(), "a");
+    dictionary->setObject(str("v").get(), "b");
+    EXPECT_EQ(caught([&] {
+                  for (Object* key : FastEnumeration(*dictionary))
+                      dictionary->removeObjectForKey(key);
+              }).name(),
+              "NSGenericException");
+}
+
+TEST(FastEnumeration, WalksEveryBatchOfALargeArrayInOrder)
+{
+    std::vector<Ref<Object>> numbers;
+    for (int i = 0; i < 100; ++i)
+        numbers.push_back(Number::withSigned(i));
+    Ref<Array> array = Array::create(numbers);
+    int expected = 0;
+    for (Object* element : FastEnumeration(*array))
+        EXPECT_EQ(static_cast<Number*>(element)->int64Value(), expected++);
+    EXPECT_EQ(expected, 100);
+    Ref<Array> empty = Array::create({});
+    for (Object* element : FastEnumeration(*empty))
+        ADD_FAILURE() << element;
+}
+
+namespace {
+
+class Greeter final : public Object {
+public:
+    Ref<Object> lastArgument;
+    const OperationTable& operations() const override
+    {
+        static const OperationTable table(&Object::operations(), {
+            {"greet:", [](Object& self, Object* argument) -> Ref<Object> {
+                 static_cast<Greeter&>(self).lastArgument = argument;
+                 return str("hello");
+             }},
+        });
+        return table;
+    }
+};
+
+} // namespace
+
+TEST(OperationsByName, AnsweredThroughTheTableAndUnknownNamesRaise)
+{
+    Ref<Greeter> greeter = Ref<Greeter>::adopt(new Greeter);
+    EXPECT_TRUE(greeter->respondsToSelector("greet:"));
+    EXPECT_FALSE(greeter->respondsToSelector("wave:"));
+    Ref<Object> answer = greeter->perform("greet:", str("world").get());
+    EXPECT_EQ(answer->description(), "hello");
+    EXPECT_EQ(greeter->lastArgument->description(), "world");
+    Exception unknown = caught([&] { greeter->perform("wave:"); });
+    EXPECT_EQ(unknown.name(), "NSInvalidArgumentException");
+    EXPECT_NE(unknown.reason().find("-[NSObject wave:]: unrecognized selector sent to instance"), std::string::npos);
+}

@@ -1,0 +1,87 @@
+#include "foundation/Exception.h"
+#include "foundation/OperationQueue.h"
+#include "foundation/RunLoop.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+using foundation::OperationQueue;
+using foundation::RunLoop;
+
+namespace {
+
+TEST(OperationQueue, MainQueueRunsBlocksOnTheMainThreadInOrder)
+{
+    std::vector<int> order;
+    std::atomic<bool> done{false};
+    std::thread producer([&] {
+        for (int i = 0; i < 50; ++i)
+            OperationQueue::mainQueue().addOperationWithBlock([&order, i] {
+                EXPECT_TRUE(RunLoop::isMainThread());
+                EXPECT_EQ(OperationQueue::currentQueue(), &OperationQueue::mainQueue());
+                order.push_back(i);
+            });
+        OperationQueue::mainQueue().addOperationWithBlock([&] { done = true; });
+    });
+    EXPECT_TRUE(RunLoop::main().runUntil([&] { return done.load(); }, 10));
+    producer.join();
+    ASSERT_EQ(order.size(), 50u);
+    for (int i = 0; i < 50; ++i)
+        EXPECT_EQ(order[i], i);
+    EXPECT_EQ(OperationQueue::currentQueue(), nullptr);
+}
+
+TEST(OperationQueue, BackgroundQueueRunsBlocksOffTheMainThreadOneAtATimeInOrder)
+{
+    OperationQueue& background = OperationQueue::background();
+    std::mutex mutex;
+    std::vector<int> order;
+    std::atomic<int> running{0};
+    for (int i = 0; i < 50; ++i)
+        background.addOperationWithBlock([&, i] {
+            EXPECT_EQ(++running, 1);
+            EXPECT_FALSE(RunLoop::isMainThread());
+            EXPECT_EQ(OperationQueue::currentQueue(), &background);
+            std::lock_guard lock(mutex);
+            order.push_back(i);
+            --running;
+        });
+    background.waitUntilAllOperationsAreFinished();
+    std::lock_guard lock(mutex);
+    ASSERT_EQ(order.size(), 50u);
+    for (int i = 0; i < 50; ++i)
+        EXPECT_EQ(order[i], i);
+}
+
+TEST(OperationQueue, WaitingOnTheQueuesOwnThreadRaisesInsteadOfHanging)
+{
+    EXPECT_THROW(OperationQueue::mainQueue().waitUntilAllOperationsAreFinished(), foundation::Exception);
+    OperationQueue queue;
+    std::atomic<bool> raised{false};
+    queue.addOperationWithBlock([&] {
+        try {
+            queue.waitUntilAllOperationsAreFinished();
+        } catch (const foundation::Exception&) {
+            raised = true;
+        }
+    });
+    queue.waitUntilAllOperationsAreFinished();
+    EXPECT_TRUE(raised);
+}
+
+TEST(OperationQueue, DestroyingAQueueRunsTheBlocksAlreadyAdded)
+{
+    std::atomic<int> ran{0};
+    {
+        OperationQueue queue;
+        for (int i = 0; i < 20; ++i)
+            queue.addOperationWithBlock([&] { ++ran; });
+    }
+    EXPECT_EQ(ran, 20);
+}
+
+} // namespace

@@ -1,0 +1,139 @@
+#include "foundation/Clock.h"
+#include "foundation/Exception.h"
+#include "foundation/RunLoop.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cmath>
+#include <csignal>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <unistd.h>
+
+using foundation::RunLoop;
+
+namespace {
+
+constexpr double patience = 10;  // real seconds before a wait counts as a hang
+
+TEST(RunLoop, PostedWorkRunsInOrderOnTheLoopThread)
+{
+    RunLoop& loop = RunLoop::main();
+    std::vector<int> order;
+    std::atomic<bool> done{false};
+    std::thread poster([&] {
+        for (int i = 0; i < 100; ++i)
+            loop.post([&order, i] {
+                EXPECT_TRUE(RunLoop::isMainThread());
+                order.push_back(i);
+            });
+        loop.post([&] { done = true; });
+    });
+    EXPECT_TRUE(loop.runUntil([&] { return done.load(); }, patience));
+    poster.join();
+    ASSERT_EQ(order.size(), 100u);
+    for (int i = 0; i < 100; ++i)
+        EXPECT_EQ(order[i], i);
+}
+
+TEST(RunLoop, RunUntilGivesUpAfterItsTimeLimit)
+{
+    EXPECT_FALSE(RunLoop::main().runUntil([] { return false; }, 0.01));
+}
+
+TEST(RunLoop, StopBeforeRunIsNotLost)
+{
+    RunLoop& loop = RunLoop::main();
+    loop.stop();
+    loop.run();  // returns at once instead of hanging
+    std::thread stopper([&] { loop.stop(); });
+    loop.run();
+    stopper.join();
+}
+
+TEST(RunLoop, EachThreadHasItsOwnLoopAndTheMainLoopStaysOnTheMainThread)
+{
+    EXPECT_EQ(&RunLoop::current(), &RunLoop::main());
+    RunLoop* other = nullptr;
+    bool raised = false;
+    std::thread thread([&] {
+        other = &RunLoop::current();
+        EXPECT_EQ(other, &RunLoop::current());
+        EXPECT_FALSE(RunLoop::isMainThread());
+        try {
+            RunLoop::main().run();
+        } catch (const foundation::Exception& exception) {
+            raised = exception.name() == "NSInternalInconsistencyException";
+        }
+    });
+    thread.join();
+    EXPECT_NE(other, &RunLoop::main());
+    EXPECT_TRUE(raised);
+}
+
+TEST(RunLoop, ReadableDescriptorCallsItsHandlerUntilUnwatched)
+{
+    RunLoop& loop = RunLoop::main();
+    int fds[2];
+    ASSERT_EQ(::pipe(fds), 0);
+    std::string received;
+    auto id = loop.watchReadable(fds[0], [&] {
+        char buffer[16];
+        ssize_t n = ::read(fds[0], buffer, sizeof buffer);
+        if (n > 0)
+            received.append(buffer, static_cast<std::size_t>(n));
+    });
+    std::thread writer([&] { EXPECT_EQ(::write(fds[1], "ping", 4), 4); });
+    EXPECT_TRUE(loop.runUntil([&] { return received == "ping"; }, patience));
+    writer.join();
+    loop.unwatch(id);
+    ASSERT_EQ(::write(fds[1], "more", 4), 4);
+    EXPECT_FALSE(loop.runUntil([&] { return received != "ping"; }, 0.01));
+    ::close(fds[0]);
+    ::close(fds[1]);
+}
+
+TEST(RunLoop, TerminationSignalRunsTheHandlerOnTheMainThreadThenStopsTheLoop)
+{
+    RunLoop& loop = RunLoop::main();
+    std::vector<std::string> events;
+    loop.setTerminationHandler([&] {
+        EXPECT_TRUE(RunLoop::isMainThread());
+        events.push_back("terminating");
+    });
+    loop.post([&] {
+        events.push_back("running");
+        std::thread([] { ::kill(::getpid(), SIGTERM); }).join();
+    });
+    loop.run();
+    loop.setTerminationHandler(nullptr);
+    EXPECT_EQ(events, (std::vector<std::string>{"running", "terminating"}));
+
+    struct sigaction current {};
+    ::sigaction(SIGINT, nullptr, &current);
+    EXPECT_EQ(current.sa_handler, SIG_DFL);
+}
+
+TEST(Clock, ScaledClockRunsFasterThanItsBaseAndSleepsAccordingly)
+{
+    auto base = std::make_shared<foundation::ManualClock>(100);
+    foundation::ScaledClock scaled(3600, base);
+    EXPECT_DOUBLE_EQ(scaled.now(), 100);
+    base->advance(2);
+    EXPECT_DOUBLE_EQ(scaled.now(), 100 + 7200);
+    EXPECT_DOUBLE_EQ(scaled.realSecondsUntil(scaled.now() + 86400), 24);
+    EXPECT_THROW(foundation::ScaledClock(0), foundation::Exception);
+}
+
+TEST(Clock, ManualClockNeverAsksALoopToSleepTowardsIt)
+{
+    foundation::ManualClock clock(5);
+    EXPECT_TRUE(std::isinf(clock.realSecondsUntil(6)));
+    EXPECT_EQ(clock.realSecondsUntil(5), 0);
+    EXPECT_THROW(clock.advance(-1), foundation::Exception);
+}
+
+} // namespace

@@ -1,0 +1,210 @@
+#include "foundation/Exception.h"
+#include "foundation/RunLoop.h"
+#include "foundation/Timer.h"
+
+#include "support/ManualTime.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+#include <vector>
+
+using foundation::Object;
+using foundation::Ref;
+using foundation::RunLoop;
+using foundation::Timer;
+
+namespace {
+
+constexpr double day = 86400;
+
+// A timer target that counts the firings of its action, as the agent's
+// updater does with its daily check.
+class Checker final : public Object {
+public:
+    static Ref<Checker> create() { return Ref<Checker>::adopt(new Checker); }
+
+    const foundation::OperationTable& operations() const override
+    {
+        static const foundation::OperationTable table(&Object::operations(), {
+            {"check:", [](Object& receiver, Object* argument) -> Ref<Object> {
+                 auto& checker = static_cast<Checker&>(receiver);
+                 checker.firedBy.push_back(argument);
+                 checker.firedAt.push_back(RunLoop::main().clock().now());
+                 return nullptr;
+             }},
+        });
+        return table;
+    }
+
+    std::vector<Object*> firedBy;
+    std::vector<double> firedAt;
+};
+
+class TimerTest : public ::testing::Test {
+protected:
+    ~TimerTest() override
+    {
+        for (auto& timer : timers)
+            timer->invalidate();
+    }
+    Ref<Timer> keep(Ref<Timer> timer)
+    {
+        timers.push_back(timer);
+        return timer;
+    }
+
+    testsupport::ManualTime time;
+    std::vector<Ref<Timer>> timers;
+};
+
+TEST_F(TimerTest, DailyTimerFiresExactlyAtEachFullDayAndNeverAtScheduling)
+{
+    Ref<Checker> checker = Checker::create();
+    double start = time.now();
+    Ref<Timer> timer = keep(Timer::scheduledTimer(day, checker.get(), "check:", nullptr, true));
+    EXPECT_EQ(timer->fireDate(), start + day);
+
+    time.advance(0);
+    time.advance(day - 1);
+    EXPECT_TRUE(checker->firedAt.empty());
+    time.advance(1);
+    ASSERT_EQ(checker->firedAt.size(), 1u);
+    EXPECT_EQ(checker->firedAt[0], start + day);
+    EXPECT_EQ(checker->firedBy[0], timer.get());
+
+    time.advance(day - 1);
+    EXPECT_EQ(checker->firedAt.size(), 1u);
+    time.advance(1 + 2 * day);  // three days gone: each one fires at its own date
+    EXPECT_EQ(checker->firedAt, (std::vector<double>{start + day, start + 2 * day, start + 3 * day, start + 4 * day}));
+    EXPECT_TRUE(timer->isValid());
+}
+
+TEST_F(TimerTest, TimersFireInFireDateOrderAndInSchedulingOrderOnTies)
+{
+    std::vector<std::string> order;
+    auto record = [&](std::string name) { return [&order, name](Timer&) { order.push_back(name); }; };
+    keep(Timer::scheduledTimer(30, false, record("thirty")));
+    keep(Timer::scheduledTimer(10, false, record("ten-a")));
+    keep(Timer::scheduledTimer(20, true, record("every-twenty")));
+    keep(Timer::scheduledTimer(10, false, record("ten-b")));
+    time.advance(45);
+    EXPECT_EQ(order, (std::vector<std::string>{"ten-a", "ten-b", "every-twenty", "thirty", "every-twenty"}));
+}
+
+TEST_F(TimerTest, WorkPostedByAFiringRunsBeforeLaterTimers)
+{
+    std::vector<std::string> order;
+    keep(Timer::scheduledTimer(1, false, [&](Timer&) {
+        RunLoop::main().post([&] { order.push_back("posted at 1"); });
+        order.push_back("fired at 1");
+    }));
+    keep(Timer::scheduledTimer(2, false, [&](Timer&) { order.push_back("fired at 2"); }));
+    time.advance(2);
+    EXPECT_EQ(order, (std::vector<std::string>{"fired at 1", "posted at 1", "fired at 2"}));
+}
+
+TEST_F(TimerTest, OneShotTimerIsInvalidatedAfterFiringAndReleasesItsTarget)
+{
+    Ref<Checker> checker = Checker::create();
+    std::size_t before = RunLoop::main().timerCount();
+    Ref<Timer> timer = keep(Timer::scheduledTimer(5, checker.get(), "check:", nullptr, false));
+    EXPECT_EQ(checker->refCount(), 2u);  // the timer holds its target
+    EXPECT_EQ(RunLoop::main().timerCount(), before + 1);
+
+    time.advance(10);
+    EXPECT_EQ(checker->firedAt.size(), 1u);
+    EXPECT_FALSE(timer->isValid());
+    EXPECT_EQ(checker->refCount(), 1u);
+    EXPECT_EQ(RunLoop::main().timerCount(), before);
+}
+
+TEST_F(TimerTest, RunLoopKeepsTheTimerAndTheTimerKeepsItsTargetAlive)
+{
+    foundation::WeakRef<Checker> weak;
+    {
+        Ref<Checker> checker = Checker::create();
+        weak = checker;
+        Ref<Timer> timer = Timer::scheduledTimer(day, checker.get(), "check:", nullptr, true);
+    }
+    time.advance(day);
+    Ref<Checker> checker = weak.get();
+    ASSERT_TRUE(checker);
+    EXPECT_EQ(checker->firedAt.size(), 1u);
+    checker->firedBy[0]->retain();
+    Ref<Timer> timer = Ref<Timer>::adopt(static_cast<Timer*>(checker->firedBy[0]));
+    checker = nullptr;
+    timer->invalidate();
+    EXPECT_FALSE(weak.get());
+}
+
+TEST_F(TimerTest, InvalidatingFromItsOwnActionStopsARepeatingTimer)
+{
+    int firings = 0;
+    keep(Timer::scheduledTimer(1, true, [&](Timer& timer) {
+        if (++firings == 3)
+            timer.invalidate();
+    }));
+    time.advance(10);
+    EXPECT_EQ(firings, 3);
+}
+
+TEST_F(TimerTest, SwitchingClocksKeepsEachTimerRemainingTime)
+{
+    int firings = 0;
+    keep(Timer::scheduledTimer(100, false, [&](Timer&) { ++firings; }));
+    time.advance(40);
+    auto other = std::make_shared<foundation::ManualClock>(5000);
+    RunLoop::main().setClock(other);
+    EXPECT_EQ(RunLoop::main().timerCount(), 1u);
+    RunLoop::main().advanceBy(59);
+    EXPECT_EQ(firings, 0);
+    RunLoop::main().advanceBy(1);
+    EXPECT_EQ(firings, 1);
+}
+
+TEST_F(TimerTest, FireRunsTheActionAtOnceWithoutChangingTheSchedule)
+{
+    Ref<Checker> checker = Checker::create();
+    Ref<Timer> repeating = keep(Timer::scheduledTimer(10, checker.get(), "check:", nullptr, true));
+    repeating->fire();
+    EXPECT_EQ(checker->firedAt.size(), 1u);
+    EXPECT_TRUE(repeating->isValid());
+    EXPECT_EQ(repeating->fireDate(), time.now() + 10);
+
+    Ref<Timer> oneShot = keep(Timer::scheduledTimer(10, checker.get(), "check:", nullptr, false));
+    oneShot->fire();
+    EXPECT_FALSE(oneShot->isValid());
+}
+
+TEST(TimerUnknownAction, RaisesWhenItFiresNotWhenScheduled)
+{
+    testsupport::ManualTime time;
+    Ref<Object> target = Checker::create();
+    Ref<Timer> timer = Timer::scheduledTimer(1, target.get(), "noSuchAction:", nullptr, false);
+    EXPECT_THROW(time.advance(1), foundation::Exception);
+    timer->invalidate();
+}
+
+TEST(AdvanceBy, NeedsAManualClock)
+{
+    EXPECT_THROW(RunLoop::main().advanceBy(1), foundation::Exception);
+}
+
+TEST(TimerOnAnotherThread, FiresOnThatThreadsLoop)
+{
+    std::atomic<bool> firedOnItsThread{false};
+    std::thread thread([&] {
+        RunLoop& loop = RunLoop::current();
+        std::thread::id self = std::this_thread::get_id();
+        Ref<Timer> timer = Timer::scheduledTimer(0.001, false, [&](Timer&) {
+            firedOnItsThread = std::this_thread::get_id() == self;
+        });
+        EXPECT_TRUE(loop.runUntil([&] { return !timer->isValid(); }, 10));
+    });
+    thread.join();
+    EXPECT_TRUE(firedOnItsThread);
+}
+
+} // namespace

@@ -29,13 +29,13 @@ bool roundUp(std::size_t size, std::size_t granularity, std::size_t& rounded) no
 
 bool jt_managedBuffer_resize(JTManagedBuffer& buffer, std::size_t newSize) noexcept
 {
+    if (buffer.bytes.ptr && buffer.bytes.length >= newSize)
+        return true;
     std::size_t roundedSize;
     if (!roundUp(newSize, buffer.roundSizeUpToMultipleOf, roundedSize)) {
         jt_managedBuffer_release(buffer);
         return false;
     }
-    if (buffer.bytes.length >= roundedSize && buffer.bytes.ptr)
-        return true;
 
     unsigned char* block;
     if ((buffer.flags & JTManagedBufferLocationMask) == JTManagedBufferOnHeap) {

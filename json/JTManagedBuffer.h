@@ -38,8 +38,9 @@ struct JTManagedBuffer {
     }
 };
 
-// Makes the buffer at least newSize bytes long (rounded up to its
-// granularity), keeping its contents. A lent buffer is copied into a new heap
+// Makes the buffer at least newSize bytes long, keeping its contents; does
+// nothing when it already is. Otherwise the new size is rounded up to the
+// granularity: a lent buffer is copied into a new heap
 // block; a heap block is resized in place or moved. On failure the heap block
 // is freed, the buffer is left empty and false is returned.
 [[nodiscard]] bool jt_managedBuffer_resize(JTManagedBuffer& buffer, std::size_t newSize) noexcept;

@@ -8,6 +8,7 @@
 #include "foundation/String.h"
 #include "json/ConvertSingleCodePointInUTF8.h"
 #include "json/JTEncodeState.h"
+#include "json/SeventeenDigitDouble.h"
 
 #include <algorithm>
 #include <array>
@@ -209,6 +210,50 @@ std::size_t writeCodePointEscape(unsigned char* buffer, std::size_t at, std::uin
     return writeUnicodeEscape(buffer, at, (codePoint & 0x3FF) | 0xDC00);
 }
 
+// Whether any of the eight bytes of `word` may need an escape: a control
+// character, a quote or a backslash, and per the options a slash or a byte
+// above 0x7F. It may say yes for a byte that needs none (the byte table
+// decides then), never no for one that does.
+struct EscapeScreen {
+    static constexpr std::uint64_t ones = 0x0101010101010101;
+    static constexpr std::uint64_t highBits = 0x8080808080808080;
+
+    explicit EscapeScreen(JTSerializeOptionFlags flags)
+        : slash((flags & JTSerializeOptionSlashEscape) ? ones * '/' : ones * '"')
+        , nonASCII((flags & JTSerializeOptionNonASCIIEscape) ? highBits : 0)
+    {
+    }
+
+    static std::uint64_t hasZeroByte(std::uint64_t word) { return (word - ones) & ~word & highBits; }
+
+    bool mayNeedEscape(std::uint64_t word) const
+    {
+        std::uint64_t control = (word - ones * 0x20) & ~word & highBits;
+        return (control | hasZeroByte(word ^ (ones * '"')) | hasZeroByte(word ^ (ones * '\\'))
+                   | hasZeroByte(word ^ slash) | (word & nonASCII))
+            != 0;
+    }
+
+    std::uint64_t slash;     // the slash when it is escaped, else the quote again
+    std::uint64_t nonASCII;  // the high bits when bytes above 0x7F are escaped
+};
+
+// Past the bytes that are copied as they are.
+const unsigned char* skipPlainBytes(const unsigned char* cursor, const unsigned char* end, const EscapeTable& table,
+    const EscapeScreen& screen)
+{
+    while (end - cursor >= 8) {
+        std::uint64_t word;
+        std::memcpy(&word, cursor, sizeof word);
+        if (screen.mayNeedEscape(word))
+            break;
+        cursor += 8;
+    }
+    while (cursor != end && table[*cursor] == Copy)
+        ++cursor;
+    return cursor;
+}
+
 // The platform's strings already hold UTF-8, so every string is escaped
 // straight from its bytes: runs that need no escape are copied whole.
 bool encodeString(JTEncodeState& state, const String& string)
@@ -217,6 +262,7 @@ bool encodeString(JTEncodeState& state, const String& string)
     auto cursor = reinterpret_cast<const unsigned char*>(text.data());
     const unsigned char* end = cursor + text.size();
     const EscapeTable& table = escapeTableFor(state.serializeOptionFlags);
+    EscapeScreen screen(state.serializeOptionFlags);
     bool quoted = !(state.encodeOption & JTEncodeOptionStringObjTrimQuotes);
 
     // Two bytes per input byte cover every short escape; the longer ones
@@ -229,8 +275,7 @@ bool encodeString(JTEncodeState& state, const String& string)
         buffer[at++] = '"';
     for (;;) {
         const unsigned char* run = cursor;
-        while (cursor != end && table[*cursor] == Copy)
-            ++cursor;
+        cursor = skipPlainBytes(cursor, end, table, screen);
         std::memcpy(buffer + at, run, static_cast<std::size_t>(cursor - run));
         at += static_cast<std::size_t>(cursor - run);
         if (cursor == end)
@@ -251,10 +296,12 @@ bool encodeString(JTEncodeState& state, const String& string)
             at = writeUnicodeEscape(buffer, at, *cursor++);
             continue;
         }
+        const unsigned char* next;
         std::uint32_t codePoint;
-        if (ConvertSingleCodePointInUTF8(cursor, end, &cursor, &codePoint) != ConversionResult::ConversionOK)
+        if (ConvertSingleCodePointInUTF8(cursor, end, &next, &codePoint) != ConversionResult::ConversionOK)
             return jt_encode_error(state, "Error converting UTF8.");
         at = writeCodePointEscape(buffer, at, codePoint);
+        cursor = next;
     }
     if (quoted)
         buffer[at++] = '"';
@@ -276,18 +323,14 @@ bool writeInteger(JTEncodeState& state, Integer value)
     return true;
 }
 
-// Printed as printf's "%.17g" prints it (to_chars in general form with a
-// precision is defined to match), so every double reads back exactly.
 bool writeDouble(JTEncodeState& state, double value)
 {
     if (!std::isfinite(value))
         return jt_encode_error(state, "Floating point values must be finite.  JSON does not support NaN or Infinity.");
-    constexpr std::size_t longest = 32;  // "-1.2345678901234567e-308" is 24
-    if (!reserve(state, longest))
+    if (!reserve(state, SeventeenDigitDoubleMaximumLength))
         return false;
     auto out = reinterpret_cast<char*>(writePosition(state));
-    char* written = std::to_chars(out, out + longest, value, std::chars_format::general, 17).ptr;
-    state.atIndex += static_cast<std::size_t>(written - out);
+    state.atIndex += static_cast<std::size_t>(writeSeventeenDigitDouble(value, out) - out);
     return true;
 }
 

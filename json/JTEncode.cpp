@@ -486,15 +486,16 @@ bool encodeFetchedEntries(JTEncodeState& state, const Dictionary& dictionary, st
 // be a string before the sort, which could not compare anything else.
 [[gnu::noinline]] bool encodeSortedEntries(JTEncodeState& state, const Dictionary& dictionary, std::size_t count)
 {
-    std::vector<Object*> keys(count);
-    std::vector<Object*> values(count);
-    dictionary.getObjectsAndKeys(values.data(), keys.data());
     std::vector<Dictionary::Pair> entries;
     entries.reserve(count);
-    for (std::size_t index = 0; index < count; ++index) {
-        if (!keys[index]->isString())
-            return jt_encode_error(state, "Key must be a string object.");
-        entries.emplace_back(keys[index], values[index]);
+    {
+        FetchedObjects fetched(state, 2 * count);  // keys, then values
+        dictionary.getObjectsAndKeys(fetched.data() + count, fetched.data());
+        for (std::size_t index = 0; index < count; ++index) {
+            if (!fetched[index]->isString())
+                return jt_encode_error(state, "Key must be a string object.");
+            entries.emplace_back(fetched[index], fetched[count + index]);
+        }
     }
     std::sort(entries.begin(), entries.end(), [](const Dictionary::Pair& left, const Dictionary::Pair& right) {
         return static_cast<const String*>(left.first)->compare(*static_cast<const String*>(right.first)) < 0;

@@ -1,16 +1,11 @@
 #include "EncodingHelpers.h"
 
-#include "foundation/Array.h"
 #include "foundation/Number.h"
 
 #include <gtest/gtest.h>
 
-#include <cinttypes>
 #include <cmath>
-#include <cstdio>
-#include <cstring>
 #include <limits>
-#include <random>
 
 namespace jotter::testing {
 namespace {
@@ -69,27 +64,6 @@ TEST(NumberEncoding, FloatsAreWidenedFirst)
 {
     EXPECT_EQ(encodeNumber(Number::withFloat(0.5f)), "0.5");
     EXPECT_EQ(encodeNumber(Number::withFloat(0.1f)), "0.10000000149011612");
-}
-
-// The text must be exactly what printf's "%.17g" gives, for any double.
-TEST(NumberEncoding, DoublesMatchPrintfForRandomBitPatterns)
-{
-    std::mt19937_64 random(20240501);
-    std::vector<Ref<foundation::Object>> numbers;
-    std::string expected = "[";
-    while (numbers.size() < 5000) {
-        std::uint64_t bits = random();
-        double value;
-        std::memcpy(&value, &bits, sizeof value);
-        if (!std::isfinite(value))
-            continue;
-        char text[40];
-        std::snprintf(text, sizeof text, "%.17g", value);
-        expected += (numbers.empty() ? "" : ",") + std::string(text);
-        numbers.push_back(Number::withDouble(value));
-    }
-    expected += "]";
-    EXPECT_EQ(jsonText(foundation::Array::create(numbers).get()), expected);
 }
 
 TEST(NumberEncoding, NaNAndInfinitiesAreRefused)

@@ -35,16 +35,6 @@ TEST(ResultKinds, DataAndStringHoldTheSameText)
     EXPECT_EQ(string->utf8(), data->view());
 }
 
-TEST(ResultKinds, TextLargerThanTheFrameBufferComesBackWhole)
-{
-    std::string content(100000, 'q');
-    content[50000] = '"';
-    Ref<Array> array = Array::create({str(content).get()});
-    std::string escaped = content.substr(0, 50000) + "\\\"" + content.substr(50001);
-    EXPECT_EQ(JSONData(*array)->view(), "[\"" + escaped + "\"]");
-    EXPECT_EQ(JSONString(*array)->utf8(), "[\"" + escaped + "\"]");
-}
-
 TEST(ResultKinds, UnknownResultKindIsAnError)
 {
     for (JTEncodeOption kind : {0u, 3u, 7u})

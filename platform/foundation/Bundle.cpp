@@ -123,7 +123,7 @@ std::optional<std::string> Bundle::pathForResource(std::string_view name, std::s
 {
     std::string fileName(name);
     if (!type.empty())
-        fileName += "." + std::string(type);
+        fileName.append(1, '.').append(type);
     if (fileName.empty() || fileName.find('/') != std::string::npos)
         return std::nullopt;
     for (const std::string& folder : searchFolders()) {

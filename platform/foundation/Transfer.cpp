@@ -105,7 +105,12 @@ Transfer::Transfer(Ref<URLRequest> request, const TransferLimits& limits)
     curl_easy_setopt(handle_, CURLOPT_HEADERDATA, this);
     applyRequest();
     applyLimits(limits);
-    applyConnectToOverride();
+#if ENABLE_TEST_SEAMS
+    for (const std::string& entry : ConnectToOverride::entries())
+        connectTo_ = curl_slist_append(connectTo_, entry.c_str());
+    if (connectTo_)
+        curl_easy_setopt(handle_, CURLOPT_CONNECT_TO, connectTo_);
+#endif
 }
 
 Transfer::~Transfer()
@@ -136,8 +141,11 @@ void Transfer::applyRequest()
         std::string line = value.empty() ? name + ";" : name + ": " + value;
         requestHeaders_ = curl_slist_append(requestHeaders_, line.c_str());
     }
-    // No "Expect: 100-continue" round trip before a body.
+    // No "Expect: 100-continue" round trip before a body, and no form
+    // content type made up by libcurl for a body the request did not type.
     requestHeaders_ = curl_slist_append(requestHeaders_, "Expect:");
+    if (!request_->valueForHTTPHeaderField("Content-Type"))
+        requestHeaders_ = curl_slist_append(requestHeaders_, "Content-Type:");
     curl_easy_setopt(handle_, CURLOPT_HTTPHEADER, requestHeaders_);
 }
 
@@ -148,16 +156,6 @@ void Transfer::applyLimits(const TransferLimits& limits)
     curl_easy_setopt(handle_, CURLOPT_LOW_SPEED_TIME, std::max(1L, static_cast<long>(std::ceil(limits.idleTimeout))));
     if (limits.totalTimeout > 0)
         curl_easy_setopt(handle_, CURLOPT_TIMEOUT_MS, milliseconds(limits.totalTimeout));
-}
-
-void Transfer::applyConnectToOverride()
-{
-#if ENABLE_TEST_SEAMS
-    for (const std::string& entry : ConnectToOverride::entries())
-        connectTo_ = curl_slist_append(connectTo_, entry.c_str());
-    if (connectTo_)
-        curl_easy_setopt(handle_, CURLOPT_CONNECT_TO, connectTo_);
-#endif
 }
 
 void Transfer::trustOnlyPublicKey(const std::string& pin)

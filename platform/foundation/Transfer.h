@@ -77,11 +77,10 @@ private:
     bool takeHeaderLine(std::string_view line);
     void applyRequest();
     void applyLimits(const TransferLimits& limits);
-    void applyConnectToOverride();
 
     CURL* handle_ = nullptr;
     curl_slist* requestHeaders_ = nullptr;
-    curl_slist* connectTo_ = nullptr;
+    curl_slist* connectTo_ = nullptr;  // test builds' connect-to override
     Ref<URLRequest> request_;
     std::uint64_t maximumBodyBytes_;
     std::uint64_t bodyBytes_ = 0;

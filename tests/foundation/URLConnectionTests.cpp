@@ -18,11 +18,16 @@ constexpr int ServerPort = 6984;
 
 enum class TrustAnswer { UseCredential, ContinueWithoutCredential, Cancel, DeclineToAuthenticate, Drop };
 
+class RecordingDelegate;
+
 // Writes down every callback, in order, as one line each, and answers the
 // server-trust challenge as told.
 class RecordingDelegate final : public URLConnectionDelegate {
 public:
     explicit RecordingDelegate(TrustAnswer answer) : answer_(answer) {}
+
+    // Runs just before the challenge is answered.
+    std::function<void()> beforeAnswer;
 
     std::vector<std::string> events;
     std::string body;
@@ -40,6 +45,8 @@ public:
     {
         URLProtectionSpace& space = challenge->protectionSpace();
         note("challenge " + space.host() + ":" + std::to_string(space.port()));
+        if (beforeAnswer)
+            beforeAnswer();
         switch (answer_) {
         case TrustAnswer::UseCredential:
             challenge->sender().useCredential(URLCredential::credentialForTrust(space.serverTrust()), *challenge);
@@ -150,6 +157,19 @@ TEST(URLConnection, TrustAcceptedWithACredentialForTheServerTrust)
     // The connect-to override kept the product's host name on the wire.
     EXPECT_EQ(request.header("Host"), "userinfo.zvk-erlang.example:6984");
     EXPECT_EQ(request.tlsServerName, "userinfo.zvk-erlang.example");
+}
+
+TEST(URLConnection, TrustCoversOnlyTheKeyThatWasShown)
+{
+    SelfSignedServer shown;
+    LoopbackServer swapped(LoopbackServer::Security::TLS, std::string(ServerHost));
+    auto delegate = Ref<RecordingDelegate>::adopt(new RecordingDelegate(TrustAnswer::UseCredential));
+    // Another server, with another key for the same name, takes over
+    // between the challenge and the request.
+    delegate->beforeAnswer = [&] { ConnectToOverride::set(ServerHost, ServerPort, swapped.port()); };
+    runToEnd(uploadRequest(shown.url()), delegate);
+    EXPECT_EQ(delegate->events.back(), "fail " + std::to_string(URLErrorCode::ServerCertificateUntrusted));
+    EXPECT_TRUE(swapped.requests().empty());
 }
 
 TEST(URLConnection, AnyOtherAnswerLeavesVerificationInForce)

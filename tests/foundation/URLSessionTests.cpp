@@ -114,6 +114,28 @@ TEST(URLSession, DataTaskDeliversBodyStatusAndHeadersOnTheBackgroundQueue)
     EXPECT_EQ(server.requests()[0].target, "/feed.json?x=1");
 }
 
+TEST(URLSession, SendsTheRequestAsGiven)
+{
+    LoopbackServer server;
+    Ref<MutableURLRequest> request = MutableURLRequest::create(URL::create(server.url("/upload")));
+    request->setHTTPMethod("POST");
+    request->setHTTPBody(Data::create("a=1"));
+    request->addValue("yes", "X-Flag");
+    Outcome outcome = runTask<void>([&](auto report) {
+        URLSession::sharedSession()->dataTaskWithRequest(request, [report](Ref<Data> data, Ref<URLResponse> response, Ref<Error> error) {
+            report(data, response, error);
+        })->resume();
+    });
+    ASSERT_FALSE(outcome.error);
+    ASSERT_EQ(server.requests().size(), 1u);
+    testsupport::RecordedRequest received = server.requests()[0];
+    EXPECT_EQ(received.method, "POST");
+    EXPECT_EQ(received.body, "a=1");
+    EXPECT_EQ(received.header("X-Flag"), "yes");
+    EXPECT_EQ(received.header("Content-Type"), std::nullopt);
+    EXPECT_EQ(received.header("Expect"), std::nullopt);
+}
+
 TEST(URLSession, FollowsRedirectsAndReportsTheFinalURL)
 {
     LoopbackServer server;

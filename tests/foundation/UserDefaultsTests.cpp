@@ -214,6 +214,13 @@ TEST_F(UserDefaultsTest, ARelativeConfigHomeIsIgnoredInFavourOfHome)
     EXPECT_EQ(UserDefaults("d").filePath(), (directory / "home/.config/d.defaults.json").string());
 }
 
+std::string keyFor(int thread, int index)
+{
+    std::string key = "k";
+    key.append(std::to_string(thread)).append(1, '-').append(std::to_string(index));
+    return key;
+}
+
 TEST_F(UserDefaultsTest, ConcurrentWritersAndReadersLoseNothing)
 {
     UserDefaults defaults("d");
@@ -221,7 +228,7 @@ TEST_F(UserDefaultsTest, ConcurrentWritersAndReadersLoseNothing)
     for (int t = 0; t < 4; ++t)
         threads.emplace_back([&defaults, t] {
             for (int i = 0; i < 100; ++i) {
-                std::string key = "k" + std::to_string(t) + "-" + std::to_string(i);
+                std::string key = keyFor(t, i);
                 defaults.setInteger(i, key);
                 EXPECT_EQ(defaults.integerForKey(key), i);
                 if (i % 25 == 0) {
@@ -235,7 +242,7 @@ TEST_F(UserDefaultsTest, ConcurrentWritersAndReadersLoseNothing)
     UserDefaults reread("d");
     for (int t = 0; t < 4; ++t)
         for (int i = 0; i < 100; ++i)
-            EXPECT_EQ(reread.integerForKey("k" + std::to_string(t) + "-" + std::to_string(i)), i);
+            EXPECT_EQ(reread.integerForKey(keyFor(t, i)), i);
 }
 
 TEST_F(UserDefaultsTest, StandardDefaultsUseTheApplicationDomain)

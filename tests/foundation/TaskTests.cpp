@@ -1,0 +1,127 @@
+#include "foundation/Exception.h"
+#include "foundation/RunLoop.h"
+#include "foundation/Task.h"
+
+#include "support/TemporaryDirectory.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <csignal>
+#include <fstream>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using foundation::Ref;
+using foundation::Task;
+
+namespace {
+
+// A stand-in tool: records each argument on a line of its own in "args".
+std::string recordingTool(const testsupport::TemporaryDirectory& directory)
+{
+    auto path = directory.write("tool", "#!/bin/sh\nprintf '%s\\n' \"$0\" \"$@\" > \"$(dirname \"$0\")/args\"\necho tool ran\n");
+    ::chmod(path.c_str(), 0755);
+    return path.string();
+}
+
+bool isReaped(pid_t pid)
+{
+    return ::waitpid(pid, nullptr, WNOHANG) == -1 && errno == ECHILD;
+}
+
+TEST(Task, RunsTheToolWithExactlyTheGivenArgumentsAndNoShell)
+{
+    testsupport::TemporaryDirectory directory;
+    std::string tool = recordingTool(directory);
+    Ref<Task> task = Task::create();
+    task->setLaunchPath(tool);
+    task->setArguments({"attach", "-autoopen", "file:///tmp/x y.dmg", "$HOME; echo injected", "", "*"});
+    ::testing::internal::CaptureStdout();
+    task->launch();
+    task->waitUntilExit();
+    std::string output = ::testing::internal::GetCapturedStdout();
+
+    EXPECT_EQ(testsupport::readFile(directory / "args"),
+              tool + "\nattach\n-autoopen\nfile:///tmp/x y.dmg\n$HOME; echo injected\n\n*\n");
+    EXPECT_EQ(output, "tool ran\n");  // standard output is the parent's
+    EXPECT_EQ(task->terminationStatus(), 0);
+    EXPECT_FALSE(task->isRunning());
+    EXPECT_TRUE(isReaped(task->processIdentifier()));
+}
+
+TEST(Task, LaunchReturnsAtOnceAndTheEndedChildIsReapedWithoutBeingWaitedFor)
+{
+    testsupport::TemporaryDirectory directory;
+    std::string fifo = (directory / "go").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    auto tool = directory.write("waiter", "#!/bin/sh\nread line < \"$1\"\nexit 3\n");
+    ::chmod(tool.c_str(), 0755);
+
+    std::atomic<bool> ended{false};
+    Ref<Task> task = Task::create();
+    task->setLaunchPath(tool.string());
+    task->setArguments({fifo});
+    task->setTerminationHandler([&](Task& finished) {
+        EXPECT_FALSE(foundation::RunLoop::isMainThread());
+        EXPECT_TRUE(isReaped(finished.processIdentifier()));
+        foundation::RunLoop::main().post([&] { ended = true; });
+    });
+    task->launch();
+    EXPECT_TRUE(task->isRunning());  // blocked on the fifo until we write
+    EXPECT_GT(task->processIdentifier(), 0);
+
+    std::ofstream(fifo) << "go\n";
+    EXPECT_TRUE(foundation::RunLoop::main().runUntil([&] { return ended.load(); }, 10));
+    EXPECT_EQ(task->terminationStatus(), 3);
+    EXPECT_EQ(task->terminationReason(), Task::TerminationReason::Exit);
+}
+
+TEST(Task, ASignalThatEndsTheChildIsReported)
+{
+    testsupport::TemporaryDirectory directory;
+    auto tool = directory.write("self-kill", "#!/bin/sh\nkill -TERM $$\n");
+    ::chmod(tool.c_str(), 0755);
+    Ref<Task> task = Task::create();
+    task->setLaunchPath(tool.string());
+    task->launch();
+    task->waitUntilExit();
+    EXPECT_EQ(task->terminationReason(), Task::TerminationReason::UncaughtSignal);
+    EXPECT_EQ(task->terminationStatus(), SIGTERM);
+}
+
+TEST(Task, AFailedLaunchWritesOneLineAndDoesNotRaise)
+{
+    testsupport::TemporaryDirectory directory;
+    auto notExecutable = directory.write("plain", "#!/bin/sh\n");
+    ::chmod(notExecutable.c_str(), 0644);
+    for (std::string path : {(directory / "hdiutil").string(), notExecutable.string(), std::string()}) {
+        SCOPED_TRACE(path);
+        Ref<Task> task = Task::create();
+        task->setLaunchPath(path);
+        task->setArguments({"attach"});
+        ::testing::internal::CaptureStderr();
+        EXPECT_NO_THROW(task->launch());
+        std::string line = ::testing::internal::GetCapturedStderr();
+        EXPECT_EQ(std::count(line.begin(), line.end(), '\n'), 1) << line;
+        EXPECT_NE(line.find(path), std::string::npos) << line;
+        EXPECT_FALSE(task->isRunning());
+        EXPECT_EQ(task->processIdentifier(), 0);
+        task->waitUntilExit();  // returns: there is nothing to wait for
+    }
+}
+
+TEST(Task, LaunchingTwiceIsAProgrammerError)
+{
+    Ref<Task> task = Task::create();
+    task->setLaunchPath("/bin/true");
+    task->launch();
+    EXPECT_THROW(task->launch(), foundation::Exception);
+    EXPECT_THROW(task->setArguments({}), foundation::Exception);
+    task->waitUntilExit();
+}
+
+} // namespace

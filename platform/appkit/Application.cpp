@@ -1,0 +1,33 @@
+#include "appkit/Application.h"
+
+namespace appkit {
+
+using foundation::Object;
+using foundation::Ref;
+
+Application& Application::shared()
+{
+    static Application* application = new Application;
+    return *application;
+}
+
+void Application::setArguments(int argc, const char* const* argv)
+{
+    arguments_.assign(argv, argv + argc);
+}
+
+const foundation::OperationTable& Application::operations() const
+{
+    static const foundation::OperationTable table(&Object::operations(), {
+        {"delegate", [](Object& self, Object*) -> Ref<Object> {
+            return static_cast<Application&>(self).delegate();
+        }},
+        {"setDelegate:", [](Object& self, Object* delegate) -> Ref<Object> {
+            static_cast<Application&>(self).setDelegate(delegate);
+            return nullptr;
+        }},
+    });
+    return table;
+}
+
+} // namespace appkit

@@ -1,0 +1,72 @@
+#include "appkit/ApplicationMain.h"
+
+#include "appkit/Application.h"
+#include "appkit/Notification.h"
+#include "appkit/TerminalPresenter.h"
+#include "appkit/UIDescription.h"
+#include "foundation/RunLoop.h"
+
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <unistd.h>
+
+namespace appkit {
+
+using foundation::Ref;
+
+namespace {
+
+std::string resolvedPath(const std::string& path)
+{
+    std::error_code error;
+    if (path.empty() || path.front() == '/')
+        return path;
+    auto program = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error)
+        return path;
+    return (program.parent_path() / path).string();
+}
+
+void tellDelegate(std::string_view operation, std::string_view notificationName)
+{
+    Application& application = Application::shared();
+    Ref<foundation::Object> delegate = application.delegate();
+    if (delegate && delegate->respondsToSelector(operation))
+        delegate->perform(operation, Notification::create(notificationName, &application).get());
+}
+
+} // namespace
+
+int ApplicationMain(int argc, const char* const* argv, const std::string& descriptionPath)
+{
+    Application::shared().setArguments(argc, argv);
+    // An agent whose reader has gone away keeps running; writes just fail.
+    std::signal(SIGPIPE, SIG_IGN);
+
+    foundation::RunLoop& loop = foundation::RunLoop::main();
+    loop.setTerminationHandler([] {});
+
+    // The presenter draws only when the run loop turns, so a window that
+    // the launch shows and hides again never reaches the screen.
+    auto presenter = std::make_unique<TerminalPresenter>(
+        STDIN_FILENO, STDERR_FILENO, [&loop](TerminalPresenter::Task task) { loop.post(std::move(task)); });
+
+    Ref<foundation::Error> error;
+    Ref<UIDescription> description = UIDescription::load(resolvedPath(descriptionPath), error);
+    if (!description) {
+        presenter.reset();
+        std::string program = argc > 0 ? std::filesystem::path(argv[0]).filename().string() : "application";
+        std::fprintf(stderr, "%s: %s\n", program.c_str(), error->localizedDescription().c_str());
+        return 1;
+    }
+
+    tellDelegate("applicationDidFinishLaunching:", ApplicationDidFinishLaunchingNotification);
+    loop.run();
+    tellDelegate("applicationWillTerminate:", ApplicationWillTerminateNotification);
+    presenter.reset();
+    return 0;
+}
+
+} // namespace appkit

@@ -1,0 +1,99 @@
+#include "appkit/Button.h"
+
+#include "appkit/OperationArguments.h"
+
+namespace appkit {
+
+using foundation::Object;
+using foundation::Ref;
+using foundation::String;
+
+Button::Button()
+    : title_(foundation::str("Button"))
+    , keyEquivalent_(String::empty())
+{
+}
+
+Button::Button(Coder& coder)
+    : View(coder)
+    , title_(foundation::str("Button"))
+    , keyEquivalent_(String::empty())
+{
+    if (auto title = coder.decodeStringForKey("title"))
+        title_ = foundation::str(*title);
+    if (auto key = coder.decodeStringForKey("keyEquivalent"))
+        keyEquivalent_ = foundation::str(*key);
+}
+
+Ref<Button> Button::create()
+{
+    return Ref<Button>::adopt(new Button);
+}
+
+void Button::setTitle(Ref<String> title)
+{
+    title_ = title ? std::move(title) : Ref<String>(String::empty());
+    setNeedsDisplay();
+}
+
+void Button::setKeyEquivalent(Ref<String> key)
+{
+    keyEquivalent_ = key ? std::move(key) : Ref<String>(String::empty());
+    setNeedsDisplay();
+}
+
+void Button::performClick()
+{
+    Ref<Object> target = target_.get();
+    if (!target || action_.empty() || !target->respondsToSelector(action_))
+        return;
+    // The action may close the window and let go of this button.
+    Ref<Button> protect(this);
+    target->perform(action_, this);
+}
+
+namespace {
+Button& button(Object& object) { return static_cast<Button&>(object); }
+}
+
+const foundation::OperationTable& Button::operations() const
+{
+    static const foundation::OperationTable table(&View::operations(), {
+        {"title", [](Object& self, Object*) -> Ref<Object> {
+            return &button(self).title();
+        }},
+        {"setTitle:", [](Object& self, Object* argument) -> Ref<Object> {
+            button(self).setTitle(arguments::stringOf(self, "setTitle:", argument));
+            return nullptr;
+        }},
+        {"keyEquivalent", [](Object& self, Object*) -> Ref<Object> {
+            return &button(self).keyEquivalent();
+        }},
+        {"setKeyEquivalent:", [](Object& self, Object* argument) -> Ref<Object> {
+            button(self).setKeyEquivalent(arguments::stringOf(self, "setKeyEquivalent:", argument));
+            return nullptr;
+        }},
+        {"target", [](Object& self, Object*) -> Ref<Object> {
+            return button(self).target();
+        }},
+        {"setTarget:", [](Object& self, Object* argument) -> Ref<Object> {
+            button(self).setTarget(argument);
+            return nullptr;
+        }},
+        {"action", [](Object& self, Object*) -> Ref<Object> {
+            const std::string& action = button(self).action();
+            return action.empty() ? nullptr : foundation::str(action);
+        }},
+        {"setAction:", [](Object& self, Object* argument) -> Ref<Object> {
+            button(self).setAction(std::string(arguments::stringOf(self, "setAction:", argument)->utf8()));
+            return nullptr;
+        }},
+        {"performClick:", [](Object& self, Object*) -> Ref<Object> {
+            button(self).performClick();
+            return nullptr;
+        }},
+    });
+    return table;
+}
+
+} // namespace appkit

@@ -1,0 +1,322 @@
+#include "appkit/TerminalPresenter.h"
+
+#include "appkit/Button.h"
+#include "appkit/Quoted.h"
+#include "appkit/Window.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+namespace appkit {
+
+using foundation::Ref;
+
+namespace {
+
+constexpr std::string_view escape = "\x1b";
+
+std::string_view trimmed(std::string_view text)
+{
+    constexpr std::string_view blanks = " \t\r\n\v\f";
+    auto first = text.find_first_not_of(blanks);
+    if (first == std::string_view::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+}
+
+bool isCloseChoice(std::string_view choice)
+{
+    constexpr std::string_view close = "close";
+    auto sameLetter = [](char a, char b) { return a == b || (a >= 'A' && a <= 'Z' && a - 'A' + 'a' == b); };
+    return choice == escape || std::equal(choice.begin(), choice.end(), close.begin(), close.end(), sameLetter);
+}
+
+// The first `width` code points of the text.
+std::string_view prefixOfWidth(std::string_view text, std::size_t width)
+{
+    std::size_t seen = 0;
+    for (std::size_t index = 0; index < text.size(); ++index) {
+        if ((static_cast<unsigned char>(text[index]) & 0xC0) != 0x80 && seen++ == width)
+            return text.substr(0, index);
+    }
+    return text;
+}
+
+// Breaks a line into rows of at most `width` columns, at blanks where it can.
+std::vector<std::string> wrapped(std::string_view line, std::size_t width)
+{
+    std::vector<std::string> rows;
+    while (displayWidth(line) > width) {
+        std::string_view row = prefixOfWidth(line, width);
+        auto blank = line.substr(0, row.size() + 1).find_last_of(' ');
+        if (blank != std::string_view::npos && blank > 0)
+            row = line.substr(0, blank);
+        rows.emplace_back(row);
+        line.remove_prefix(row.size());
+        if (!line.empty() && line.front() == ' ')
+            line.remove_prefix(1);
+    }
+    rows.emplace_back(line);
+    return rows;
+}
+
+std::string choicesLine(const WindowText& text, std::string_view closeKey)
+{
+    std::string line;
+    auto add = [&line](std::string_view key, std::string_view title) {
+        if (!line.empty())
+            line += "  ";
+        if (!key.empty())
+            line.append("[").append(key).append("] ");
+        line += title;
+    };
+    for (const auto& choice : text.choices)
+        add(choice.key, choice.title);
+    add(closeKey, "Close");
+    return line;
+}
+
+// The window as a framed box of at most `columns` columns.
+std::vector<std::string> frame(const WindowText& text, std::size_t columns)
+{
+    std::vector<std::string> content = text.lines;
+    if (!content.empty())
+        content.emplace_back();
+    content.push_back(choicesLine(text, "Esc"));
+
+    std::size_t inner = displayWidth(text.title) + 2;
+    for (const auto& line : content)
+        inner = std::max(inner, displayWidth(line));
+    inner = std::min(inner, columns > 8 ? columns - 4 : std::size_t(4));
+
+    std::string title(prefixOfWidth(text.title, inner - 2));
+    std::vector<std::string> rows;
+    rows.push_back(std::string("+- ").append(title).append(" ").append(inner - 1 - displayWidth(title), '-').append("+"));
+    for (const auto& line : content) {
+        for (const auto& row : wrapped(line, inner))
+            rows.push_back(std::string("| ").append(row).append(inner - displayWidth(row), ' ').append(" |"));
+    }
+    rows.push_back(std::string("+").append(inner + 2, '-').append("+"));
+    return rows;
+}
+
+// The length of the terminal sequence at the start of `text`, which starts
+// with Esc: a control sequence ("\x1b[1;5A"), a single shift ("\x1bOP"), or
+// Esc with one more character (Alt and a key).
+std::size_t escapeSequenceLength(std::string_view text)
+{
+    if (text.size() < 2)
+        return text.size();
+    if (text[1] == 'O')
+        return std::min<std::size_t>(3, text.size());
+    if (text[1] != '[')
+        return 2;
+    std::size_t index = 2;
+    while (index < text.size() && !(text[index] >= 0x40 && text[index] <= 0x7e))
+        ++index;
+    return std::min(index + 1, text.size());
+}
+
+std::size_t terminalColumns(int fd)
+{
+    winsize size{};
+    if (::ioctl(fd, TIOCGWINSZ, &size) == 0 && size.ws_col > 0)
+        return size.ws_col;
+    return 80;
+}
+
+} // namespace
+
+TerminalPresenter::TerminalPresenter(int inputFd, int outputFd, Poster post)
+    : outputFd_(outputFd)
+    , mode_(::isatty(inputFd) && ::isatty(outputFd) ? Mode::Terminal : Mode::Lines)
+    , post_(std::move(post))
+{
+    if (mode_ == Mode::Terminal)
+        terminalMode_.emplace(inputFd);
+    Window::setDisplay(this);
+    reader_ = std::make_unique<InputReader>(
+        inputFd,
+        [this](std::string_view chunk) { mode_ == Mode::Terminal ? readKeys(chunk) : readLines(chunk); },
+        [this] { readEnd(); });
+}
+
+TerminalPresenter::~TerminalPresenter()
+{
+    reader_.reset();
+    if (Window::display() == this)
+        Window::setDisplay(nullptr);
+    if (mode_ == Mode::Terminal)
+        showInTerminal(nullptr);
+}
+
+void TerminalPresenter::windowDidOrderFront(Window& window)
+{
+    std::erase_if(order_, [&window](const auto& entry) {
+        auto ordered = entry.get();
+        return !ordered || ordered.get() == &window;
+    });
+    order_.emplace_back(&window);
+    scheduleDisplay();
+}
+
+void TerminalPresenter::windowNeedsDisplay(Window&)
+{
+    scheduleDisplay();
+}
+
+void TerminalPresenter::scheduleDisplay()
+{
+    if (displayPending_)
+        return;
+    displayPending_ = true;
+    post_([alive = std::weak_ptr<int>(alive_), this] {
+        if (alive.lock())
+            display();
+    });
+}
+
+Ref<Window> TerminalPresenter::frontWindow()
+{
+    while (!order_.empty()) {
+        Ref<Window> window = order_.back().get();
+        if (window && window->isVisible())
+            return window;
+        order_.pop_back();
+    }
+    return nullptr;
+}
+
+void TerminalPresenter::display()
+{
+    displayPending_ = false;
+    Ref<Window> window = frontWindow();
+    std::optional<WindowText> text;
+    if (window)
+        text = WindowText::of(*window);
+    if (window.get() == shownWindow_ && text == shownText_)
+        return;
+    if (mode_ == Mode::Terminal)
+        showInTerminal(text ? &*text : nullptr);
+    else
+        showInLines(text ? &*text : nullptr);
+    shownWindow_ = window.get();
+    shownText_ = std::move(text);
+}
+
+void TerminalPresenter::showInTerminal(const WindowText* text)
+{
+    std::string output;
+    if (drawnLines_)
+        output = "\x1b[" + std::to_string(drawnLines_) + "A\r\x1b[J";
+    drawnLines_ = 0;
+    if (text) {
+        for (const auto& row : frame(*text, terminalColumns(outputFd_))) {
+            output += row + "\r\n";
+            ++drawnLines_;
+        }
+    }
+    write(output);
+}
+
+void TerminalPresenter::showInLines(const WindowText* text)
+{
+    if (!text) {
+        if (shownText_)
+            write("== window " + inQuotes(shownText_->title) + " hidden\n");
+        return;
+    }
+    std::string block = "== window " + inQuotes(text->title) + " shown\n";
+    for (const auto& line : text->lines)
+        block += line + "\n";
+    block += choicesLine(*text, "close") + "\n== end\n";
+    write(block);
+}
+
+void TerminalPresenter::handleChoice(std::string_view choice)
+{
+    Ref<Window> window = frontWindow();
+    if (!window) {
+        if (mode_ == Mode::Lines)
+            write("== ignored " + inQuotes(choice) + ": no window is showing\n");
+        return;
+    }
+    if (Ref<Button> button = buttonForChoice(*window, choice)) {
+        button->performClick();
+        return;
+    }
+    if (isCloseChoice(choice)) {
+        window->close();
+        return;
+    }
+    // At a terminal a bell, as the platform beeps at a key that does nothing.
+    if (mode_ == Mode::Terminal)
+        write("\a");
+    else
+        write("== ignored " + inQuotes(choice) + ": no button of window " + inQuotes(window->title().utf8()) + " has that key\n");
+}
+
+void TerminalPresenter::postChoice(std::string choice)
+{
+    post_([alive = std::weak_ptr<int>(alive_), this, choice = std::move(choice)] {
+        if (alive.lock())
+            handleChoice(choice);
+    });
+}
+
+void TerminalPresenter::readKeys(std::string_view chunk)
+{
+    for (std::size_t index = 0; index < chunk.size();) {
+        unsigned char byte = static_cast<unsigned char>(chunk[index]);
+        if (byte == 0x1b) {
+            // Esc alone is a key; followed by more it starts a sequence (an arrow key, say).
+            if (index + 1 == chunk.size())
+                postChoice(std::string(escape));
+            index += escapeSequenceLength(chunk.substr(index));
+            continue;
+        }
+        std::size_t length = 1;
+        while (index + length < chunk.size() && (static_cast<unsigned char>(chunk[index + length]) & 0xC0) == 0x80)
+            ++length;
+        if (byte == '\n' || byte == '\r')
+            postChoice("\r");
+        else if (byte >= 0x20 && byte != 0x7f)
+            postChoice(std::string(chunk.substr(index, length)));
+        index += length;
+    }
+}
+
+void TerminalPresenter::readLines(std::string_view chunk)
+{
+    partialLine_.append(chunk);
+    std::size_t start = 0;
+    for (auto end = partialLine_.find('\n'); end != std::string::npos; end = partialLine_.find('\n', start)) {
+        if (auto line = trimmed(std::string_view(partialLine_).substr(start, end - start)); !line.empty())
+            postChoice(std::string(line));
+        start = end + 1;
+    }
+    partialLine_.erase(0, start);
+}
+
+void TerminalPresenter::readEnd()
+{
+    if (auto line = trimmed(partialLine_); !line.empty())
+        postChoice(std::string(line));
+    partialLine_.clear();
+}
+
+void TerminalPresenter::write(std::string_view text)
+{
+    while (!text.empty()) {
+        ssize_t written = ::write(outputFd_, text.data(), text.size());
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return;
+        text.remove_prefix(static_cast<std::size_t>(written));
+    }
+}
+
+} // namespace appkit

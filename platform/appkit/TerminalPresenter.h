@@ -1,0 +1,90 @@
+#pragma once
+
+#include "appkit/InputReader.h"
+#include "appkit/TerminalMode.h"
+#include "appkit/WindowDisplay.h"
+#include "appkit/WindowText.h"
+#include "foundation/Object.h"
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace appkit {
+
+// Makes windows real for a person at a terminal. While it exists it is the
+// windows' display: the frontmost visible window is shown with its text
+// and its buttons, redrawn when that changes and taken away when the window
+// is hidden, and the person's input presses the window's buttons.
+//
+// Terminal mode, when input and output are both terminals: the window is a
+// framed box on the output, each key pressed is a choice (input is read a
+// key at a time without echo), and Esc closes the window.
+// Line mode otherwise: each showing or change of the window writes one
+// block of lines to the output, starting "== window" and ending "== end",
+// a hidden window writes "== window "<title>" hidden", and each input line
+// is a choice: a button's key equivalent (or its name, such as "Return"),
+// or "close". Choices that press nothing are reported on the output.
+//
+// Input is read on a thread of its own; every choice and every redraw runs
+// on the main thread through `post`. The end of the input only ends the
+// reading. The presenter writes to its output descriptor only, never to
+// standard output unless it is given that. Create and destroy it on the
+// main thread.
+class TerminalPresenter final : public WindowDisplay {
+public:
+    using Task = std::function<void()>;
+    // Runs a task on the main thread, later; called from any thread.
+    using Poster = std::function<void(Task)>;
+
+    enum class Mode { Terminal, Lines };
+
+    TerminalPresenter(int inputFd, int outputFd, Poster post);
+    ~TerminalPresenter();
+
+    TerminalPresenter(const TerminalPresenter&) = delete;
+    TerminalPresenter& operator=(const TerminalPresenter&) = delete;
+
+    Mode mode() const noexcept { return mode_; }
+
+    // Acts on one choice of the person for the frontmost window.
+    void handleChoice(std::string_view choice);
+    // Brings the output up to date with the windows now.
+    void display();
+
+    void windowDidOrderFront(Window& window) override;
+    void windowNeedsDisplay(Window& window) override;
+
+private:
+    void scheduleDisplay();
+    void postChoice(std::string choice);
+    void readKeys(std::string_view chunk);
+    void readLines(std::string_view chunk);
+    void readEnd();
+    foundation::Ref<Window> frontWindow();
+    void showInTerminal(const WindowText* text);
+    void showInLines(const WindowText* text);
+    void write(std::string_view text);
+
+    int outputFd_;
+    Mode mode_;
+    Poster post_;
+    // Tasks posted by this presenter do nothing once it is gone.
+    std::shared_ptr<int> alive_ = std::make_shared<int>(0);
+    std::optional<TerminalMode> terminalMode_;
+
+    // Main thread only.
+    std::vector<foundation::WeakRef<Window>> order_;  // the front window last
+    std::optional<WindowText> shownText_;
+    const Window* shownWindow_ = nullptr;             // compared, never used
+    std::size_t drawnLines_ = 0;
+    bool displayPending_ = false;
+
+    std::string partialLine_;  // the reader thread's
+    std::unique_ptr<InputReader> reader_;  // last: stops before the rest goes
+};
+
+} // namespace appkit

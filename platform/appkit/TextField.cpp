@@ -1,0 +1,66 @@
+#include "appkit/TextField.h"
+
+#include "appkit/OperationArguments.h"
+
+namespace appkit {
+
+using foundation::Object;
+using foundation::Ref;
+using foundation::String;
+
+TextField::TextField()
+    : value_(AttributedString::create(nullptr))
+{
+}
+
+TextField::TextField(Coder& coder)
+    : View(coder)
+    , value_(AttributedString::create(nullptr))
+{
+    if (auto value = coder.decodeStringForKey("stringValue"))
+        value_ = AttributedString::create(foundation::str(*value));
+}
+
+Ref<TextField> TextField::create()
+{
+    return Ref<TextField>::adopt(new TextField);
+}
+
+void TextField::setStringValue(Ref<String> value)
+{
+    setAttributedStringValue(AttributedString::create(std::move(value)));
+}
+
+void TextField::setAttributedStringValue(Ref<AttributedString> value)
+{
+    value_ = value ? std::move(value) : AttributedString::create(nullptr);
+    setNeedsDisplay();
+}
+
+namespace {
+TextField& field(Object& object) { return static_cast<TextField&>(object); }
+}
+
+const foundation::OperationTable& TextField::operations() const
+{
+    static const foundation::OperationTable table(&View::operations(), {
+        {"stringValue", [](Object& self, Object*) -> Ref<Object> {
+            return &field(self).stringValue();
+        }},
+        {"setStringValue:", [](Object& self, Object* argument) -> Ref<Object> {
+            field(self).setStringValue(arguments::stringOf(self, "setStringValue:", argument));
+            return nullptr;
+        }},
+        {"attributedStringValue", [](Object& self, Object*) -> Ref<Object> {
+            return &field(self).attributedStringValue();
+        }},
+        {"setAttributedStringValue:", [](Object& self, Object* argument) -> Ref<Object> {
+            field(self).setAttributedStringValue(arguments::objectOf<AttributedString>(
+                self, "setAttributedStringValue:", argument, "an attributed string"));
+            return nullptr;
+        }},
+    });
+    return table;
+}
+
+} // namespace appkit

@@ -1,6 +1,7 @@
 #include "appkit/TerminalPresenter.h"
 
 #include "appkit/Button.h"
+#include "appkit/Quoted.h"
 #include "appkit/Window.h"
 
 #include <algorithm>
@@ -15,11 +16,6 @@ using foundation::Ref;
 namespace {
 
 constexpr std::string_view escape = "\x1b";
-
-std::string inQuotes(std::string_view text)
-{
-    return "\"" + std::string(text) + "\"";
-}
 
 std::string_view trimmed(std::string_view text)
 {
@@ -73,7 +69,7 @@ std::string choicesLine(const WindowText& text, std::string_view closeKey)
         if (!line.empty())
             line += "  ";
         if (!key.empty())
-            line += "[" + std::string(key) + "] ";
+            line.append("[").append(key).append("] ");
         line += title;
     };
     for (const auto& choice : text.choices)
@@ -97,12 +93,12 @@ std::vector<std::string> frame(const WindowText& text, std::size_t columns)
 
     std::string title(prefixOfWidth(text.title, inner - 2));
     std::vector<std::string> rows;
-    rows.push_back("+- " + title + " " + std::string(inner - 1 - displayWidth(title), '-') + "+");
+    rows.push_back(std::string("+- ").append(title).append(" ").append(inner - 1 - displayWidth(title), '-').append("+"));
     for (const auto& line : content) {
         for (const auto& row : wrapped(line, inner))
-            rows.push_back("| " + row + std::string(inner - displayWidth(row), ' ') + " |");
+            rows.push_back(std::string("| ").append(row).append(inner - displayWidth(row), ' ').append(" |"));
     }
-    rows.push_back("+" + std::string(inner + 2, '-') + "+");
+    rows.push_back(std::string("+").append(inner + 2, '-').append("+"));
     return rows;
 }
 

@@ -2,6 +2,7 @@
 
 #include "appkit/Application.h"
 #include "appkit/ClassRegistry.h"
+#include "appkit/Quoted.h"
 #include "appkit/Window.h"
 #include "foundation/Exception.h"
 #include "foundation/String.h"
@@ -33,11 +34,6 @@ struct LoadFailure {
 [[noreturn]] void fail(std::string message, ErrorCode code = InvalidDescription)
 {
     throw LoadFailure{code, std::move(message)};
-}
-
-std::string inQuotes(std::string_view text)
-{
-    return "\"" + std::string(text) + "\"";
 }
 
 std::string readFile(const std::string& path)

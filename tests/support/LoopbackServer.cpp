@@ -236,12 +236,6 @@ bool LoopbackServer::waitForRequests(std::size_t count, std::chrono::seconds tim
     return changed_.wait_for(lock, timeout, [&] { return requests_.size() >= count; });
 }
 
-std::size_t LoopbackServer::connectionCount() const
-{
-    std::lock_guard lock(mutex_);
-    return connections_;
-}
-
 void LoopbackServer::acceptConnections()
 {
     pollfd watched[2] = {{listener_, POLLIN, 0}, {wakeup_, POLLIN, 0}};
@@ -261,7 +255,6 @@ void LoopbackServer::acceptConnections()
             return;
         }
         openSockets_.insert(socket);
-        ++connections_;
         threads_.emplace_back([this, socket] { serve(socket); });
     }
 }

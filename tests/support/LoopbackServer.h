@@ -102,8 +102,6 @@ public:
     // Waits (without polling) until `count` requests have been recorded;
     // false when that does not happen within the time-out.
     [[nodiscard]] bool waitForRequests(std::size_t count, std::chrono::seconds timeout = std::chrono::seconds(30)) const;
-    // How many TCP connections the server has accepted.
-    std::size_t connectionCount() const;
 
 private:
     class Connection;
@@ -129,7 +127,6 @@ private:
     std::map<std::string, CannedReply> replies_;
     std::vector<RecordedRequest> requests_;
     std::set<int> openSockets_;
-    std::size_t connections_ = 0;
     std::vector<std::thread> threads_;  // connection threads
     std::thread acceptor_;
 };

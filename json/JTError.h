@@ -1,0 +1,13 @@
+#pragma once
+
+#include <string_view>
+
+namespace jotter {
+
+// The domain of every error the library reports for bad input; the
+// localized description holds the message. Only the first error of an
+// encoding run or a parse is kept.
+inline constexpr std::string_view JTErrorDomain = "JTErrorDomain";
+inline constexpr long JTErrorCode = -1;
+
+} // namespace jotter

@@ -1,0 +1,170 @@
+#include "json/SeventeenDigitDouble.h"
+
+#include <bit>
+#include <charconv>
+#include <cstdint>
+#include <cstring>
+
+namespace jotter {
+
+namespace {
+
+using UInt128 = unsigned __int128;
+
+constexpr std::uint64_t powersOfTen[] = {1ull, 10ull, 100ull, 1000ull, 10000ull, 100000ull, 1000000ull,
+    10000000ull, 100000000ull, 1000000000ull, 10000000000ull, 100000000000ull, 1000000000000ull,
+    10000000000000ull, 100000000000000ull, 1000000000000000ull, 10000000000000000ull, 100000000000000000ull,
+    1000000000000000000ull, 10000000000000000000ull};
+
+constexpr std::uint64_t smallestSeventeenDigits = 10000000000000000ull;  // 10^16
+constexpr std::uint64_t beyondSeventeenDigits = 100000000000000000ull;   // 10^17
+constexpr int largestScale = 22;  // 10^22 * 2^53 still fits in 128 bits
+
+UInt128 powerOfTen(int exponent)
+{
+    return exponent <= 19 ? UInt128(powersOfTen[exponent])
+                          : UInt128(powersOfTen[19]) * powersOfTen[exponent - 19];
+}
+
+// mantissa * 2^binaryExponent * 10^scale rounded to an integer, half to even
+// as printf rounds; 0 when it does not fit the exact 128-bit computation.
+std::uint64_t scaledAndRounded(std::uint64_t mantissa, int binaryExponent, int scale)
+{
+    UInt128 product = UInt128(mantissa) * powerOfTen(scale);
+    if (binaryExponent >= 0) {
+        if (binaryExponent > 10 || (product >> (64 - binaryExponent)) != 0)
+            return 0;
+        return static_cast<std::uint64_t>(product << binaryExponent);
+    }
+    int shift = -binaryExponent;
+    if (shift >= 128)
+        return 0;
+    UInt128 quotient = product >> shift;
+    UInt128 remainder = product - (quotient << shift);
+    UInt128 half = UInt128(1) << (shift - 1);
+    if (remainder > half || (remainder == half && (quotient & 1)))
+        ++quotient;
+    if (quotient >> 64)
+        return 0;
+    return static_cast<std::uint64_t>(quotient);
+}
+
+// The 17 significant digits of a positive normal double and the decimal
+// exponent of the first, when the exact computation covers it (roughly
+// 1e-6 to 1e17, where nearly all real-world numbers are).
+bool seventeenDigits(std::uint64_t bits, std::uint64_t& digits, int& exponent)
+{
+    int biasedExponent = static_cast<int>(bits >> 52);
+    if (biasedExponent == 0)
+        return false;  // subnormal: far outside the range
+    std::uint64_t mantissa = (bits & ((1ull << 52) - 1)) | (1ull << 52);
+    int binaryExponent = biasedExponent - 1075;
+    // The value lies in [2^b, 2^(b+1)), so floor(log10(value)) is
+    // floor(b * log10(2)) or one more. Outside these b the scale leaves the
+    // exact range anyway; inside, 78913 / 2^18 is close enough to log10(2)
+    // that the product floors as the true one does.
+    int powerOfTwo = binaryExponent + 52;
+    if (powerOfTwo < -24 || powerOfTwo > 60)
+        return false;
+    int estimate = (powerOfTwo * 78913) >> 18;
+    for (int scale = 16 - estimate; scale >= 16 - estimate - 1; --scale) {
+        if (scale < 0 || scale > largestScale)
+            return false;
+        std::uint64_t rounded = scaledAndRounded(mantissa, binaryExponent, scale);
+        if (rounded == 0)
+            return false;
+        if (rounded < beyondSeventeenDigits) {
+            if (rounded < smallestSeventeenDigits)
+                return false;
+            digits = rounded;
+            exponent = 16 - scale;
+            return true;
+        }
+    }
+    return false;
+}
+
+constexpr char digitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+// The eight decimal digits of a value below 10^8.
+void writeEightDigits(std::uint32_t value, char* out)
+{
+    for (int pair = 3; pair >= 0; --pair) {
+        std::memcpy(out + 2 * pair, digitPairs + 2 * (value % 100), 2);
+        value /= 100;
+    }
+}
+
+// printf's %g layout of 17 digits with the first at `exponent`.
+char* layOut(std::uint64_t digits, int exponent, char* out)
+{
+    char text[17];
+    auto high = static_cast<std::uint32_t>(digits / 100000000);  // nine digits
+    text[0] = static_cast<char>('0' + high / 100000000);
+    writeEightDigits(high % 100000000, text + 1);
+    writeEightDigits(static_cast<std::uint32_t>(digits % 100000000), text + 9);
+    int length = 17;
+    while (length > 1 && text[length - 1] == '0')
+        --length;
+
+    if (exponent < -4) {
+        *out++ = text[0];
+        if (length > 1) {
+            *out++ = '.';
+            std::memcpy(out, text + 1, static_cast<std::size_t>(length - 1));
+            out += length - 1;
+        }
+        *out++ = 'e';
+        *out++ = '-';
+        int magnitude = -exponent;
+        if (magnitude >= 100)
+            *out++ = static_cast<char>('0' + magnitude / 100);
+        *out++ = static_cast<char>('0' + magnitude / 10 % 10);
+        *out++ = static_cast<char>('0' + magnitude % 10);
+        return out;
+    }
+    if (exponent < 0) {
+        *out++ = '0';
+        *out++ = '.';
+        std::memset(out, '0', static_cast<std::size_t>(-exponent - 1));
+        out += -exponent - 1;
+        std::memcpy(out, text, static_cast<std::size_t>(length));
+        return out + length;
+    }
+    int integerDigits = exponent + 1;
+    std::memcpy(out, text, static_cast<std::size_t>(integerDigits));
+    out += integerDigits;
+    if (length > integerDigits) {
+        *out++ = '.';
+        std::memcpy(out, text + integerDigits, static_cast<std::size_t>(length - integerDigits));
+        out += length - integerDigits;
+    }
+    return out;
+}
+
+} // namespace
+
+char* writeSeventeenDigitDouble(double value, char* out) noexcept
+{
+    auto bits = std::bit_cast<std::uint64_t>(value);
+    bool negative = bits >> 63;
+    bits &= ~(1ull << 63);
+    if (bits == 0) {
+        if (negative)
+            *out++ = '-';
+        *out++ = '0';
+        return out;
+    }
+    std::uint64_t digits;
+    int exponent;
+    if (!seventeenDigits(bits, digits, exponent))
+        return std::to_chars(out, out + SeventeenDigitDoubleMaximumLength, value, std::chars_format::general, 17).ptr;
+    if (negative)
+        *out++ = '-';
+    return layOut(digits, exponent, out);
+}
+
+} // namespace jotter

@@ -1,0 +1,168 @@
+#include "EncodingHelpers.h"
+
+#include "foundation/Array.h"
+#include "foundation/Date.h"
+#include "foundation/Dictionary.h"
+#include "foundation/Exception.h"
+#include "foundation/Null.h"
+#include "foundation/Number.h"
+
+#include <gtest/gtest.h>
+
+namespace jotter::testing {
+namespace {
+
+using foundation::Array;
+using foundation::Dictionary;
+using foundation::MutableArray;
+using foundation::MutableDictionary;
+using foundation::Number;
+using foundation::Object;
+using foundation::Ref;
+using foundation::str;
+
+Ref<MutableDictionary> uploadDictionary()
+{
+    Ref<MutableDictionary> info = MutableDictionary::create();
+    info->setObject(str("Ada").get(), "firstName");
+    info->setObject(str("Lovelace").get(), "lastName");
+    info->setObject(str("ada@example.org").get(), "email");
+    info->setObject(str("Analytical Engines Ltd").get(), "organization");
+    info->setObject(str("United Kingdom").get(), "country");
+    info->setObject(str("26.2.1").get(), "otpVsn");
+    info->setObject(str("2024-05-01 10:00:00 +0000").get(), "created");
+    return info;
+}
+
+TEST(ContainerEncoding, CompactFormHasNoBlankOutsideStrings)
+{
+    EXPECT_EQ(jsonText(uploadDictionary().get()),
+        R"({"firstName":"Ada","lastName":"Lovelace","email":"ada@example.org",)"
+        R"("organization":"Analytical Engines Ltd","country":"United Kingdom","otpVsn":"26.2.1",)"
+        R"("created":"2024-05-01 10:00:00 +0000"})");
+}
+
+TEST(ContainerEncoding, CompactFormKeepsTheDictionaryOrderAndNests)
+{
+    Ref<MutableDictionary> dictionary = MutableDictionary::create();
+    dictionary->setObject(Number::withSigned(1).get(), "b");
+    dictionary->setObject(Array::create({Number::withSigned(1).get(), foundation::Null::null()}).get(), "a");
+    EXPECT_EQ(jsonText(dictionary.get()), R"({"b":1,"a":[1,null]})");
+}
+
+TEST(ContainerEncoding, PrettyFormSortsKeysAndIndentsByTwo)
+{
+    Ref<MutableDictionary> dictionary = MutableDictionary::create();
+    dictionary->setObject(Number::withSigned(1).get(), "b");
+    dictionary->setObject(Array::create({Number::withSigned(1).get(), Number::withSigned(2).get()}).get(), "a");
+    EXPECT_EQ(jsonText(dictionary.get(), JTSerializeOptionPretty),
+        "{\n"
+        "  \"a\": [\n"
+        "    1,\n"
+        "    2\n"
+        "  ],\n"
+        "  \"b\": 1\n"
+        "}");
+}
+
+TEST(ContainerEncoding, EmptyContainersInBothForms)
+{
+    Ref<Array> array = Array::create();
+    Ref<Dictionary> dictionary = Dictionary::create();
+    EXPECT_EQ(jsonText(array.get()), "[]");
+    EXPECT_EQ(jsonText(dictionary.get()), "{}");
+    EXPECT_EQ(jsonText(array.get(), JTSerializeOptionPretty), "[\n  \n]");
+    EXPECT_EQ(jsonText(dictionary.get(), JTSerializeOptionPretty), "{\n  \n}");
+
+    Ref<Array> nested = Array::create({array.get(), dictionary.get()});
+    EXPECT_EQ(jsonText(nested.get(), JTSerializeOptionPretty), "[\n  [\n    \n  ],\n  {\n    \n  }\n]");
+}
+
+TEST(ContainerEncoding, PrettyKeyOrderIsByCodePoint)
+{
+    Ref<MutableDictionary> dictionary = MutableDictionary::create();
+    for (const char* key : {"b", "\u00e9", "B", "a", "", "aa"})
+        dictionary->setObject(foundation::Null::null(), key);
+    EXPECT_EQ(jsonText(dictionary.get(), JTSerializeOptionPretty),
+        "{\n  \"\": null,\n  \"B\": null,\n  \"a\": null,\n  \"aa\": null,\n  \"b\": null,\n  \"\u00e9\": null\n}");
+}
+
+// Containers above 1020 entries are walked by fast enumeration instead of
+// one fetch; both ways give the same text.
+TEST(ContainerEncoding, LargeContainersOnBothSidesOfTheFetchLimit)
+{
+    for (std::size_t count : {1020u, 1021u, 5000u}) {
+        std::vector<Ref<Object>> elements;
+        Ref<MutableDictionary> dictionary = MutableDictionary::create();
+        std::string expectedArray = "[";
+        std::string expectedDictionary = "{";
+        for (std::size_t index = 0; index < count; ++index) {
+            elements.push_back(Number::withUnsigned(index));
+            std::string key = "k" + std::to_string(index);
+            dictionary->setObject(elements.back().get(), key);
+            const char* separator = index ? "," : "";
+            expectedArray += separator + std::to_string(index);
+            expectedDictionary += separator + jsonQuoted(key) + ":" + std::to_string(index);
+        }
+        EXPECT_EQ(jsonText(Array::create(elements).get()), expectedArray + "]") << count;
+        EXPECT_EQ(jsonText(dictionary.get()), expectedDictionary + "}") << count;
+    }
+}
+
+TEST(ContainerEncoding, MutatingALargeArrayDuringTheWalkRaises)
+{
+    Ref<MutableArray> array = MutableArray::create();
+    for (int index = 0; index < 1100; ++index)
+        array->addObject(index == 3 ? static_cast<Object*>(foundation::Date::now().get()) : str("x").get());
+    FormatterBlock growArray = [&](Object*) -> Ref<Object> {
+        array->addObject(str("added").get());
+        return str("date");
+    };
+    try {
+        (void)jsonText(array.get(), JTSerializeOptionNone, JTEncodeOptionResultData, &growArray);
+        FAIL() << "the mutation went unnoticed";
+    } catch (const foundation::Exception& exception) {
+        EXPECT_EQ(exception.name(), foundation::ExceptionName::Generic);
+    }
+}
+
+Ref<Object> nestedArrays(std::size_t depth)
+{
+    Ref<Object> value = Number::withSigned(1);
+    for (std::size_t level = 0; level < depth; ++level)
+        value = Array::create({value.get()});
+    return value;
+}
+
+TEST(ContainerEncoding, NestingUpToTheLimitIsWritten)
+{
+    std::string expected = std::string(JTMaximumNestingDepth, '[') + "1" + std::string(JTMaximumNestingDepth, ']');
+    EXPECT_EQ(jsonText(nestedArrays(JTMaximumNestingDepth).get()), expected);
+}
+
+TEST(ContainerEncoding, NestingBeyondTheLimitIsRefused)
+{
+    const std::string message = "Unable to serialize arrays and dictionaries nested deeper than 512 levels.";
+    EXPECT_EQ(failureMessage(nestedArrays(JTMaximumNestingDepth + 1).get()), message);
+    EXPECT_EQ(failureMessage(nestedArrays(2000).get(), JTSerializeOptionPretty), message);
+
+    Ref<Object> dictionaries = foundation::Null::null();
+    for (std::size_t level = 0; level <= JTMaximumNestingDepth; ++level)
+        dictionaries = Dictionary::create({{str("k").get(), dictionaries.get()}});
+    EXPECT_EQ(failureMessage(dictionaries.get()), message);
+}
+
+// A formatter that keeps answering with a container holding another
+// unsupported value would recurse for ever; the limit ends it.
+TEST(ContainerEncoding, EndlessFormatterNestingStopsAtTheLimit)
+{
+    FormatterBlock wrapAgain = [](Object*) -> Ref<Object> {
+        return Array::create({foundation::Date::now().get()});
+    };
+    Ref<Array> root = Array::create({foundation::Date::now().get()});
+    EXPECT_EQ(failureMessage(root.get(), JTSerializeOptionNone, JTEncodeOptionResultData, &wrapAgain),
+        "Unable to serialize arrays and dictionaries nested deeper than 512 levels.");
+}
+
+} // namespace
+} // namespace jotter::testing

@@ -1,0 +1,54 @@
+#pragma once
+
+// Builds a platform object tree from a JSON value read by nlohmann-json: the
+// reference reader for round-trip tests and benchmarks. Header-only so that
+// benchmark programs can use it without the test-support library.
+
+#include "foundation/Array.h"
+#include "foundation/Dictionary.h"
+#include "foundation/Null.h"
+#include "foundation/Number.h"
+#include "foundation/String.h"
+
+#include <nlohmann/json.hpp>
+
+#include <stdexcept>
+#include <vector>
+
+namespace support {
+
+inline foundation::Ref<foundation::Object> platformTree(const nlohmann::json& value)
+{
+    using nlohmann::json;
+    switch (value.type()) {
+    case json::value_t::null:
+        return foundation::Null::null();
+    case json::value_t::boolean:
+        return foundation::Number::boolean(value.get<bool>());
+    case json::value_t::number_integer:
+        return foundation::Number::withSigned(value.get<std::int64_t>());
+    case json::value_t::number_unsigned:
+        return foundation::Number::withUnsigned(value.get<std::uint64_t>());
+    case json::value_t::number_float:
+        return foundation::Number::withDouble(value.get<double>());
+    case json::value_t::string:
+        return foundation::String::create(value.get_ref<const std::string&>());
+    case json::value_t::array: {
+        std::vector<foundation::Ref<foundation::Object>> elements;
+        elements.reserve(value.size());
+        for (const json& element : value)
+            elements.push_back(platformTree(element));
+        return foundation::Array::create(elements);
+    }
+    case json::value_t::object: {
+        foundation::Ref<foundation::MutableDictionary> dictionary = foundation::MutableDictionary::create();
+        for (const auto& [key, element] : value.items())
+            dictionary->setObject(platformTree(element).get(), foundation::String::create(key).get());
+        return dictionary;
+    }
+    default:
+        throw std::invalid_argument("no platform form for this JSON value");
+    }
+}
+
+} // namespace support

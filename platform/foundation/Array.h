@@ -44,12 +44,14 @@ public:
     std::uint64_t hash() const override { return count(); }
     Ref<Object> copy() const override;
 
+    // Checks a range against count() before copying it out: a null buffer
+    // for a non-empty range, or a range past the end, raises.
+    void checkRange(const char* selector, Object** buffer, Range range) const;
+
 protected:
     Array() noexcept : Object(Kind::Array) {}
     // Raises the platform's range exception for an index at or past `bound`.
     [[noreturn]] void raiseIndexBeyondBounds(const char* selector, std::size_t index, std::size_t bound) const;
-    // Checks a range against count() before copying it out.
-    void checkRange(const char* selector, Object** buffer, Range range) const;
     // The counter fast enumeration watches; null for an array that never changes.
     virtual unsigned long* mutationsPointer() const { return nullptr; }
 };

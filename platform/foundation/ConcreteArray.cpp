@@ -12,7 +12,26 @@ namespace {
     raise(ExceptionName::InvalidArgument, format("*** -[%s %s]: attempt to insert nil", array.className(), selector));
 }
 
+// Both plain arrays hand out their references in one pass, without a
+// virtual call and a bounds check per element.
+void copyElements(const Array& array, const std::vector<Ref<Object>>& objects, Object** buffer, Range range)
+{
+    array.checkRange("getObjects:range:", buffer, range);
+    for (std::size_t i = 0; i < range.length; ++i)
+        buffer[i] = objects[range.location + i].get();
+}
+
 } // namespace
+
+void ConcreteArray::getObjects(Object** buffer, Range range) const
+{
+    copyElements(*this, objects_, buffer, range);
+}
+
+void ConcreteMutableArray::getObjects(Object** buffer, Range range) const
+{
+    copyElements(*this, objects_, buffer, range);
+}
 
 Object* ConcreteArray::objectAtIndex(std::size_t index) const
 {

@@ -13,6 +13,7 @@ public:
 
     std::size_t count() const override { return objects_.size(); }
     Object* objectAtIndex(std::size_t index) const override;
+    void getObjects(Object** buffer, Range range) const override;
 
 private:
     std::vector<Ref<Object>> objects_;
@@ -24,6 +25,7 @@ public:
 
     std::size_t count() const override { return objects_.size(); }
     Object* objectAtIndex(std::size_t index) const override;
+    void getObjects(Object** buffer, Range range) const override;
     void insertObject(Object* object, std::size_t index) override;
     void removeObjectAtIndex(std::size_t index) override;
     void replaceObjectAtIndex(std::size_t index, Object* object) override;

@@ -49,6 +49,16 @@ std::size_t DictionaryStorage::enumerate(FastEnumerationState& state, Object** b
     return produced;
 }
 
+void DictionaryStorage::copyOut(Object** objects, Object** keys) const noexcept
+{
+    for (std::size_t i = 0; i < pairs_.size(); ++i) {
+        if (objects)
+            objects[i] = pairs_[i].second.get();
+        if (keys)
+            keys[i] = pairs_[i].first.get();
+    }
+}
+
 DictionaryStorage copyPairs(const Dictionary& dictionary)
 {
     DictionaryStorage storage;

@@ -17,6 +17,8 @@ public:
     bool set(Ref<Object> key, Ref<Object> value);
     bool remove(const Object* key);
     std::size_t enumerate(FastEnumerationState& state, Object** buffer, std::size_t length) const;
+    // Values and keys in order, straight from the pairs (no lookups).
+    void copyOut(Object** objects, Object** keys) const noexcept;
 
 private:
     struct KeyHash {
@@ -37,6 +39,7 @@ public:
     std::size_t count() const override { return storage_.count(); }
     Object* objectForKey(const Object* key) const override { return storage_.find(key); }
     std::size_t countByEnumerating(FastEnumerationState& state, Object** buffer, std::size_t length) const override;
+    void getObjectsAndKeys(Object** objects, Object** keys) const override { storage_.copyOut(objects, keys); }
 
 private:
     DictionaryStorage storage_;
@@ -49,6 +52,7 @@ public:
     std::size_t count() const override { return storage_.count(); }
     Object* objectForKey(const Object* key) const override { return storage_.find(key); }
     std::size_t countByEnumerating(FastEnumerationState& state, Object** buffer, std::size_t length) const override;
+    void getObjectsAndKeys(Object** objects, Object** keys) const override { storage_.copyOut(objects, keys); }
     void setObject(Object* object, Object* key) override;
     void removeObjectForKey(const Object* key) override;
     using MutableDictionary::setObject;

@@ -1,5 +1,7 @@
 #include "foundation/PercentEscaping.h"
 
+#include "foundation/HexDigits.h"
+
 #include <array>
 
 namespace foundation {
@@ -50,17 +52,6 @@ std::string escape(std::string_view text, const std::array<bool, 256>& keep)
     return escaped;
 }
 
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 } // namespace
 
 std::string percentEscaped(std::string_view text)
@@ -84,8 +75,8 @@ std::optional<std::string> percentDecoded(std::string_view text)
         }
         if (i + 2 >= text.size())
             return std::nullopt;
-        int high = hexValue(text[i + 1]);
-        int low = hexValue(text[i + 2]);
+        int high = hexDigitValue(text[i + 1]);
+        int low = hexDigitValue(text[i + 2]);
         if (high < 0 || low < 0)
             return std::nullopt;
         decoded.push_back(static_cast<char>(high * 16 + low));

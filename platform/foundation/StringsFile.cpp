@@ -1,5 +1,6 @@
 #include "foundation/StringsFile.h"
 
+#include "foundation/HexDigits.h"
 #include "foundation/String.h"
 
 #include <cstdint>
@@ -62,17 +63,6 @@ bool isUnquotedCharacter(char c)
 {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')
         || c == '_' || c == '$' || c == '+' || c == '/' || c == ':' || c == '.' || c == '-';
-}
-
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 } // namespace
@@ -215,7 +205,7 @@ private:
             return std::nullopt;
         char32_t unit = 0;
         for (int i = 0; i < 4; ++i) {
-            int digit = hexValue(text_[position_ + i]);
+            int digit = hexDigitValue(text_[position_ + i]);
             if (digit < 0)
                 return std::nullopt;
             unit = unit << 4 | static_cast<char32_t>(digit);

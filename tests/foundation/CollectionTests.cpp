@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 using namespace foundation;
 
 namespace {
@@ -42,17 +44,16 @@ TEST(Arrays, RefusedOperationsRaiseWithPlatformNamesAndReasons)
     EXPECT_EQ(nullBuffer.reason(), "*** -[NSMutableArray getObjects:range:]: pointer to objects array is NULL but range length is 1");
 }
 
-TEST(Arrays, CopyOfImmutableIsTheSameInstanceAndMutableCopiesAreNew)
+TEST(Arrays, CopiesAreIndependentOfTheOriginal)
 {
     Ref<Array> array = Array::create({str("a").get()});
-    EXPECT_EQ(array->copy().get(), array.get());
     Ref<MutableArray> mutableArray = array->mutableCopy();
     mutableArray->addObject(str("b").get());
     Ref<Object> frozen = mutableArray->copy();
-    EXPECT_NE(frozen.get(), mutableArray.get());
+    mutableArray->removeObjectAtIndex(0);
+    EXPECT_EQ(array->description(), "(\n    a\n)");
+    EXPECT_EQ(frozen->description(), "(\n    a,\n    b\n)");
     EXPECT_STREQ(frozen->className(), "NSArray");
-    EXPECT_TRUE(equal(frozen.get(), mutableArray.get()));
-    EXPECT_EQ(array->count(), 1u);
 }
 
 TEST(Dictionaries, KeysAreCopiedComparedByValueAndReplaced)
@@ -72,27 +73,42 @@ TEST(Dictionaries, KeysAreCopiedComparedByValueAndReplaced)
     EXPECT_EQ(caught([&] { dictionary->removeObjectForKey(nullptr); }).name(), "NSInvalidArgumentException");
 }
 
-TEST(Dictionaries, EnumerationVisitsEveryKeyOnceInEveryForm)
+TEST(FastEnumeration, WalksEveryBatchOfAnArrayInOrderAndEveryDictionaryKeyOnce)
 {
+    std::vector<Ref<Object>> numbers;
     Ref<MutableDictionary> dictionary = MutableDictionary::create();
-    for (int i = 0; i < 40; ++i)
-        dictionary->setObject(Number::withSigned(i).get(), Number::withSigned(i * 10).get());
-    int sum = 0;
+    for (int i = 0; i < 100; ++i) {
+        numbers.push_back(Number::withSigned(i));
+        dictionary->setObject(Number::withSigned(i * 10).get(), numbers.back().get());
+    }
+    Ref<Array> array = Array::create(numbers);
+    Ref<Array> empty = Array::create({});
+    int expected = 0;
+    for (Object* element : FastEnumeration(*array))
+        EXPECT_EQ(static_cast<Number*>(element)->int64Value(), expected++);
+    EXPECT_EQ(expected, 100);
+    for (Object* element : FastEnumeration(*empty))
+        ADD_FAILURE() << element;
+
+    std::set<std::int64_t> keys;
     for (Object* key : FastEnumeration(*dictionary))
-        sum += static_cast<int>(static_cast<Number*>(key)->int64Value());
-    EXPECT_EQ(sum, 10 * (39 * 40 / 2));
-    EXPECT_EQ(dictionary->keyEnumerator()->allObjects()->count(), 40u);
-    std::vector<Object*> keys(40), values(40);
-    dictionary->getObjectsAndKeys(values.data(), keys.data());
-    for (std::size_t i = 0; i < 40; ++i)
-        EXPECT_EQ(dictionary->objectForKey(keys[i]), values[i]);
+        keys.insert(static_cast<Number*>(key)->int64Value());
+    EXPECT_EQ(keys.size(), 100u);
+    EXPECT_EQ(dictionary->keyEnumerator()->allObjects()->count(), 100u);
+    std::vector<Object*> pairs[2] = {std::vector<Object*>(100), std::vector<Object*>(100)};
+    dictionary->getObjectsAndKeys(pairs[0].data(), pairs[1].data());
+    for (std::size_t i = 0; i < 100; ++i)
+        EXPECT_EQ(dictionary->objectForKey(pairs[1][i]), pairs[0][i]);
 }
 
 TEST(FastEnumeration, MutationDuringTheWalkRaises)
 {
     Ref<MutableArray> array = MutableArray::create();
-    for (int i = 0; i < 40; ++i)
+    Ref<MutableDictionary> dictionary = MutableDictionary::create();
+    for (int i = 0; i < 40; ++i) {
         array->addObject(Number::withSigned(i).get());
+        dictionary->setObject(str("v").get(), Number::withSigned(i).get());
+    }
     Exception mutated = caught([&] {
         for (Object* element : FastEnumeration(*array)) {
             if (static_cast<Number*>(element)->int64Value() == 20)
@@ -101,10 +117,6 @@ TEST(FastEnumeration, MutationDuringTheWalkRaises)
     });
     EXPECT_EQ(mutated.name(), "NSGenericException");
     EXPECT_NE(mutated.reason().find("was mutated while being enumerated."), std::string::npos);
-
-    Ref<MutableDictionary> dictionary = MutableDictionary::create();
-    dictionary->setObject(str("v").get(), "a");
-    dictionary->setObject(str("v").get(), "b");
     EXPECT_EQ(caught([&] {
                   for (Object* key : FastEnumeration(*dictionary))
                       dictionary->removeObjectForKey(key);
@@ -112,33 +124,14 @@ TEST(FastEnumeration, MutationDuringTheWalkRaises)
               "NSGenericException");
 }
 
-TEST(FastEnumeration, WalksEveryBatchOfALargeArrayInOrder)
-{
-    std::vector<Ref<Object>> numbers;
-    for (int i = 0; i < 100; ++i)
-        numbers.push_back(Number::withSigned(i));
-    Ref<Array> array = Array::create(numbers);
-    int expected = 0;
-    for (Object* element : FastEnumeration(*array))
-        EXPECT_EQ(static_cast<Number*>(element)->int64Value(), expected++);
-    EXPECT_EQ(expected, 100);
-    Ref<Array> empty = Array::create({});
-    for (Object* element : FastEnumeration(*empty))
-        ADD_FAILURE() << element;
-}
-
 namespace {
 
-class Greeter final : public Object {
+class Echo final : public Object {
 public:
-    Ref<Object> lastArgument;
     const OperationTable& operations() const override
     {
         static const OperationTable table(&Object::operations(), {
-            {"greet:", [](Object& self, Object* argument) -> Ref<Object> {
-                 static_cast<Greeter&>(self).lastArgument = argument;
-                 return str("hello");
-             }},
+            {"echo:", [](Object&, Object* argument) -> Ref<Object> { return argument; }},
         });
         return table;
     }
@@ -148,13 +141,12 @@ public:
 
 TEST(OperationsByName, AnsweredThroughTheTableAndUnknownNamesRaise)
 {
-    Ref<Greeter> greeter = Ref<Greeter>::adopt(new Greeter);
-    EXPECT_TRUE(greeter->respondsToSelector("greet:"));
-    EXPECT_FALSE(greeter->respondsToSelector("wave:"));
-    Ref<Object> answer = greeter->perform("greet:", str("world").get());
-    EXPECT_EQ(answer->description(), "hello");
-    EXPECT_EQ(greeter->lastArgument->description(), "world");
-    Exception unknown = caught([&] { greeter->perform("wave:"); });
+    Ref<Echo> echo = Ref<Echo>::adopt(new Echo);
+    EXPECT_TRUE(echo->respondsToSelector("echo:"));
+    EXPECT_FALSE(echo->respondsToSelector("wave:"));
+    Ref<String> world = str("world");
+    EXPECT_EQ(echo->perform("echo:", world.get()).get(), world.get());
+    Exception unknown = caught([&] { echo->perform("wave:"); });
     EXPECT_EQ(unknown.name(), "NSInvalidArgumentException");
     EXPECT_NE(unknown.reason().find("-[NSObject wave:]: unrecognized selector sent to instance"), std::string::npos);
 }

@@ -45,9 +45,20 @@ std::optional<fs::path> otherFileSystemThan(const fs::path& path)
     return fs::path(pattern);
 }
 
-TEST(FileManager, MovesAFileWithinAFileSystem)
-{
+class FileManagerTest : public ::testing::Test {
+protected:
+    ~FileManagerTest() override
+    {
+        if (other)
+            fs::remove_all(*other);
+    }
+
     TemporaryDirectory directory;
+    std::optional<fs::path> other = otherFileSystemThan(directory.path());
+};
+
+TEST_F(FileManagerTest, MovesAFileWithinAFileSystem)
+{
     auto source = directory.write("download.tmp", "image bytes");
     Ref<Error> error;
     EXPECT_TRUE(FileManager::defaultManager().moveItemAtURL(*fileURL(source), *fileURL(directory / "x.dmg"), &error));
@@ -56,113 +67,74 @@ TEST(FileManager, MovesAFileWithinAFileSystem)
     EXPECT_EQ(readFile(directory / "x.dmg"), "image bytes");
 }
 
-TEST(FileManager, NeverReplacesAnExistingDestination)
+TEST_F(FileManagerTest, NeverReplacesAnExistingDestinationOnTheSameOrAnotherFileSystem)
 {
-    TemporaryDirectory directory;
-    auto source = directory.write("download.tmp", "new");
-    auto destination = directory.write("tmp/x.dmg", "old");
-    Ref<Error> error;
-    EXPECT_FALSE(FileManager::defaultManager().moveItemAtURL(*fileURL(source), *fileURL(destination), &error));
-    ASSERT_TRUE(error);
-    EXPECT_EQ(error->domain().utf8(), "NSCocoaErrorDomain");
-    EXPECT_EQ(error->code(), 516);
-    EXPECT_EQ(error->localizedDescription(),
-              "“download.tmp” couldn’t be moved to “tmp” because an item with the same name already exists.");
-    std::string description = error->description();
-    EXPECT_NE(description.find(source.string()), std::string::npos) << description;
-    EXPECT_NE(description.find(destination.string()), std::string::npos) << description;
-    EXPECT_EQ(readFile(destination), "old");
-    EXPECT_EQ(readFile(source), "new");
-}
-
-TEST(FileManager, MissingSourceOrFolderIsAClearError)
-{
-    TemporaryDirectory directory;
-    Ref<Error> error;
-    EXPECT_FALSE(FileManager::defaultManager().moveItemAtPath((directory / "gone").string(), (directory / "x").string(), &error));
-    ASSERT_TRUE(error);
-    EXPECT_EQ(error->code(), 4);
-    EXPECT_NE(error->localizedDescription().find("doesn’t exist"), std::string::npos);
-
-    auto source = directory.write("a", "a");
-    error = nullptr;
-    EXPECT_FALSE(FileManager::defaultManager().moveItemAtPath(source.string(), (directory / "no/such/dir/a").string(), &error));
-    ASSERT_TRUE(error);
-    EXPECT_EQ(error->code(), 4);
-    EXPECT_TRUE(fs::exists(source));
-}
-
-TEST(FileManager, OnlyFileURLsCanBeMoved)
-{
-    TemporaryDirectory directory;
-    auto source = directory.write("a", "a");
-    Ref<Error> error;
-    EXPECT_FALSE(FileManager::defaultManager().moveItemAtURL(*fileURL(source), *URL::create("http://example.org/a"), &error));
-    ASSERT_TRUE(error);
-    EXPECT_EQ(error->code(), 518);
-    EXPECT_TRUE(fs::exists(source));
-}
-
-class CrossFileSystemMove : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        other = otherFileSystemThan(directory.path());
-        if (!other)
-            GTEST_SKIP() << "no second file system on this machine";
+    std::vector<fs::path> folders = {directory / "tmp"};
+    if (other)
+        folders.push_back(*other);
+    for (const fs::path& folder : folders) {
+        SCOPED_TRACE(folder);
+        auto source = directory.write("download.tmp", "new");
+        fs::create_directories(folder);
+        std::ofstream(folder / "x.dmg") << "old";
+        Ref<Error> error;
+        EXPECT_FALSE(FileManager::defaultManager().moveItemAtURL(*fileURL(source), *fileURL(folder / "x.dmg"), &error));
+        ASSERT_TRUE(error);
+        EXPECT_EQ(error->domain().utf8(), "NSCocoaErrorDomain");
+        EXPECT_EQ(error->code(), 516);
+        EXPECT_EQ(error->localizedDescription(), "“download.tmp” couldn’t be moved to “" + folder.filename().string()
+                      + "” because an item with the same name already exists.");
+        std::string description = error->description();
+        EXPECT_NE(description.find(source.string()), std::string::npos) << description;
+        EXPECT_NE(description.find((folder / "x.dmg").string()), std::string::npos) << description;
+        EXPECT_EQ(readFile(folder / "x.dmg"), "old");
+        EXPECT_EQ(readFile(source), "new");
+        EXPECT_EQ(entriesIn(folder), 1u);  // no temporary left behind
     }
-    void TearDown() override
-    {
-        if (other)
-            fs::remove_all(*other);
-    }
+}
 
-    TemporaryDirectory directory;
-    std::optional<fs::path> other;
-};
-
-TEST_F(CrossFileSystemMove, CopiesThenRemovesTheSourceKeepingContentAndMode)
+TEST_F(FileManagerTest, FailuresAreClearErrorsAndKeepTheSource)
 {
+    auto source = directory.write("a", "a");
+    struct Case {
+        const char* name;
+        Ref<URL> from, to;
+        int code;
+        std::string_view saying;
+    };
+    const Case cases[] = {
+        {"missing source", fileURL(directory / "gone"), fileURL(directory / "x"), 4, "doesn’t exist"},
+        {"missing folder", fileURL(source), fileURL(directory / "no/such/dir/a"), 4, "doesn’t exist"},
+        {"not a file URL", fileURL(source), URL::create("http://example.org/a"), 518, ""},
+    };
+    for (const Case& test : cases) {
+        Ref<Error> error;
+        EXPECT_FALSE(FileManager::defaultManager().moveItemAtURL(*test.from, *test.to, &error)) << test.name;
+        ASSERT_TRUE(error) << test.name;
+        EXPECT_EQ(error->code(), test.code) << test.name;
+        EXPECT_NE(error->localizedDescription().find(test.saying), std::string::npos) << test.name << ": " << error->localizedDescription();
+        EXPECT_EQ(readFile(source), "a") << test.name;
+    }
+}
+
+TEST_F(FileManagerTest, AcrossFileSystemsCopiesThenRemovesTheSourceKeepingContentAndMode)
+{
+    if (!other)
+        GTEST_SKIP() << "no second file system on this machine";
     std::string content(300000, 'z');
     auto source = directory.write("download.tmp", content);
     ASSERT_EQ(::chmod(source.c_str(), 0640), 0);
-    fs::path destination = *other / "x.dmg";
-    Ref<Error> error;
-    EXPECT_TRUE(FileManager::defaultManager().moveItemAtPath(source.string(), destination.string(), &error));
-    EXPECT_FALSE(error);
-    EXPECT_FALSE(fs::exists(source));
-    EXPECT_EQ(readFile(destination), content);
-    EXPECT_EQ(fs::status(destination).permissions() & fs::perms::all,
-              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-    EXPECT_EQ(entriesIn(*other), 1u);  // no temporary left behind
-}
-
-TEST_F(CrossFileSystemMove, NeverReplacesAndKeepsTheSource)
-{
-    auto source = directory.write("download.tmp", "new");
-    fs::path destination = *other / "x.dmg";
-    {
-        std::ofstream(destination) << "old";
-    }
-    Ref<Error> error;
-    EXPECT_FALSE(FileManager::defaultManager().moveItemAtPath(source.string(), destination.string(), &error));
-    ASSERT_TRUE(error);
-    EXPECT_EQ(error->code(), 516);
-    EXPECT_EQ(readFile(destination), "old");
-    EXPECT_EQ(readFile(source), "new");
-    EXPECT_EQ(entriesIn(*other), 1u);
-}
-
-TEST_F(CrossFileSystemMove, MovesADirectoryTree)
-{
     directory.write("bundle/Contents/a.txt", "a");
-    directory.write("bundle/b.txt", "b");
-    fs::path destination = *other / "bundle";
     Ref<Error> error;
-    EXPECT_TRUE(FileManager::defaultManager().moveItemAtPath((directory / "bundle").string(), destination.string(), &error));
-    EXPECT_FALSE(fs::exists(directory / "bundle"));
-    EXPECT_EQ(readFile(destination / "Contents/a.txt"), "a");
-    EXPECT_EQ(readFile(destination / "b.txt"), "b");
+    EXPECT_TRUE(FileManager::defaultManager().moveItemAtPath(source.string(), (*other / "x.dmg").string(), &error));
+    EXPECT_TRUE(FileManager::defaultManager().moveItemAtPath((directory / "bundle").string(), (*other / "bundle").string(), &error));
+    EXPECT_FALSE(error);
+    EXPECT_EQ(entriesIn(directory.path()), 0u);
+    EXPECT_EQ(readFile(*other / "x.dmg"), content);
+    EXPECT_EQ(fs::status(*other / "x.dmg").permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_EQ(readFile(*other / "bundle/Contents/a.txt"), "a");
+    EXPECT_EQ(entriesIn(*other), 2u);  // no temporary left behind
 }
 
 } // namespace

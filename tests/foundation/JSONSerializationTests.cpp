@@ -11,15 +11,11 @@ using namespace foundation;
 
 namespace {
 
-Ref<Object> decode(std::string_view text, unsigned options = JSONReadingOptions::AllowFragments, Ref<Error>* error = nullptr)
+constexpr unsigned AllowFragments = JSONReadingOptions::AllowFragments;
+
+Ref<Object> decode(std::string_view text, unsigned options = AllowFragments, Ref<Error>* error = nullptr)
 {
     return JSONSerialization::JSONObjectWithData(*Data::create(text), options, error);
-}
-
-char typeCodeOf(std::string_view text)
-{
-    Ref<Object> value = decode(text);
-    return value && value->isNumber() ? static_ref_cast<Number>(value)->typeCode() : '?';
 }
 
 } // namespace
@@ -47,47 +43,36 @@ TEST(JSONSerialization, DecodesAFeedIntoPlatformObjects)
 
 TEST(JSONSerialization, NumbersKeepThePlatformTypeCodes)
 {
-    EXPECT_EQ(typeCodeOf("0"), 'q');
-    EXPECT_EQ(typeCodeOf("-9223372036854775808"), 'q');
-    EXPECT_EQ(typeCodeOf("9223372036854775807"), 'q');
-    EXPECT_EQ(typeCodeOf("9223372036854775808"), 'Q');
-    EXPECT_EQ(typeCodeOf("18446744073709551615"), 'Q');
-    EXPECT_EQ(typeCodeOf("18446744073709551616"), 'd');
-    EXPECT_EQ(typeCodeOf("1.0"), 'd');
-    EXPECT_EQ(typeCodeOf("1e3"), 'd');
+    const std::pair<std::string_view, char> cases[] = {{"0", 'q'}, {"-9223372036854775808", 'q'}, {"9223372036854775807", 'q'},
+        {"9223372036854775808", 'Q'}, {"18446744073709551615", 'Q'}, {"18446744073709551616", 'd'}, {"1.0", 'd'}, {"1e3", 'd'}};
+    for (const auto& [text, typeCode] : cases) {
+        Ref<Object> value = decode(text);
+        ASSERT_TRUE(value && value->isNumber()) << text;
+        EXPECT_EQ(static_ref_cast<Number>(value)->typeCode(), typeCode) << text;
+    }
     EXPECT_EQ(static_ref_cast<Number>(decode("18446744073709551615"))->uint64Value(), 18446744073709551615u);
 }
 
-TEST(JSONSerialization, FragmentsOnlyWithTheOption)
+TEST(JSONSerialization, BadInputOrAFragmentWithoutTheOptionGivesNullAndAnError)
 {
-    Ref<Object> text = decode(R"("27.1")");
-    ASSERT_TRUE(text && text->isString());
+    EXPECT_TRUE(decode(R"("27.1")")->isString());
     EXPECT_EQ(decode("null"), Null::null());
-
-    Ref<Error> error;
-    EXPECT_FALSE(decode(R"("27.1")", 0, &error));
-    ASSERT_TRUE(error);
-    EXPECT_EQ(error->domain().utf8(), "NSCocoaErrorDomain");
-    EXPECT_EQ(error->code(), JSONReadingCorruptError);
-}
-
-TEST(JSONSerialization, BadInputGivesNullAndAnError)
-{
     std::string deep(JSONSerialization::MaximumDepth + 1, '[');
     std::string deepest(JSONSerialization::MaximumDepth, '[');
     deepest += std::string(JSONSerialization::MaximumDepth, ']');
     EXPECT_TRUE(decode(deepest));
 
-    for (std::string_view text : {std::string_view(""), std::string_view("{"), std::string_view("[1,]"),
-             std::string_view("{\"a\" 1}"), std::string_view("[1] x"), std::string_view("nul"),
-             std::string_view("[\"\xC3\x28\"]"), std::string_view("[\"\\ud800\"]"), std::string_view("\xFF"),
-             std::string_view("<html>Not Found</html>"), std::string_view(deep)}) {
+    const std::pair<std::string_view, unsigned> cases[] = {{R"("27.1")", 0}, {"", AllowFragments}, {"{", AllowFragments},
+        {"[1,]", AllowFragments}, {"{\"a\" 1}", AllowFragments}, {"[1] x", AllowFragments}, {"nul", AllowFragments},
+        {"[\"\xC3\x28\"]", AllowFragments}, {"[\"\\ud800\"]", AllowFragments}, {"\xFF", AllowFragments},
+        {"<html>Not Found</html>", AllowFragments}, {deep, AllowFragments}};
+    for (const auto& [text, options] : cases) {
         Ref<Error> error;
-        EXPECT_FALSE(decode(text, JSONReadingOptions::AllowFragments, &error)) << text;
+        EXPECT_FALSE(decode(text, options, &error)) << text;
         ASSERT_TRUE(error) << text;
+        EXPECT_EQ(error->domain().utf8(), "NSCocoaErrorDomain") << text;
         EXPECT_EQ(error->code(), JSONReadingCorruptError) << text;
         EXPECT_TRUE(error->userInfo()->objectForKey("NSDebugDescription")) << text;
     }
-    // No error out-parameter: still just null.
-    EXPECT_FALSE(decode("{", 0));
+    EXPECT_FALSE(decode("{", 0));  // no error out-parameter: still just null
 }

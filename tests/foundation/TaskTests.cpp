@@ -20,10 +20,10 @@ using foundation::Task;
 
 namespace {
 
-// A stand-in tool: records each argument on a line of its own in "args".
-std::string recordingTool(const testsupport::TemporaryDirectory& directory)
+// Writes a stand-in tool as an executable shell script.
+std::string tool(const testsupport::TemporaryDirectory& directory, std::string_view name, std::string_view script)
 {
-    auto path = directory.write("tool", "#!/bin/sh\nprintf '%s\\n' \"$0\" \"$@\" > \"$(dirname \"$0\")/args\"\necho tool ran\n");
+    auto path = directory.write(name, "#!/bin/sh\n" + std::string(script));
     ::chmod(path.c_str(), 0755);
     return path.string();
 }
@@ -36,9 +36,10 @@ bool isReaped(pid_t pid)
 TEST(Task, RunsTheToolWithExactlyTheGivenArgumentsAndNoShell)
 {
     testsupport::TemporaryDirectory directory;
-    std::string tool = recordingTool(directory);
+    // Records each argument on a line of its own in "args".
+    std::string recorder = tool(directory, "tool", "printf '%s\\n' \"$0\" \"$@\" > \"$(dirname \"$0\")/args\"\necho tool ran\n");
     Ref<Task> task = Task::create();
-    task->setLaunchPath(tool);
+    task->setLaunchPath(recorder);
     task->setArguments({"attach", "-autoopen", "file:///tmp/x y.dmg", "$HOME; echo injected", "", "*"});
     ::testing::internal::CaptureStdout();
     task->launch();
@@ -46,7 +47,7 @@ TEST(Task, RunsTheToolWithExactlyTheGivenArgumentsAndNoShell)
     std::string output = ::testing::internal::GetCapturedStdout();
 
     EXPECT_EQ(testsupport::readFile(directory / "args"),
-              tool + "\nattach\n-autoopen\nfile:///tmp/x y.dmg\n$HOME; echo injected\n\n*\n");
+              recorder + "\nattach\n-autoopen\nfile:///tmp/x y.dmg\n$HOME; echo injected\n\n*\n");
     EXPECT_EQ(output, "tool ran\n");  // standard output is the parent's
     EXPECT_EQ(task->terminationStatus(), 0);
     EXPECT_FALSE(task->isRunning());
@@ -58,12 +59,10 @@ TEST(Task, LaunchReturnsAtOnceAndTheEndedChildIsReapedWithoutBeingWaitedFor)
     testsupport::TemporaryDirectory directory;
     std::string fifo = (directory / "go").string();
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    auto tool = directory.write("waiter", "#!/bin/sh\nread line < \"$1\"\nexit 3\n");
-    ::chmod(tool.c_str(), 0755);
 
     std::atomic<bool> ended{false};
     Ref<Task> task = Task::create();
-    task->setLaunchPath(tool.string());
+    task->setLaunchPath(tool(directory, "waiter", "read line < \"$1\"\nexit 3\n"));
     task->setArguments({fifo});
     task->setTerminationHandler([&](Task& finished) {
         EXPECT_FALSE(foundation::RunLoop::isMainThread());
@@ -83,10 +82,8 @@ TEST(Task, LaunchReturnsAtOnceAndTheEndedChildIsReapedWithoutBeingWaitedFor)
 TEST(Task, ASignalThatEndsTheChildIsReported)
 {
     testsupport::TemporaryDirectory directory;
-    auto tool = directory.write("self-kill", "#!/bin/sh\nkill -TERM $$\n");
-    ::chmod(tool.c_str(), 0755);
     Ref<Task> task = Task::create();
-    task->setLaunchPath(tool.string());
+    task->setLaunchPath(tool(directory, "self-kill", "kill -TERM $$\n"));
     task->launch();
     task->waitUntilExit();
     EXPECT_EQ(task->terminationReason(), Task::TerminationReason::UncaughtSignal);

@@ -19,18 +19,17 @@ namespace {
 
 constexpr double day = 86400;
 
-// A timer target that counts the firings of its action, as the agent's
+// A timer target that notes each firing of its action, as the agent's
 // updater does with its daily check.
 class Checker final : public Object {
 public:
     static Ref<Checker> create() { return Ref<Checker>::adopt(new Checker); }
-
     const foundation::OperationTable& operations() const override
     {
         static const foundation::OperationTable table(&Object::operations(), {
-            {"check:", [](Object& receiver, Object* argument) -> Ref<Object> {
+            {"check:", [](Object& receiver, Object* timer) -> Ref<Object> {
                  auto& checker = static_cast<Checker&>(receiver);
-                 checker.firedBy.push_back(argument);
+                 checker.firedBy.push_back(timer);
                  checker.firedAt.push_back(RunLoop::main().clock().now());
                  return nullptr;
              }},
@@ -66,7 +65,7 @@ TEST_F(TimerTest, DailyTimerFiresExactlyAtEachFullDayAndNeverAtScheduling)
     Ref<Timer> timer = keep(Timer::scheduledTimer(day, checker.get(), "check:", nullptr, true));
     EXPECT_EQ(timer->fireDate(), start + day);
 
-    time.advance(0);
+    time.advance(0);  // never at scheduling
     time.advance(day - 1);
     EXPECT_TRUE(checker->firedAt.empty());
     time.advance(1);
@@ -81,7 +80,7 @@ TEST_F(TimerTest, DailyTimerFiresExactlyAtEachFullDayAndNeverAtScheduling)
     EXPECT_TRUE(timer->isValid());
 }
 
-TEST_F(TimerTest, TimersFireInFireDateOrderAndInSchedulingOrderOnTies)
+TEST_F(TimerTest, TimersFireInDateOrderTiesInSchedulingOrderAndPostedWorkComesBeforeLaterTimers)
 {
     std::vector<std::string> order;
     auto record = [&](std::string name) { return [&order, name](Timer&) { order.push_back(name); }; };
@@ -89,64 +88,54 @@ TEST_F(TimerTest, TimersFireInFireDateOrderAndInSchedulingOrderOnTies)
     keep(Timer::scheduledTimer(10, false, record("ten-a")));
     keep(Timer::scheduledTimer(20, true, record("every-twenty")));
     keep(Timer::scheduledTimer(10, false, record("ten-b")));
-    time.advance(45);
-    EXPECT_EQ(order, (std::vector<std::string>{"ten-a", "ten-b", "every-twenty", "thirty", "every-twenty"}));
-}
-
-TEST_F(TimerTest, WorkPostedByAFiringRunsBeforeLaterTimers)
-{
-    std::vector<std::string> order;
-    keep(Timer::scheduledTimer(1, false, [&](Timer&) {
-        RunLoop::main().post([&] { order.push_back("posted at 1"); });
-        order.push_back("fired at 1");
+    keep(Timer::scheduledTimer(15, false, [&](Timer&) {
+        RunLoop::main().post([&] { order.push_back("posted by fifteen"); });
+        order.push_back("fifteen");
     }));
-    keep(Timer::scheduledTimer(2, false, [&](Timer&) { order.push_back("fired at 2"); }));
-    time.advance(2);
-    EXPECT_EQ(order, (std::vector<std::string>{"fired at 1", "posted at 1", "fired at 2"}));
+    time.advance(45);
+    EXPECT_EQ(order, (std::vector<std::string>{"ten-a", "ten-b", "fifteen", "posted by fifteen", "every-twenty", "thirty", "every-twenty"}));
 }
 
-TEST_F(TimerTest, OneShotTimerIsInvalidatedAfterFiringAndReleasesItsTarget)
+TEST_F(TimerTest, TheLoopHoldsATimerAndTheTimerItsTargetUntilItIsDone)
 {
-    Ref<Checker> checker = Checker::create();
     std::size_t before = RunLoop::main().timerCount();
-    Ref<Timer> timer = keep(Timer::scheduledTimer(5, checker.get(), "check:", nullptr, false));
-    EXPECT_EQ(checker->refCount(), 2u);  // the timer holds its target
+    foundation::WeakRef<Checker> weakChecker;
+    foundation::WeakRef<Timer> weakTimer;
+    {
+        Ref<Checker> checker = Checker::create();
+        weakChecker = checker;
+        weakTimer = Timer::scheduledTimer(5, checker.get(), "check:", nullptr, false);
+    }
     EXPECT_EQ(RunLoop::main().timerCount(), before + 1);
-
-    time.advance(10);
+    Ref<Checker> checker = weakChecker.get();
+    ASSERT_TRUE(checker && weakTimer.get());
+    time.advance(5);
     EXPECT_EQ(checker->firedAt.size(), 1u);
-    EXPECT_FALSE(timer->isValid());
+    // A one-shot timer is done once it has fired: it lets go of its target.
     EXPECT_EQ(checker->refCount(), 1u);
+    EXPECT_FALSE(weakTimer.get());
     EXPECT_EQ(RunLoop::main().timerCount(), before);
 }
 
-TEST_F(TimerTest, RunLoopKeepsTheTimerAndTheTimerKeepsItsTargetAlive)
+TEST_F(TimerTest, FireRunsTheActionEarlyAndInvalidateStopsARepeatingTimerEvenFromItsAction)
 {
-    foundation::WeakRef<Checker> weak;
-    {
-        Ref<Checker> checker = Checker::create();
-        weak = checker;
-        Ref<Timer> timer = Timer::scheduledTimer(day, checker.get(), "check:", nullptr, true);
-    }
-    time.advance(day);
-    Ref<Checker> checker = weak.get();
-    ASSERT_TRUE(checker);
+    Ref<Checker> checker = Checker::create();
+    Ref<Timer> repeating = keep(Timer::scheduledTimer(10, checker.get(), "check:", nullptr, true));
+    repeating->fire();
     EXPECT_EQ(checker->firedAt.size(), 1u);
-    checker->firedBy[0]->retain();
-    Ref<Timer> timer = Ref<Timer>::adopt(static_cast<Timer*>(checker->firedBy[0]));
-    checker = nullptr;
-    timer->invalidate();
-    EXPECT_FALSE(weak.get());
-}
+    EXPECT_TRUE(repeating->isValid());
+    EXPECT_EQ(repeating->fireDate(), time.now() + 10);  // the schedule is unchanged
 
-TEST_F(TimerTest, InvalidatingFromItsOwnActionStopsARepeatingTimer)
-{
+    Ref<Timer> oneShot = keep(Timer::scheduledTimer(10, checker.get(), "check:", nullptr, false));
+    oneShot->fire();
+    EXPECT_FALSE(oneShot->isValid());
+
     int firings = 0;
     keep(Timer::scheduledTimer(1, true, [&](Timer& timer) {
         if (++firings == 3)
             timer.invalidate();
     }));
-    time.advance(10);
+    time.advance(9);
     EXPECT_EQ(firings, 3);
 }
 
@@ -155,8 +144,7 @@ TEST_F(TimerTest, SwitchingClocksKeepsEachTimerRemainingTime)
     int firings = 0;
     keep(Timer::scheduledTimer(100, false, [&](Timer&) { ++firings; }));
     time.advance(40);
-    auto other = std::make_shared<foundation::ManualClock>(5000);
-    RunLoop::main().setClock(other);
+    RunLoop::main().setClock(std::make_shared<foundation::ManualClock>(5000));
     EXPECT_EQ(RunLoop::main().timerCount(), 1u);
     RunLoop::main().advanceBy(59);
     EXPECT_EQ(firings, 0);
@@ -164,44 +152,22 @@ TEST_F(TimerTest, SwitchingClocksKeepsEachTimerRemainingTime)
     EXPECT_EQ(firings, 1);
 }
 
-TEST_F(TimerTest, FireRunsTheActionAtOnceWithoutChangingTheSchedule)
-{
-    Ref<Checker> checker = Checker::create();
-    Ref<Timer> repeating = keep(Timer::scheduledTimer(10, checker.get(), "check:", nullptr, true));
-    repeating->fire();
-    EXPECT_EQ(checker->firedAt.size(), 1u);
-    EXPECT_TRUE(repeating->isValid());
-    EXPECT_EQ(repeating->fireDate(), time.now() + 10);
-
-    Ref<Timer> oneShot = keep(Timer::scheduledTimer(10, checker.get(), "check:", nullptr, false));
-    oneShot->fire();
-    EXPECT_FALSE(oneShot->isValid());
-}
-
-TEST(TimerUnknownAction, RaisesWhenItFiresNotWhenScheduled)
-{
-    testsupport::ManualTime time;
-    Ref<Object> target = Checker::create();
-    Ref<Timer> timer = Timer::scheduledTimer(1, target.get(), "noSuchAction:", nullptr, false);
-    EXPECT_THROW(time.advance(1), foundation::Exception);
-    timer->invalidate();
-}
-
-TEST(AdvanceBy, NeedsAManualClock)
+TEST(TimerMisuse, AnUnknownActionRaisesWhenItFiresAndOnlyAManualClockCanBeAdvanced)
 {
     EXPECT_THROW(RunLoop::main().advanceBy(1), foundation::Exception);
+    testsupport::ManualTime time;
+    Ref<Timer> timer = Timer::scheduledTimer(1, Checker::create().get(), "noSuchAction:", nullptr, false);
+    EXPECT_THROW(time.advance(1), foundation::Exception);
+    timer->invalidate();
 }
 
 TEST(TimerOnAnotherThread, FiresOnThatThreadsLoop)
 {
     std::atomic<bool> firedOnItsThread{false};
     std::thread thread([&] {
-        RunLoop& loop = RunLoop::current();
         std::thread::id self = std::this_thread::get_id();
-        Ref<Timer> timer = Timer::scheduledTimer(0.001, false, [&](Timer&) {
-            firedOnItsThread = std::this_thread::get_id() == self;
-        });
-        EXPECT_TRUE(loop.runUntil([&] { return !timer->isValid(); }, 10));
+        Ref<Timer> timer = Timer::scheduledTimer(0.001, false, [&](Timer&) { firedOnItsThread = std::this_thread::get_id() == self; });
+        EXPECT_TRUE(RunLoop::current().runUntil([&] { return !timer->isValid(); }, 10));
     });
     thread.join();
     EXPECT_TRUE(firedOnItsThread);

@@ -14,6 +14,8 @@ using namespace foundation;
 using testsupport::CannedReply;
 using testsupport::LoopbackServer;
 
+namespace fs = std::filesystem;
+
 namespace {
 
 // What a completion saw, handed back to the test thread.
@@ -23,24 +25,19 @@ struct Outcome {
     Ref<Error> error;
     bool onMainThread = true;
     bool onBackgroundQueue = false;
-    bool fileExistedInCompletion = false;
 };
+
+using Report = std::function<void(Ref<Object>, Ref<URLResponse>, Ref<Error>)>;
 
 // Runs a task and waits for its completion. The wait bound only keeps a
 // broken build from hanging; no test relies on timing.
-template <typename Completion, typename Start>
-Outcome runTask(Start start)
+Outcome runTask(const std::function<void(Report)>& start)
 {
     std::promise<Outcome> promise;
     auto future = promise.get_future();
     start([&promise](Ref<Object> result, Ref<URLResponse> response, Ref<Error> error) {
-        Outcome outcome;
-        outcome.result = result;
-        outcome.response = static_ref_cast<HTTPURLResponse>(response);
-        outcome.error = error;
-        outcome.onMainThread = RunLoop::isMainThread();
-        outcome.onBackgroundQueue = OperationQueue::currentQueue() == &OperationQueue::background();
-        promise.set_value(outcome);
+        promise.set_value({result, static_ref_cast<HTTPURLResponse>(response), error, RunLoop::isMainThread(),
+            OperationQueue::currentQueue() == &OperationQueue::background()});
     });
     if (future.wait_for(std::chrono::seconds(60)) != std::future_status::ready)
         ADD_FAILURE() << "the completion never ran";
@@ -51,27 +48,21 @@ Outcome runTask(Start start)
 
 Outcome fetch(const Ref<URLSession>& session, std::string_view url)
 {
-    return runTask<void>([&](auto report) {
-        session->dataTaskWithURL(URL::create(url), [report](Ref<Data> data, Ref<URLResponse> response, Ref<Error> error) {
-            report(data, response, error);
+    return runTask([&](Report report) { session->dataTaskWithURL(URL::create(url), report)->resume(); });
+}
+
+Outcome download(const Ref<URLSession>& session, std::string_view url, std::function<void(const Ref<URL>&)> inCompletion = nullptr)
+{
+    return runTask([&](Report report) {
+        session->downloadTaskWithURL(URL::create(url), [report, inCompletion](Ref<URL> location, Ref<URLResponse> response, Ref<Error> error) {
+            if (location && inCompletion)
+                inCompletion(location);
+            report(location, response, error);
         })->resume();
     });
 }
 
-Outcome download(const Ref<URLSession>& session, std::string_view url,
-    std::function<void(const Ref<URL>&)> inCompletion = nullptr)
-{
-    return runTask<void>([&](auto report) {
-        session->downloadTaskWithURL(URL::create(url),
-            [report, inCompletion](Ref<URL> location, Ref<URLResponse> response, Ref<Error> error) {
-                if (location && inCompletion)
-                    inCompletion(location);
-                report(location, response, error);
-            })->resume();
-    });
-}
-
-Ref<URLSession> sessionWith(double timeout = 60, std::uint64_t maximumResponseBytes = 64u << 20, std::string directory = {})
+Ref<URLSession> sessionWith(double timeout, std::uint64_t maximumResponseBytes = 64u << 20, std::string directory = {})
 {
     URLSessionConfiguration configuration;
     configuration.timeoutIntervalForRequest = timeout;
@@ -85,13 +76,20 @@ std::string bodyOf(const Outcome& outcome)
     return outcome.result ? std::string(static_ref_cast<Data>(outcome.result)->view()) : std::string("(none)");
 }
 
+std::string refusedURL(const testsupport::RefusingPort& refusing, std::string_view path = "/")
+{
+    return "http://127.0.0.1:" + std::to_string(refusing.port()) + std::string(path);
+}
+
 } // namespace
 
-TEST(URLSession, DataTaskDeliversBodyStatusAndHeadersOnTheBackgroundQueue)
+TEST(URLSession, DataTaskDeliversTheReplyOnTheBackgroundQueue)
 {
     LoopbackServer server;
     server.setReply("/feed.json", CannedReply::withBody(R"({"stable":[]})", 200, {{"Content-Type", "application/json; charset=utf-8"}, {"X-Note", "a"}}));
     server.setReply("/missing", CannedReply::withBody("not here", 404));
+    server.setReply("/old", CannedReply::withBody("moved", 302, {{"Location", "/new"}}));
+    server.setReply("/new", CannedReply::withBody("here"));
 
     Outcome found = fetch(URLSession::sharedSession(), server.url("/feed.json?x=1"));
     ASSERT_FALSE(found.error) << found.error->description();
@@ -102,6 +100,7 @@ TEST(URLSession, DataTaskDeliversBodyStatusAndHeadersOnTheBackgroundQueue)
     EXPECT_EQ(found.response->expectedContentLength(), 13);
     EXPECT_FALSE(found.onMainThread);
     EXPECT_TRUE(found.onBackgroundQueue);
+    EXPECT_EQ(server.requests()[0].method + " " + server.requests()[0].target, "GET /feed.json?x=1");
 
     // An error status is a reply like any other: its body is delivered.
     Outcome missing = fetch(URLSession::sharedSession(), server.url("/missing"));
@@ -109,9 +108,9 @@ TEST(URLSession, DataTaskDeliversBodyStatusAndHeadersOnTheBackgroundQueue)
     EXPECT_EQ(missing.response->statusCode(), 404);
     EXPECT_EQ(bodyOf(missing), "not here");
 
-    ASSERT_EQ(server.requests().size(), 2u);
-    EXPECT_EQ(server.requests()[0].method, "GET");
-    EXPECT_EQ(server.requests()[0].target, "/feed.json?x=1");
+    Outcome redirected = fetch(URLSession::sharedSession(), server.url("/old"));
+    EXPECT_EQ(bodyOf(redirected), "here");
+    EXPECT_EQ(redirected.response->url()->absoluteString(), server.url("/new"));
 }
 
 TEST(URLSession, SendsTheRequestAsGiven)
@@ -121,11 +120,7 @@ TEST(URLSession, SendsTheRequestAsGiven)
     request->setHTTPMethod("POST");
     request->setHTTPBody(Data::create("a=1"));
     request->addValue("yes", "X-Flag");
-    Outcome outcome = runTask<void>([&](auto report) {
-        URLSession::sharedSession()->dataTaskWithRequest(request, [report](Ref<Data> data, Ref<URLResponse> response, Ref<Error> error) {
-            report(data, response, error);
-        })->resume();
-    });
+    Outcome outcome = runTask([&](Report report) { URLSession::sharedSession()->dataTaskWithRequest(request, report)->resume(); });
     ASSERT_FALSE(outcome.error);
     ASSERT_EQ(server.requests().size(), 1u);
     testsupport::RecordedRequest received = server.requests()[0];
@@ -136,67 +131,42 @@ TEST(URLSession, SendsTheRequestAsGiven)
     EXPECT_EQ(received.header("Expect"), std::nullopt);
 }
 
-TEST(URLSession, FollowsRedirectsAndReportsTheFinalURL)
-{
-    LoopbackServer server;
-    server.setReply("/old", CannedReply::withBody("moved", 302, {{"Location", "/new"}}));
-    server.setReply("/new", CannedReply::withBody("here"));
-    Outcome outcome = fetch(URLSession::sharedSession(), server.url("/old"));
-    ASSERT_FALSE(outcome.error);
-    EXPECT_EQ(bodyOf(outcome), "here");
-    EXPECT_EQ(outcome.response->url()->absoluteString(), server.url("/new"));
-}
-
 TEST(URLSession, TransportFailuresGiveAnErrorAndNoData)
 {
     testsupport::RefusingPort refusing;
-    Outcome refused = fetch(URLSession::sharedSession(), "http://127.0.0.1:" + std::to_string(refusing.port()) + "/");
-    ASSERT_TRUE(refused.error);
-    EXPECT_EQ(refused.error->domain().utf8(), "NSURLErrorDomain");
-    EXPECT_EQ(refused.error->code(), URLErrorCode::CannotConnectToHost);
-    EXPECT_FALSE(refused.result);
-    EXPECT_FALSE(refused.onMainThread);
-
     LoopbackServer server;
     server.setReply("/hang-up", CannedReply::hangingUp());
-    Outcome hungUp = fetch(URLSession::sharedSession(), server.url("/hang-up"));
-    ASSERT_TRUE(hungUp.error);
-    EXPECT_EQ(hungUp.error->code(), URLErrorCode::NetworkConnectionLost);
-    EXPECT_FALSE(hungUp.result);
-
-    Outcome noURL = fetch(URLSession::sharedSession(), "not a url");
-    ASSERT_TRUE(noURL.error);
-    EXPECT_EQ(noURL.error->code(), URLErrorCode::BadURL);
-}
-
-TEST(URLSession, AServerThatNeverAnswersTimesOut)
-{
-    LoopbackServer server;
     server.setReply("/stall", CannedReply::stalling());
-    Outcome outcome = fetch(sessionWith(1), server.url("/stall"));
-    ASSERT_TRUE(outcome.error);
-    EXPECT_EQ(outcome.error->code(), URLErrorCode::TimedOut);
-    EXPECT_FALSE(outcome.result);
-}
-
-TEST(URLSession, ABodyOverTheLimitIsAnErrorNotAnAllocation)
-{
-    LoopbackServer server;
     server.setReply("/exact", CannedReply::withBody(std::string(4096, 'x')));
     server.setReply("/over", CannedReply::withBody(std::string(4097, 'x')));
-    Ref<URLSession> session = sessionWith(60, 4096);
-
-    Outcome exact = fetch(session, server.url("/exact"));
+    struct Case {
+        const char* name;
+        Ref<URLSession> session;
+        std::string url;
+        int code;
+    };
+    const Case cases[] = {
+        {"refused", URLSession::sharedSession(), refusedURL(refusing), URLErrorCode::CannotConnectToHost},
+        {"hung up", URLSession::sharedSession(), server.url("/hang-up"), URLErrorCode::NetworkConnectionLost},
+        {"not a URL", URLSession::sharedSession(), "not a url", URLErrorCode::BadURL},
+        {"never answers", sessionWith(1), server.url("/stall"), URLErrorCode::TimedOut},
+        // A body over the limit is an error, not an allocation.
+        {"over the limit", sessionWith(60, 4096), server.url("/over"), URLErrorCode::DataLengthExceedsMaximum},
+    };
+    for (const Case& test : cases) {
+        Outcome outcome = fetch(test.session, test.url);
+        ASSERT_TRUE(outcome.error) << test.name;
+        EXPECT_EQ(outcome.error->domain().utf8(), "NSURLErrorDomain") << test.name;
+        EXPECT_EQ(outcome.error->code(), test.code) << test.name;
+        EXPECT_FALSE(outcome.result) << test.name;
+        EXPECT_FALSE(outcome.onMainThread) << test.name;
+    }
+    Outcome exact = fetch(sessionWith(60, 4096), server.url("/exact"));
     EXPECT_FALSE(exact.error);
     EXPECT_EQ(bodyOf(exact).size(), 4096u);
-
-    Outcome over = fetch(session, server.url("/over"));
-    ASSERT_TRUE(over.error);
-    EXPECT_EQ(over.error->code(), URLErrorCode::DataLengthExceedsMaximum);
-    EXPECT_FALSE(over.result);
 }
 
-TEST(URLSession, DownloadFileIsRemovedWhenTheCompletionReturns)
+TEST(URLSession, DownloadFileLivesOnlyUntilTheCompletionReturnsUnlessMovedAway)
 {
     testsupport::TemporaryDirectory directory;
     LoopbackServer server;
@@ -205,45 +175,31 @@ TEST(URLSession, DownloadFileIsRemovedWhenTheCompletionReturns)
 
     std::string seenPath;
     std::string seenContent;
-    Outcome outcome = download(session, server.url("/site/zvk/a/x.dmg"), [&](const Ref<URL>& location) {
+    Outcome left = download(session, server.url("/site/zvk/a/x.dmg"), [&](const Ref<URL>& location) {
         seenPath = location->path();
         seenContent = testsupport::readFile(seenPath);
     });
-    ASSERT_FALSE(outcome.error);
-    EXPECT_TRUE(static_ref_cast<URL>(outcome.result)->isFileURL());
-    EXPECT_EQ(std::filesystem::path(seenPath).parent_path(), directory.path());
+    ASSERT_FALSE(left.error);
+    EXPECT_TRUE(static_ref_cast<URL>(left.result)->isFileURL());
+    EXPECT_EQ(fs::path(seenPath).parent_path(), directory.path());
     EXPECT_EQ(seenContent, "disk image");
-    EXPECT_FALSE(outcome.onMainThread);
-    EXPECT_FALSE(std::filesystem::exists(seenPath));
-}
+    EXPECT_FALSE(left.onMainThread);
+    EXPECT_TRUE(fs::is_empty(directory.path()));
 
-TEST(URLSession, DownloadMovedAwayByTheCompletionStays)
-{
-    testsupport::TemporaryDirectory directory;
-    LoopbackServer server;
-    server.setReply("/x.dmg", CannedReply::withBody("image"));
-    Ref<URLSession> session = sessionWith(60, 64u << 20, directory.path());
-
-    std::filesystem::path destination = directory / "x.dmg";
-    Outcome outcome = download(session, server.url("/x.dmg"), [&](const Ref<URL>& location) {
-        std::filesystem::rename(location->path(), destination);
+    fs::path destination = directory / "x.dmg";
+    Outcome moved = download(session, server.url("/site/zvk/a/x.dmg"), [&](const Ref<URL>& location) {
+        fs::rename(location->path(), destination);
     });
-    ASSERT_FALSE(outcome.error);
-    EXPECT_EQ(testsupport::readFile(destination), "image");
-    // Only the moved file is left in the directory.
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(directory.path()), std::filesystem::directory_iterator()), 1);
-}
+    ASSERT_FALSE(moved.error);
+    EXPECT_EQ(testsupport::readFile(destination), "disk image");
+    EXPECT_EQ(std::distance(fs::directory_iterator(directory.path()), fs::directory_iterator()), 1);
+    fs::remove(destination);
 
-TEST(URLSession, FailedDownloadGivesNoFileAndLeavesNone)
-{
-    testsupport::TemporaryDirectory directory;
     testsupport::RefusingPort refusing;
-    Outcome outcome = download(sessionWith(60, 64u << 20, directory.path()),
-        "http://127.0.0.1:" + std::to_string(refusing.port()) + "/x.dmg");
-    ASSERT_TRUE(outcome.error);
-    EXPECT_EQ(outcome.error->code(), URLErrorCode::CannotConnectToHost);
-    EXPECT_FALSE(outcome.result);
-    EXPECT_TRUE(std::filesystem::is_empty(directory.path()));
+    Outcome failed = download(session, refusedURL(refusing, "/x.dmg"));
+    EXPECT_EQ(failed.error ? failed.error->code() : 0, URLErrorCode::CannotConnectToHost);
+    EXPECT_FALSE(failed.result);
+    EXPECT_TRUE(fs::is_empty(directory.path()));
 }
 
 TEST(URLSession, ConnectToOverrideKeepsTheHostName)

@@ -20,14 +20,19 @@ protected:
     testsupport::ScopedEnvironment language{"LANGUAGE", "de"};
 };
 
-TEST_F(BundleTest, LocalizedStringsWithThePlatformsFallbacks)
+TEST_F(BundleTest, OneInstancePerDirectoryAndLocalizedStringsWithThePlatformsFallbacks)
 {
     directory.write("Quillon.bundle/Contents/Resources/en.lproj/Localizable.strings",
                     "\"PaneTitle\" = \"Your details\";\n\"DataUsage\" = \"<p>We keep it.</p>\";\n");
     directory.write("Quillon.bundle/Contents/Resources/Other.strings", "\"k\" = \"from other\";");
     Ref<Bundle> bundle = Bundle::bundleWithPath((directory / "Quillon.bundle").string());
     ASSERT_TRUE(bundle);
+    EXPECT_EQ(Bundle::bundleWithPath((directory / "Quillon.bundle/./").string()), bundle);  // one instance per directory
+    EXPECT_FALSE(Bundle::bundleWithPath((directory / "missing").string()));
+    EXPECT_FALSE(Bundle::bundleWithPath((directory / "Quillon.bundle/Contents/Resources/Other.strings").string()));
     EXPECT_EQ(bundle->resourcePath(), (directory / "Quillon.bundle/Contents/Resources").string());
+    EXPECT_EQ(bundle->pathForResource("Other", "strings"), (directory / "Quillon.bundle/Contents/Resources/Other.strings").string());
+    EXPECT_EQ(bundle->pathForResource("y", "txt"), std::nullopt);
 
     EXPECT_EQ(localized(*bundle, "PaneTitle", ""), "Your details");
     EXPECT_EQ(localized(*bundle, "DataUsage", "unknown"), "<p>We keep it.</p>");
@@ -59,17 +64,6 @@ TEST_F(BundleTest, ABadTableIsReportedOnceAndActsAsMissing)
     EXPECT_EQ(std::count(report.begin(), report.end(), '\n'), 1) << report;
     EXPECT_NE(report.find("Localizable.strings"), std::string::npos) << report;
     EXPECT_NE(report.find("never closed"), std::string::npos) << report;
-}
-
-TEST_F(BundleTest, OneInstancePerDirectoryAndNoneForAMissingOne)
-{
-    directory.write("B/Resources/x.txt", "x");
-    Ref<Bundle> bundle = Bundle::bundleWithPath((directory / "B").string());
-    EXPECT_EQ(Bundle::bundleWithPath((directory / "B/./").string()), bundle);
-    EXPECT_FALSE(Bundle::bundleWithPath((directory / "missing").string()));
-    EXPECT_FALSE(Bundle::bundleWithPath((directory / "B/Resources/x.txt").string()));
-    EXPECT_EQ(bundle->pathForResource("x", "txt"), (directory / "B/Resources/x.txt").string());
-    EXPECT_EQ(bundle->pathForResource("y", "txt"), std::nullopt);
 }
 
 TEST(BundleOfCode, TheTestProgramsBundleIsItsDirectory)

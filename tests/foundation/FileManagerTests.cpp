@@ -11,10 +11,7 @@
 
 #include <sys/stat.h>
 
-using foundation::Error;
-using foundation::FileManager;
-using foundation::Ref;
-using foundation::URL;
+using namespace foundation;
 using testsupport::readFile;
 using testsupport::TemporaryDirectory;
 

@@ -55,18 +55,15 @@ TEST(StringsFile, Escapes)
 TEST(StringsFile, EncodingsUTF8WithOrWithoutMarkAndUTF16WithMark)
 {
     EXPECT_EQ(valueOf(parsed("\xEF\xBB\xBF\"k\" = \"caf\xC3\xA9\";"), "k"), "caf\xC3\xA9");
-    std::string utf16le("\xFF\xFE", 2);
-    for (char c : std::string("\"k\" = \"caf\xE9\";")) {
-        utf16le += c;
-        utf16le += '\0';
-    }
-    EXPECT_EQ(valueOf(parsed(utf16le), "k"), "caf\xC3\xA9");
-    std::string utf16be("\xFE\xFF", 2);
-    for (char c : std::string("\"k\" = \"v\";")) {
-        utf16be += '\0';
-        utf16be += c;
-    }
-    EXPECT_EQ(valueOf(parsed(utf16be), "k"), "v");
+    // Latin-1 text widened to UTF-16 behind the mark of the byte order.
+    auto utf16 = [](std::string_view latin1, bool bigEndian) {
+        std::string text = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+        for (char c : latin1)
+            text += bigEndian ? std::string{'\0', c} : std::string{c, '\0'};
+        return text;
+    };
+    EXPECT_EQ(valueOf(parsed(utf16("\"k\" = \"caf\xE9\";", false)), "k"), "caf\xC3\xA9");
+    EXPECT_EQ(valueOf(parsed(utf16("\"k\" = \"caf\xE9\";", true)), "k"), "caf\xC3\xA9");
 }
 
 TEST(StringsFile, MalformedTablesSayWhereAndWhy)

@@ -11,16 +11,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-using foundation::Error;
-using foundation::Ref;
-using foundation::String;
-using foundation::stringWithContentsOfFile;
+using namespace foundation;
 
 namespace {
 
 std::string filePathOf(const Error& error)
 {
-    foundation::Object* path = error.userInfo()->objectForKey(foundation::FilePathErrorKey);
+    Object* path = error.userInfo()->objectForKey(FilePathErrorKey);
     return path ? path->description() : std::string();
 }
 
@@ -35,7 +32,7 @@ TEST(TextFile, ReadsUTF8TextWholeWithoutAByteOrderMark)
         Ref<String> read = stringWithContentsOfFile(path.string(), &error);
         EXPECT_EQ(read ? std::string(read->utf8()) : "(null)", text);
         EXPECT_FALSE(error);
-        EXPECT_EQ(foundation::stringWithContentsOfURL(*foundation::URL::fileURLWithPath(path.string()), nullptr)->utf8(), text);
+        EXPECT_EQ(stringWithContentsOfURL(*URL::fileURLWithPath(path.string()), nullptr)->utf8(), text);
     }
 }
 
@@ -63,7 +60,7 @@ TEST(TextFile, AMissingFileInvalidUTF8OrADirectoryAreDistinctErrorsNamingThePath
         EXPECT_EQ(error->code(), test.code) << test.path;
         EXPECT_NE(error->localizedDescription().find(test.localized), std::string::npos) << error->localizedDescription();
         EXPECT_EQ(filePathOf(*error), test.path);
-        std::string description = foundation::optionalDescription(error.get());
+        std::string description = optionalDescription(error.get());
         EXPECT_NE(description.find(test.path), std::string::npos) << description;
         EXPECT_NE(description.find(test.cause), std::string::npos) << description;
         EXPECT_EQ(description.find('\n'), std::string::npos) << "one line: " << description;
@@ -96,9 +93,9 @@ TEST(TextFile, UnreadableFileIsAPermissionError)
 
 TEST(Trimming, RemovesUnicodeWhiteSpaceAndLineBreaksAtBothEndsOnly)
 {
-    const auto& set = foundation::CharacterSet::whitespaceAndNewlineCharacterSet();
+    const auto& set = CharacterSet::whitespaceAndNewlineCharacterSet();
     auto trim = [&](std::string_view text) {
-        return std::string(foundation::stringByTrimmingCharactersInSet(*String::create(text), set)->utf8());
+        return std::string(stringByTrimmingCharactersInSet(*String::create(text), set)->utf8());
     };
     EXPECT_EQ(trim(" \t\r\n26.1 2\r\n \t"), "26.1 2");
     EXPECT_EQ(trim("\v\f a\nb \n"), "a\nb");
@@ -114,7 +111,7 @@ TEST(Trimming, RemovesUnicodeWhiteSpaceAndLineBreaksAtBothEndsOnly)
     EXPECT_EQ(trim(" \xC3\xA9t\xC3\xA9\xE3\x80\x80"), "\xC3\xA9t\xC3\xA9");
 
     Ref<String> clean = String::create("1.0");
-    EXPECT_EQ(foundation::stringByTrimmingCharactersInSet(*clean, set).get(), clean.get());
+    EXPECT_EQ(stringByTrimmingCharactersInSet(*clean, set).get(), clean.get());
 }
 
 } // namespace

@@ -10,10 +10,7 @@
 #include <thread>
 #include <vector>
 
-using foundation::Object;
-using foundation::Ref;
-using foundation::RunLoop;
-using foundation::Timer;
+using namespace foundation;
 
 namespace {
 
@@ -24,9 +21,9 @@ constexpr double day = 86400;
 class Checker final : public Object {
 public:
     static Ref<Checker> create() { return Ref<Checker>::adopt(new Checker); }
-    const foundation::OperationTable& operations() const override
+    const OperationTable& operations() const override
     {
-        static const foundation::OperationTable table(&Object::operations(), {
+        static const OperationTable table(&Object::operations(), {
             {"check:", [](Object& receiver, Object* timer) -> Ref<Object> {
                  auto& checker = static_cast<Checker&>(receiver);
                  checker.firedBy.push_back(timer);
@@ -99,8 +96,8 @@ TEST_F(TimerTest, TimersFireInDateOrderTiesInSchedulingOrderAndPostedWorkComesBe
 TEST_F(TimerTest, TheLoopHoldsATimerAndTheTimerItsTargetUntilItIsDone)
 {
     std::size_t before = RunLoop::main().timerCount();
-    foundation::WeakRef<Checker> weakChecker;
-    foundation::WeakRef<Timer> weakTimer;
+    WeakRef<Checker> weakChecker;
+    WeakRef<Timer> weakTimer;
     {
         Ref<Checker> checker = Checker::create();
         weakChecker = checker;
@@ -144,7 +141,7 @@ TEST_F(TimerTest, SwitchingClocksKeepsEachTimerRemainingTime)
     int firings = 0;
     keep(Timer::scheduledTimer(100, false, [&](Timer&) { ++firings; }));
     time.advance(40);
-    RunLoop::main().setClock(std::make_shared<foundation::ManualClock>(5000));
+    RunLoop::main().setClock(std::make_shared<ManualClock>(5000));
     EXPECT_EQ(RunLoop::main().timerCount(), 1u);
     RunLoop::main().advanceBy(59);
     EXPECT_EQ(firings, 0);
@@ -154,10 +151,10 @@ TEST_F(TimerTest, SwitchingClocksKeepsEachTimerRemainingTime)
 
 TEST(TimerMisuse, AnUnknownActionRaisesWhenItFiresAndOnlyAManualClockCanBeAdvanced)
 {
-    EXPECT_THROW(RunLoop::main().advanceBy(1), foundation::Exception);
+    EXPECT_THROW(RunLoop::main().advanceBy(1), Exception);
     testsupport::ManualTime time;
     Ref<Timer> timer = Timer::scheduledTimer(1, Checker::create().get(), "noSuchAction:", nullptr, false);
-    EXPECT_THROW(time.advance(1), foundation::Exception);
+    EXPECT_THROW(time.advance(1), Exception);
     timer->invalidate();
 }
 

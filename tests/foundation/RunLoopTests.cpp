@@ -19,26 +19,6 @@ namespace {
 
 constexpr double patience = 10;  // real seconds before a wait counts as a hang
 
-TEST(RunLoop, PostedWorkRunsInOrderOnTheLoopThread)
-{
-    RunLoop& loop = RunLoop::main();
-    std::vector<int> order;
-    std::atomic<bool> done{false};
-    std::thread poster([&] {
-        for (int i = 0; i < 100; ++i)
-            loop.post([&order, i] {
-                EXPECT_TRUE(RunLoop::isMainThread());
-                order.push_back(i);
-            });
-        loop.post([&] { done = true; });
-    });
-    EXPECT_TRUE(loop.runUntil([&] { return done.load(); }, patience));
-    poster.join();
-    ASSERT_EQ(order.size(), 100u);
-    for (int i = 0; i < 100; ++i)
-        EXPECT_EQ(order[i], i);
-}
-
 TEST(RunLoop, AStopBeforeRunIsNotLostAndRunUntilGivesUpAtItsLimit)
 {
     RunLoop& loop = RunLoop::main();

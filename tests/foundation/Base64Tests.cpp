@@ -4,7 +4,7 @@
 
 namespace {
 
-TEST(Base64, KnownVectorsBothWays)
+TEST(Base64, KnownVectorsBothWaysAndOnlyPaddedTextDecodes)
 {
     const std::pair<std::string, std::string> vectors[] = {
         {"", ""}, {"f", "Zg=="}, {"fo", "Zm8="}, {"foo", "Zm9v"}, {"foob", "Zm9vYg=="},
@@ -14,10 +14,6 @@ TEST(Base64, KnownVectorsBothWays)
         EXPECT_EQ(foundation::base64Encoded(bytes), text);
         EXPECT_EQ(foundation::base64Decoded(text), bytes);
     }
-}
-
-TEST(Base64, RejectsWhatIsNotPaddedBase64)
-{
     for (std::string bad : {"Zg", "Zg=", "Z===", "Zm9v!A==", "Zg==Zg==", "=Zg="})
         EXPECT_EQ(foundation::base64Decoded(bad), std::nullopt) << bad;
 }

@@ -28,7 +28,7 @@ std::string valueOf(const StringsFile& file, std::string_view key)
     return value ? *value : "<missing>";
 }
 
-TEST(StringsFile, EntriesCommentsAndUnquotedWords)
+TEST(StringsFile, EntriesCommentsUnquotedWordsAndEscapes)
 {
     StringsFile file = parsed(R"(/* The pane's title
    spans lines */
@@ -44,11 +44,8 @@ plain_key=plain/value:1.0-rc+$;
     EXPECT_EQ(valueOf(file, "Only a key"), "Only a key");
     EXPECT_EQ(valueOf(file, "plain_key"), "plain/value:1.0-rc+$");
     EXPECT_EQ(valueOf(file, "DataUsage"), "<missing>");
-}
 
-TEST(StringsFile, Escapes)
-{
-    StringsFile file = parsed(R"("k" = "a \"quote\", a \\ backslash,\n\ttab, \U00e9t\U00E9, \UD83D\UDE00, \101\7, \q";)");
+    file = parsed(R"("k" = "a \"quote\", a \\ backslash,\n\ttab, \U00e9t\U00E9, \UD83D\UDE00, \101\7, \q";)");
     EXPECT_EQ(valueOf(file, "k"), "a \"quote\", a \\ backslash,\n\ttab, \xC3\xA9t\xC3\xA9, \xF0\x9F\x98\x80, A\a, q");
 }
 

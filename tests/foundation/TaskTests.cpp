@@ -79,17 +79,6 @@ TEST(Task, LaunchReturnsAtOnceAndTheEndedChildIsReapedWithoutBeingWaitedFor)
     EXPECT_EQ(task->terminationReason(), Task::TerminationReason::Exit);
 }
 
-TEST(Task, ASignalThatEndsTheChildIsReported)
-{
-    testsupport::TemporaryDirectory directory;
-    Ref<Task> task = Task::create();
-    task->setLaunchPath(tool(directory, "self-kill", "kill -TERM $$\n"));
-    task->launch();
-    task->waitUntilExit();
-    EXPECT_EQ(task->terminationReason(), Task::TerminationReason::UncaughtSignal);
-    EXPECT_EQ(task->terminationStatus(), SIGTERM);
-}
-
 TEST(Task, AFailedLaunchWritesOneLineAndDoesNotRaise)
 {
     testsupport::TemporaryDirectory directory;
@@ -111,14 +100,17 @@ TEST(Task, AFailedLaunchWritesOneLineAndDoesNotRaise)
     }
 }
 
-TEST(Task, LaunchingTwiceIsAProgrammerError)
+TEST(Task, ASignalEndIsReportedAndATaskLaunchesOnlyOnce)
 {
+    testsupport::TemporaryDirectory directory;
     Ref<Task> task = Task::create();
-    task->setLaunchPath("/bin/true");
+    task->setLaunchPath(tool(directory, "self-kill", "kill -TERM $$\n"));
     task->launch();
     EXPECT_THROW(task->launch(), foundation::Exception);
     EXPECT_THROW(task->setArguments({}), foundation::Exception);
     task->waitUntilExit();
+    EXPECT_EQ(task->terminationReason(), Task::TerminationReason::UncaughtSignal);
+    EXPECT_EQ(task->terminationStatus(), SIGTERM);
 }
 
 } // namespace

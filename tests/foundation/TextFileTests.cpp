@@ -1,7 +1,6 @@
 #include "foundation/CharacterSet.h"
 #include "foundation/CocoaError.h"
 #include "foundation/TextFile.h"
-#include "foundation/URL.h"
 
 #include "support/TemporaryDirectory.h"
 
@@ -32,7 +31,6 @@ TEST(TextFile, ReadsUTF8TextWholeWithoutAByteOrderMark)
         Ref<String> read = stringWithContentsOfFile(path.string(), &error);
         EXPECT_EQ(read ? std::string(read->utf8()) : "(null)", text);
         EXPECT_FALSE(error);
-        EXPECT_EQ(stringWithContentsOfURL(*URL::fileURLWithPath(path.string()), nullptr)->utf8(), text);
     }
 }
 

@@ -36,7 +36,7 @@ TEST(URL, SplitsAnAbsoluteURLAndComparesByItsText)
     EXPECT_FALSE(url->isEqual(*URL::create("https://user:pw@example.org:6984/userinfo/A%20B_1?x=1&y=2#top")));
 }
 
-TEST(URL, AcceptsIPv6HostsRelativeURLsAndAbsentParts)
+TEST(URL, AcceptsIPv6HostsAbsentPartsRelativeAndFileURLs)
 {
     Ref<URL> ipv6 = URL::create("http://[::1]:8080/a");
     ASSERT_TRUE(ipv6);
@@ -51,10 +51,7 @@ TEST(URL, AcceptsIPv6HostsRelativeURLsAndAbsentParts)
     Ref<URL> relative = URL::create("a/b/x.dmg");
     ASSERT_TRUE(relative);
     EXPECT_EQ(relative->scheme(), "");
-}
 
-TEST(URL, FileURLsGiveTheFileSystemPath)
-{
     Ref<URL> url = URL::create("file:///tmp/x.dmg");
     ASSERT_TRUE(url);
     EXPECT_TRUE(url->isFileURL());

@@ -51,27 +51,22 @@ TEST(OperationQueue, BackgroundQueueRunsBlocksOffTheMainThreadOneAtATimeInOrder)
         EXPECT_EQ(order[i], i);
 }
 
-TEST(OperationQueue, WaitingOnTheQueuesOwnThreadRaisesInsteadOfHanging)
+TEST(OperationQueue, WaitingOnTheQueuesOwnThreadRaisesInsteadOfHangingAndAnEndingQueueRunsWhatItHas)
 {
     EXPECT_THROW(OperationQueue::mainQueue().waitUntilAllOperationsAreFinished(), foundation::Exception);
-    OperationQueue queue;
     std::atomic<bool> raised{false};
-    queue.addOperationWithBlock([&] {
-        try {
-            queue.waitUntilAllOperationsAreFinished();
-        } catch (const foundation::Exception&) {
-            raised = true;
-        }
-    });
-    queue.waitUntilAllOperationsAreFinished();
-    EXPECT_TRUE(raised);
-}
-
-TEST(OperationQueue, DestroyingAQueueRunsTheBlocksAlreadyAdded)
-{
     std::atomic<int> ran{0};
     {
         OperationQueue queue;
+        queue.addOperationWithBlock([&] {
+            try {
+                queue.waitUntilAllOperationsAreFinished();
+            } catch (const foundation::Exception&) {
+                raised = true;
+            }
+        });
+        queue.waitUntilAllOperationsAreFinished();
+        EXPECT_TRUE(raised);
         for (int i = 0; i < 20; ++i)
             queue.addOperationWithBlock([&] { ++ran; });
     }

@@ -49,28 +49,6 @@ TEST(RunLoop, EachThreadHasItsOwnLoopAndTheMainLoopStaysOnTheMainThread)
     EXPECT_TRUE(raised);
 }
 
-TEST(RunLoop, ReadableDescriptorCallsItsHandlerUntilUnwatched)
-{
-    RunLoop& loop = RunLoop::main();
-    int fds[2];
-    ASSERT_EQ(::pipe(fds), 0);
-    std::string received;
-    auto id = loop.watchReadable(fds[0], [&] {
-        char buffer[16];
-        ssize_t n = ::read(fds[0], buffer, sizeof buffer);
-        if (n > 0)
-            received.append(buffer, static_cast<std::size_t>(n));
-    });
-    std::thread writer([&] { EXPECT_EQ(::write(fds[1], "ping", 4), 4); });
-    EXPECT_TRUE(loop.runUntil([&] { return received == "ping"; }, patience));
-    writer.join();
-    loop.unwatch(id);
-    ASSERT_EQ(::write(fds[1], "more", 4), 4);
-    EXPECT_FALSE(loop.runUntil([&] { return received != "ping"; }, 0.01));
-    ::close(fds[0]);
-    ::close(fds[1]);
-}
-
 TEST(RunLoop, TerminationSignalRunsTheHandlerOnTheMainThreadThenStopsTheLoop)
 {
     RunLoop& loop = RunLoop::main();

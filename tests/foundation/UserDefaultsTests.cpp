@@ -167,15 +167,9 @@ TEST_F(UserDefaultsTest, WhereTheFilesLive)
     }
     UserDefaults::setApplicationDomain("org.zvk.corvane-test");
     UserDefaults::resetStandardUserDefaults();
-    UserDefaults& standard = UserDefaults::standardUserDefaults();
-    EXPECT_EQ(&standard, &UserDefaults::standardUserDefaults());
-    EXPECT_EQ(standard.filePath(), file("org.zvk.corvane-test").string());
+    EXPECT_EQ(UserDefaults::standardUserDefaults().filePath(), file("org.zvk.corvane-test").string());
     EXPECT_THROW(UserDefaults::setApplicationDomain("other"), Exception);
     EXPECT_THROW(UserDefaults::setApplicationDomain("../escape"), Exception);
-
-    standard.setValue(str("27.0").get(), "skipVersion");
-    UserDefaults::resetStandardUserDefaults();  // as if the program had been restarted
-    EXPECT_EQ(UserDefaults::standardUserDefaults().stringForKey("skipVersion")->utf8(), "27.0");
     UserDefaults::resetStandardUserDefaults();
 }
 

@@ -97,10 +97,10 @@ TEST(FastEnumeration, WalksEveryBatchOfAnArrayInOrderAndEveryDictionaryKeyOnce)
     for (Object* key : FastEnumeration(*dictionary))
         keys.insert(static_cast<Number*>(key)->int64Value());
     EXPECT_EQ(keys.size(), 100u);
-    std::vector<Object*> pairs[2] = {std::vector<Object*>(100), std::vector<Object*>(100)};
-    dictionary->getObjectsAndKeys(pairs[0].data(), pairs[1].data());
+    std::vector<Object*> objects(100), keyed(100);
+    dictionary->getObjectsAndKeys(objects.data(), keyed.data());
     for (std::size_t i = 0; i < 100; ++i)
-        EXPECT_EQ(dictionary->objectForKey(pairs[1][i]), pairs[0][i]);
+        EXPECT_EQ(dictionary->objectForKey(keyed[i]), objects[i]);
 }
 
 TEST(FastEnumeration, MutationDuringTheWalkRaises)

@@ -33,20 +33,16 @@ TEST(RunLoop, AStopBeforeRunIsNotLostAndRunUntilGivesUpAtItsLimit)
 TEST(RunLoop, EachThreadHasItsOwnLoopAndTheMainLoopStaysOnTheMainThread)
 {
     EXPECT_EQ(&RunLoop::current(), &RunLoop::main());
-    RunLoop* other = nullptr;
-    bool raised = false;
-    std::thread thread([&] {
-        other = &RunLoop::current();
+    std::thread([] {
+        EXPECT_NE(&RunLoop::current(), &RunLoop::main());
         EXPECT_FALSE(RunLoop::isMainThread());
         try {
             RunLoop::main().run();
+            ADD_FAILURE() << "the main loop ran on another thread";
         } catch (const foundation::Exception& exception) {
-            raised = exception.name() == "NSInternalInconsistencyException";
+            EXPECT_EQ(exception.name(), "NSInternalInconsistencyException");
         }
-    });
-    thread.join();
-    EXPECT_NE(other, &RunLoop::main());
-    EXPECT_TRUE(raised);
+    }).join();
 }
 
 TEST(RunLoop, TerminationSignalRunsTheHandlerOnTheMainThreadThenStopsTheLoop)

@@ -95,8 +95,7 @@ TEST(Trimming, RemovesUnicodeWhiteSpaceAndLineBreaksAtBothEndsOnly)
     auto trim = [&](std::string_view text) {
         return std::string(stringByTrimmingCharactersInSet(*String::create(text), set)->utf8());
     };
-    EXPECT_EQ(trim(" \t\r\n26.1 2\r\n \t"), "26.1 2");
-    EXPECT_EQ(trim("\v\f a\nb \n"), "a\nb");
+    EXPECT_EQ(trim("\v\f\r\t 2\n6.1\r\n \t"), "2\n6.1");
     EXPECT_EQ(trim(" \n\t "), "");
     // NEL, no-break space, ogham space, en quad .. hair space, line and
     // paragraph separators, narrow no-break, medium math, ideographic space.

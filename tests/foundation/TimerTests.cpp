@@ -95,7 +95,6 @@ TEST_F(TimerTest, TimersFireInDateOrderTiesInSchedulingOrderAndPostedWorkComesBe
 
 TEST_F(TimerTest, TheLoopHoldsATimerAndTheTimerItsTargetUntilItIsDone)
 {
-    std::size_t before = RunLoop::main().timerCount();
     WeakRef<Checker> weakChecker;
     WeakRef<Timer> weakTimer;
     {
@@ -103,7 +102,6 @@ TEST_F(TimerTest, TheLoopHoldsATimerAndTheTimerItsTargetUntilItIsDone)
         weakChecker = checker;
         weakTimer = Timer::scheduledTimer(5, checker.get(), "check:", nullptr, false);
     }
-    EXPECT_EQ(RunLoop::main().timerCount(), before + 1);
     Ref<Checker> checker = weakChecker.get();
     ASSERT_TRUE(checker && weakTimer.get());
     time.advance(5);
@@ -111,7 +109,6 @@ TEST_F(TimerTest, TheLoopHoldsATimerAndTheTimerItsTargetUntilItIsDone)
     // A one-shot timer is done once it has fired: it lets go of its target.
     EXPECT_EQ(checker->refCount(), 1u);
     EXPECT_FALSE(weakTimer.get());
-    EXPECT_EQ(RunLoop::main().timerCount(), before);
 }
 
 TEST_F(TimerTest, FireRunsTheActionEarlyAndInvalidateStopsARepeatingTimerEvenFromItsAction)
@@ -134,19 +131,6 @@ TEST_F(TimerTest, FireRunsTheActionEarlyAndInvalidateStopsARepeatingTimerEvenFro
     }));
     time.advance(9);
     EXPECT_EQ(firings, 3);
-}
-
-TEST_F(TimerTest, SwitchingClocksKeepsEachTimerRemainingTime)
-{
-    int firings = 0;
-    keep(Timer::scheduledTimer(100, false, [&](Timer&) { ++firings; }));
-    time.advance(40);
-    RunLoop::main().setClock(std::make_shared<ManualClock>(5000));
-    EXPECT_EQ(RunLoop::main().timerCount(), 1u);
-    RunLoop::main().advanceBy(59);
-    EXPECT_EQ(firings, 0);
-    RunLoop::main().advanceBy(1);
-    EXPECT_EQ(firings, 1);
 }
 
 TEST(TimerMisuse, AnUnknownActionRaisesWhenItFiresAndOnlyAManualClockCanBeAdvanced)

@@ -60,7 +60,6 @@ TEST_F(TimerTest, DailyTimerFiresExactlyAtEachFullDayAndNeverAtScheduling)
     Ref<Checker> checker = Checker::create();
     double start = time.now();
     Ref<Timer> timer = keep(Timer::scheduledTimer(day, checker.get(), "check:", nullptr, true));
-    EXPECT_EQ(timer->fireDate(), start + day);
 
     time.advance(0);  // never at scheduling
     time.advance(day - 1);

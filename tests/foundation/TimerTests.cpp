@@ -6,8 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <thread>
 #include <vector>
 
 using namespace foundation;
@@ -139,18 +137,6 @@ TEST(TimerMisuse, AnUnknownActionRaisesWhenItFiresAndOnlyAManualClockCanBeAdvanc
     Ref<Timer> timer = Timer::scheduledTimer(1, Checker::create().get(), "noSuchAction:", nullptr, false);
     EXPECT_THROW(time.advance(1), Exception);
     timer->invalidate();
-}
-
-TEST(TimerOnAnotherThread, FiresOnThatThreadsLoop)
-{
-    std::atomic<bool> firedOnItsThread{false};
-    std::thread thread([&] {
-        std::thread::id self = std::this_thread::get_id();
-        Ref<Timer> timer = Timer::scheduledTimer(0.001, false, [&](Timer&) { firedOnItsThread = std::this_thread::get_id() == self; });
-        EXPECT_TRUE(RunLoop::current().runUntil([&] { return !timer->isValid(); }, 10));
-    });
-    thread.join();
-    EXPECT_TRUE(firedOnItsThread);
 }
 
 } // namespace

@@ -24,12 +24,10 @@ TEST(Strings, LengthCountsUTF16UnitsEqualityIsByValueAndOrderByCodePoint)
     ASSERT_NE(text, nullptr);
     EXPECT_EQ(text->length(), 5u);
     EXPECT_FALSE(text->isASCII());
-    EXPECT_EQ(String::createUnchecked(text->utf8())->length(), 5u);
     EXPECT_TRUE(str("plain ascii text!")->isASCII());
 
     Ref<String> a = str("caf\xC3\xA9");
     Ref<String> b = String::create("caf\xC3\xA9");
-    EXPECT_NE(a.get(), b.get());
     EXPECT_TRUE(equal(a.get(), b.get()));
     EXPECT_EQ(hashOf(*a), hashOf(*b));
     EXPECT_NE(hashOf(*str("ab")), hashOf(*str("ba")));

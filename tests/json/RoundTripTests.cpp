@@ -11,7 +11,7 @@
 #include <cstring>
 #include <fstream>
 #include <random>
-#include <sstream>
+#include <cmath>
 
 namespace jotter::testing {
 namespace {
@@ -36,21 +36,14 @@ void expectRoundTrip(const json& original, const std::string& context)
     }
 }
 
-class CorpusRoundTrip : public ::testing::TestWithParam<const char*> {};
-
-TEST_P(CorpusRoundTrip, ReadsBackEqual)
+TEST(RoundTrip, BenchmarkCorporaReadBackEqual)
 {
-    std::string path = std::string(JOTTER_BENCH_DATA_DIR) + "/" + GetParam();
-    std::ifstream file(path);
-    ASSERT_TRUE(file) << "cannot open " << path;
-    expectRoundTrip(json::parse(file), GetParam());
+    for (const char* name : {"canada.json", "citm_catalog.json", "twitter.json"}) {
+        std::ifstream file(std::string(JOTTER_BENCH_DATA_DIR) + "/" + name);
+        ASSERT_TRUE(file) << "cannot open " << name;
+        expectRoundTrip(json::parse(file), name);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(BenchData, CorpusRoundTrip, ::testing::Values("canada.json", "citm_catalog.json", "twitter.json"),
-    [](const ::testing::TestParamInfo<const char*>& info) {
-        std::string name = info.param;
-        return name.substr(0, name.find('.'));
-    });
 
 // Random trees whose strings draw on every kind of character the escaping
 // rules treat differently, and whose numbers reach the integer limits and
@@ -96,51 +89,31 @@ private:
         }
     }
 
+    // Any finite double, and one whose low digits the scaling has rounded.
     json floating()
     {
-        for (;;) {
-            std::uint64_t bits = random_();
-            double value;
-            std::memcpy(&value, &bits, sizeof value);
-            if (std::isfinite(value))
-                return pick(2) ? value : value / 1e300 * 1e300 + 0.5;
-        }
+        std::uint64_t bits = random_();
+        double value;
+        std::memcpy(&value, &bits, sizeof value);
+        if (!std::isfinite(value))
+            return 0.5;
+        return pick(2) ? value : value / 1e300 * 1e300 + 0.5;
     }
 
     json string()
     {
-        static const char32_t pool[] = {U'a', U'Z', U'0', U' ', U'"', U'\\', U'/', U'\b', U'\t', U'\n', U'\f',
-            U'\r', U'\x01', U'\x0b', U'\x1f', U'\x7f', U'\u00e9', U'\u07ff', U'\u0800', U'\u20ac', U'\uffe9',
-            U'\U0001F600', U'\U0010FFFD'};
+        static const char* const pool[] = {"a", "Z", "0", " ", "\"", "\\", "/", "\b", "\t", "\n", "\f", "\r", "\x01",
+            "\x0b", "\x1f", "\x7f", "\u00e9", "\u07ff", "\u0800", "\u20ac", "\uffe9", "\U0001F600", "\U0010FFFD"};
         std::string text;
         for (int length = pick(12); length > 0; --length)
-            appendUTF8(text, pool[pick(sizeof pool / sizeof pool[0])]);
+            text += pool[pick(sizeof pool / sizeof pool[0])];
         return text;
-    }
-
-    static void appendUTF8(std::string& text, char32_t codePoint)
-    {
-        if (codePoint < 0x80) {
-            text += static_cast<char>(codePoint);
-        } else if (codePoint < 0x800) {
-            text += static_cast<char>(0xC0 | (codePoint >> 6));
-            text += static_cast<char>(0x80 | (codePoint & 0x3F));
-        } else if (codePoint < 0x10000) {
-            text += static_cast<char>(0xE0 | (codePoint >> 12));
-            text += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-            text += static_cast<char>(0x80 | (codePoint & 0x3F));
-        } else {
-            text += static_cast<char>(0xF0 | (codePoint >> 18));
-            text += static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F));
-            text += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-            text += static_cast<char>(0x80 | (codePoint & 0x3F));
-        }
     }
 
     std::mt19937_64 random_;
 };
 
-TEST(GeneratedRoundTrip, RandomTreesReadBackEqual)
+TEST(RoundTrip, RandomTreesReadBackEqual)
 {
     for (std::uint64_t seed = 1; seed <= 300; ++seed) {
         json tree = TreeGenerator(seed).value(5);

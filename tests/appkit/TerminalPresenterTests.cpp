@@ -144,9 +144,7 @@ TEST(TerminalPresenter, DrawsAFramedBoxAndTakesKeysOnATerminal)
 {
     int master = -1;
     int terminal = -1;
-    winsize size{};
-    size.ws_col = 100;
-    size.ws_row = 30;
+    winsize size{.ws_row = 30, .ws_col = 100, .ws_xpixel = 0, .ws_ypixel = 0};
     ASSERT_EQ(::openpty(&master, &terminal, nullptr, nullptr, &size), 0);
     termios before{};
     ::tcgetattr(terminal, &before);

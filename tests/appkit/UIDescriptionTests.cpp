@@ -100,8 +100,7 @@ TEST_F(UIDescriptionTest, MakesObjectsByClassNameAndConnectsThemByName)
 
         auto download = foundation::static_ref_cast<Button>(description->objectWithIdentifier("download"));
         download->performClick();
-        ASSERT_EQ(delegate->messages.size(), 2u);
-        EXPECT_EQ(delegate->messages[1].name, "downloadButtonTapped:");
+        ASSERT_EQ(delegate->names(), (std::vector<std::string>{"awakeFromNib", "downloadButtonTapped:"}));
         EXPECT_EQ(delegate->messages[1].argument.get(), download.get());
         weakDelegate = delegate;
         weakLabel = delegate->label;

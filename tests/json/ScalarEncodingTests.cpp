@@ -68,7 +68,7 @@ TEST(StringEscapes, NonASCIIEscapeRefusesNoncharacters)
         Ref<String> string = String::create(text);
         ASSERT_TRUE(string) << text;
         EXPECT_EQ(failureMessage(string.get(), JTSerializeOptionNonASCIIEscape), "Error converting UTF8.");
-        EXPECT_EQ(jsonText(string.get()), jsonQuoted(text)) << "raw UTF-8 carries them through";
+        EXPECT_EQ(jsonText(string.get()), "\"" + std::string(text) + "\"") << "raw UTF-8 carries them through";
     }
 }
 
@@ -84,7 +84,7 @@ TEST(StringEscapes, LongAndRepeatedStrings)
         input += "\x01\U0001F600\u00e9";
         expected += "\\u0001\\ud83d\\ude00\\u00e9";
     }
-    EXPECT_EQ(encodeString(input, JTSerializeOptionNonASCIIEscape), jsonQuoted(expected));
+    EXPECT_EQ(encodeString(input, JTSerializeOptionNonASCIIEscape), "\"" + expected + "\"");
 
     Ref<String> string = String::create("x\"\u00e9");
     Ref<foundation::Array> array = foundation::Array::create({string.get(), string.get(), string.get()});

@@ -39,6 +39,10 @@ void expectRoundTrip(const json& original, const std::string& context)
 
 TEST(RoundTrip, BenchmarkCorporaReadBackEqual)
 {
+    // The corpora live beside the checkout, not in it: a clone without them
+    // skips this test rather than failing it.
+    if (!std::ifstream(std::string(JOTTER_BENCH_DATA_DIR) + "/twitter.json"))
+        GTEST_SKIP() << "no benchmark corpora in " << JOTTER_BENCH_DATA_DIR;
     for (const char* name : {"canada.json", "citm_catalog.json", "twitter.json"}) {
         std::ifstream file(std::string(JOTTER_BENCH_DATA_DIR) + "/" + name);
         ASSERT_TRUE(file) << "cannot open " << name;

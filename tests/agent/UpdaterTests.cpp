@@ -21,7 +21,9 @@ Ref<Dictionary> parseFeed(std::string_view json)
 }
 
 const char* const offering261 =
-    R"json({"stable": [{"canonical_version": "26.1", "version": "26.1 (latest)", "path": "a/b/x.dmg"}]})json";
+    R"json({"stable": [{"canonical_version": "26.1", "version": "26.1 (latest)", "path": "a/b/x.dmg", "notes": "n"},
+                   {"canonical_version": "25.0", "version": "25.0", "path": "old.dmg"}],
+        "beta": [1, 2]})json";
 
 } // namespace
 
@@ -117,8 +119,13 @@ TEST_F(UpdaterTest, DecisionComparesWholeStringsWithInstalledAndSkipped)
 TEST_F(UpdaterTest, EmptyOrBrokenFeedsChangeNothing)
 {
     Ref<Updater> updater = makeUpdater();
-    for (const char* feed : {R"json({"stable": []})json", R"({"other": 1})", R"json({"stable": [{"canonical_version": 26}]})json",
-                             R"json({"stable": [{"version": "26.1", "path": "x.dmg"}]})json"}) {
+    // No "stable" array, an entry that is not an object of strings (also a
+    // later one), a first entry without "canonical_version".
+    for (const char* feed : {R"({"stable": []})", R"({"other": 1})", R"({"stable": "26.1"})",
+                             R"({"stable": [{"canonical_version": 26}]})",
+                             R"({"stable": [{"canonical_version": "26.1"}, "26.0"]})",
+                             R"({"stable": [{"canonical_version": "26.1"}, {"canonical_version": "26.0", "size": 3}]})",
+                             R"({"stable": [{"version": "26.1", "path": "x.dmg"}]})"}) {
         updater->handleFeed(*parseFeed(feed), "26.0");
         ASSERT_TRUE(testsupport::drainMainQueue());
         EXPECT_FALSE(updater->canonical_version().has_value()) << feed;

@@ -1,3 +1,5 @@
+#include "Descriptors.h"
+
 #include "appkit/Application.h"
 #include "appkit/ApplicationMain.h"
 #include "appkit/ClassRegistry.h"
@@ -7,10 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <cstdio>
-#include <fcntl.h>
-#include <poll.h>
-#include <unistd.h>
 
 using namespace appkit;
 using foundation::Object;
@@ -30,59 +28,22 @@ public:
     const foundation::OperationTable& operations() const override
     {
         static const foundation::OperationTable table(&Object::operations(), {
-            {"applicationDidFinishLaunching:", [](Object&, Object* notification) -> Ref<Object> {
-                heard.push_back(static_cast<Notification*>(notification)->name().c_str());
-                return nullptr;
-            }},
+            {"applicationDidFinishLaunching:", &hear},
             {"downloadButtonTapped:", [](Object&, Object* sender) -> Ref<Object> {
                 heard.push_back(std::string("download from ") + sender->className());
                 ::kill(::getpid(), SIGTERM);
                 return nullptr;
             }},
-            {"applicationWillTerminate:", [](Object&, Object* notification) -> Ref<Object> {
-                heard.push_back(static_cast<Notification*>(notification)->name().c_str());
-                return nullptr;
-            }},
+            {"applicationWillTerminate:", &hear},
         });
         return table;
     }
-};
-
-// Points a standard descriptor at another for the life of the object.
-class Redirection {
-public:
-    Redirection(int fd, int to) : fd_(fd), saved_(::dup(fd)) { std::fflush(nullptr); ::dup2(to, fd); }
-    ~Redirection()
-    {
-        std::fflush(nullptr);
-        ::dup2(saved_, fd_);
-        ::close(saved_);
-    }
 
 private:
-    int fd_;
-    int saved_;
-};
-
-struct Pipe {
-    int fds[2] = {-1, -1};
-    Pipe() { EXPECT_EQ(::pipe2(fds, O_CLOEXEC), 0); }
-    ~Pipe() { closeWrite(); ::close(fds[0]); }
-    void closeWrite()
+    static Ref<Object> hear(Object&, Object* notification)
     {
-        if (fds[1] >= 0)
-            ::close(std::exchange(fds[1], -1));
-    }
-    // All that was written, once the write end is closed.
-    std::string contents()
-    {
-        closeWrite();
-        std::string text;
-        char buffer[4096];
-        ssize_t count;
-        while ((count = ::read(fds[0], buffer, sizeof buffer)) > 0)
-            text.append(buffer, static_cast<std::size_t>(count));
-        return text;
+        heard.push_back(static_cast<Notification*>(notification)->name().c_str());
+        return nullptr;
     }
 };
 
@@ -96,14 +57,14 @@ struct Outcome {
 Outcome runApplication(const std::string& path, std::string_view input)
 {
     Pipe in, out, err;
-    EXPECT_EQ(::write(in.fds[1], input.data(), input.size()), static_cast<ssize_t>(input.size()));
+    send(in.write, input);
     in.closeWrite();
     const char* argv[] = {"/opt/corvane/bin/corvane", "--flag"};
     int status;
     {
-        Redirection stdinFrom(STDIN_FILENO, in.fds[0]);
-        Redirection stdoutTo(STDOUT_FILENO, out.fds[1]);
-        Redirection stderrTo(STDERR_FILENO, err.fds[1]);
+        Redirection stdinFrom(STDIN_FILENO, in.read);
+        Redirection stdoutTo(STDOUT_FILENO, out.write);
+        Redirection stderrTo(STDERR_FILENO, err.write);
         status = ApplicationMain(2, argv, path);
     }
     return {status, out.contents(), err.contents()};

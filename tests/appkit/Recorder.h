@@ -1,16 +1,13 @@
 #pragma once
 
-#include "foundation/Exception.h"
-#include "foundation/Number.h"
 #include "foundation/Object.h"
 #include "foundation/String.h"
 
 #include <string>
 #include <vector>
 
-// An application object as a UI description sees it: two weak outlets, a
-// strong one, actions and the application delegate's messages, all by
-// name, each recorded with its argument.
+// An application object as a UI description sees it: two weak outlets and
+// actions, all by name, each action recorded with its argument.
 class Recorder final : public foundation::Object {
 public:
     struct Message {
@@ -46,23 +43,15 @@ public:
                 static_cast<Recorder&>(self).label = value;
                 return nullptr;
             }},
-            {"setOnlyNumbers:", [](Object&, Object* value) -> Ref<Object> {
-                if (!value || !value->isNumber())
-                    foundation::raise(foundation::ExceptionName::InvalidArgument, "setOnlyNumbers: wants a number");
-                return nullptr;
-            }},
             {"downloadButtonTapped:", &record<0>},
             {"remindLaterTapped:", &record<1>},
             {"awakeFromNib", &record<2>},
-            {"applicationDidFinishLaunching:", &record<3>},
-            {"applicationWillTerminate:", &record<4>},
         });
         return table;
     }
 
 private:
-    static constexpr const char* recordedNames[] = {"downloadButtonTapped:", "remindLaterTapped:", "awakeFromNib",
-                                                    "applicationDidFinishLaunching:", "applicationWillTerminate:"};
+    static constexpr const char* recordedNames[] = {"downloadButtonTapped:", "remindLaterTapped:", "awakeFromNib"};
     template <int index>
     static foundation::Ref<foundation::Object> record(foundation::Object& self, foundation::Object* argument)
     {

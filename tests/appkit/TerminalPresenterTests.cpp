@@ -1,3 +1,4 @@
+#include "Descriptors.h"
 #include "Recorder.h"
 
 #include "appkit/Button.h"
@@ -8,14 +9,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <optional>
-
-#include <fcntl.h>
-#include <poll.h>
 #include <pty.h>
 #include <termios.h>
-#include <unistd.h>
 
 using namespace appkit;
 using foundation::Ref;
@@ -24,39 +19,10 @@ using foundation::str;
 
 namespace {
 
-// Both ends of a pipe, closed at the end of the test.
-struct Pipe {
-    int read = -1;
-    int write = -1;
-    Pipe()
-    {
-        int fds[2];
-        if (::pipe2(fds, O_CLOEXEC) == 0) {
-            read = fds[0];
-            write = fds[1];
-        }
-    }
-    ~Pipe() { closeWrite(); if (read >= 0) ::close(read); }
-    void closeWrite()
-    {
-        if (write >= 0)
-            ::close(std::exchange(write, -1));
-    }
-};
-
-void send(int fd, std::string_view text)
-{
-    ASSERT_EQ(::write(fd, text.data(), text.size()), static_cast<ssize_t>(text.size()));
-}
-
 // Collects what arrives on a descriptor while the main run loop runs.
 class Collector {
 public:
-    explicit Collector(int fd)
-        : fd_(fd)
-        , watch_(RunLoop::main().watchReadable(fd, [this] { receive(); }))
-    {
-    }
+    explicit Collector(int fd) : fd_(fd), watch_(RunLoop::main().watchReadable(fd, [this] { receive(); })) {}
     ~Collector() { RunLoop::main().unwatch(watch_); }
 
     // Runs the main loop until the collected text holds `wanted`; answers
@@ -69,24 +35,12 @@ public:
         return std::exchange(text_, {});
     }
 
-    // What has arrived without running the loop.
-    std::string now()
-    {
-        receive();
-        return std::exchange(text_, {});
-    }
-
 private:
     void receive()
     {
         char buffer[4096];
-        pollfd entry{fd_, POLLIN, 0};
-        while (::poll(&entry, 1, 0) > 0 && (entry.revents & POLLIN)) {
-            ssize_t count = ::read(fd_, buffer, sizeof buffer);
-            if (count <= 0)
-                break;
+        if (ssize_t count = ::read(fd_, buffer, sizeof buffer); count > 0)
             text_.append(buffer, static_cast<std::size_t>(count));
-        }
     }
 
     int fd_;
@@ -137,112 +91,60 @@ bool runUntil(const std::function<bool()>& done)
     return RunLoop::main().runUntil(done, 10);
 }
 
-constexpr std::string_view shownBlock =
-    "== window \"Corvane\" shown\n"
-    "New Erlang version available: 17.4\n"
-    "[d] Download  [s] Skip This Version  [r] Remind Me Later  [close] Close\n"
-    "== end\n";
-
-class LinePresenterTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        // Everything the presenter writes must go to its own output, none to standard output.
-        std::fflush(stdout);
-        savedStdout = ::dup(STDOUT_FILENO);
-        ::dup2(stdoutCapture.write, STDOUT_FILENO);
-        presenter.emplace(input.read, output.write, mainLoopPoster());
-    }
-
-    void TearDown() override
-    {
-        presenter.reset();
-        ::dup2(savedStdout, STDOUT_FILENO);
-        ::close(savedStdout);
-        EXPECT_EQ(Collector(stdoutCapture.read).now(), "");
-    }
-
-    Pipe input;
-    Pipe output;
-    Pipe stdoutCapture;
-    Collector written{output.read};
-    int savedStdout = -1;
-    AnnouncementWindow announcement;
-    std::optional<TerminalPresenter> presenter;
-};
-
 } // namespace
 
-TEST_F(LinePresenterTest, WritesOneBlockPerShowingAndALineWhenHidden)
+// Everything the presenter writes goes to its own output, none to standard
+// output. Hiding the window is the business of the button's action, or of
+// "close". The end of the input (after a last line without its line feed,
+// which still counts) only ends the reading: the presenter goes on drawing.
+TEST(TerminalPresenter, LineModeWritesBlocksAndTakesChoicesByLine)
 {
-    ASSERT_EQ(presenter->mode(), TerminalPresenter::Mode::Lines);
-    // Set and shown, then shown again unchanged, all in one turn of the loop: one block.
-    announcement.show("New Erlang version available: 17.4");
-    announcement.window->makeKeyAndOrderFront(nullptr);
-    EXPECT_EQ(written.waitFor("== end\n"), shownBlock);
-    presenter->display();
-    EXPECT_EQ(written.now(), "");
+    Pipe input, output, stdoutCapture;
+    AnnouncementWindow announcement;
+    {
+        Redirection stdoutToCapture(STDOUT_FILENO, stdoutCapture.write);
+        Collector written(output.read);
+        TerminalPresenter presenter(input.read, output.write, mainLoopPoster());
+        ASSERT_EQ(presenter.mode(), TerminalPresenter::Mode::Lines);
 
-    announcement.label->setStringValue(str("New Erlang version available: 17.5"));
-    EXPECT_NE(written.waitFor("== end\n").find("\nNew Erlang version available: 17.5\n"), std::string::npos);
+        // Set and shown, shown again unchanged and displayed with nothing changed: one block.
+        announcement.show("New Erlang version available: 17.4");
+        announcement.window->makeKeyAndOrderFront(nullptr);
+        presenter.display();
+        EXPECT_EQ(written.waitFor("== end\n"),
+            "== window \"Corvane\" shown\n"
+            "New Erlang version available: 17.4\n"
+            "[d] Download  [s] Skip This Version  [r] Remind Me Later  [close] Close\n"
+            "== end\n");
+        presenter.display();
+        announcement.label->setStringValue(str("New Erlang version available: 17.5"));
+        EXPECT_EQ(written.waitFor("== end\n").find("== window \"Corvane\" shown\nNew Erlang version available: 17.5\n"), 0u);
 
-    announcement.window->orderOut(nullptr);
-    EXPECT_EQ(written.waitFor("\n"), "== window \"Corvane\" hidden\n");
-}
+        send(input.write, "  d \r\nR\n");  // blanks and the case of a letter do not matter
+        ASSERT_TRUE(runUntil([&] { return announcement.delegate->messages.size() == 2; }));
+        EXPECT_EQ(announcement.delegate->names(), (std::vector<std::string>{"downloadButtonTapped:", "remindLaterTapped:"}));
+        EXPECT_EQ(announcement.delegate->messages[0].argument.get(), announcement.download.get());
+        EXPECT_TRUE(announcement.window->isVisible());
 
-TEST_F(LinePresenterTest, LinesPressButtonsWithTheButtonAsSender)
-{
-    announcement.show("New Erlang version available: 17.4");
-    send(input.write, "  d \r\n");
-    ASSERT_TRUE(runUntil([&] { return !announcement.delegate->messages.empty(); }));
-    EXPECT_EQ(announcement.delegate->names(), std::vector<std::string>{"downloadButtonTapped:"});
-    EXPECT_EQ(announcement.delegate->messages[0].argument.get(), announcement.download.get());
-    EXPECT_TRUE(announcement.window->isVisible());  // hiding is the action's business
-
-    send(input.write, "R\n");  // case does not matter for a letter
-    ASSERT_TRUE(runUntil([&] { return announcement.delegate->messages.size() == 2; }));
-    EXPECT_EQ(announcement.delegate->messages[1].name, "remindLaterTapped:");
-}
-
-TEST_F(LinePresenterTest, CloseHidesTheWindowAndOddChoicesAreReported)
-{
-    announcement.show("New Erlang version available: 17.4");
-    written.waitFor("== end\n");
-
-    send(input.write, "x\nclose\n");
-    EXPECT_EQ(written.waitFor("hidden\n"),
-              "== ignored \"x\": no button of window \"Corvane\" has that key\n"
-              "== window \"Corvane\" hidden\n");
-    EXPECT_FALSE(announcement.window->isVisible());
-    EXPECT_TRUE(announcement.delegate->messages.empty());
-
-    send(input.write, "d\n");
-    EXPECT_EQ(written.waitFor("\n"), "== ignored \"d\": no window is showing\n");
-    EXPECT_TRUE(announcement.delegate->messages.empty());
-}
-
-TEST_F(LinePresenterTest, EndOfInputOnlyEndsTheReading)
-{
-    announcement.show("New Erlang version available: 17.4");
-    send(input.write, "x");  // a last line without its line feed still counts
-    input.closeWrite();
-    // The block was posted before the line was read, so it comes first.
-    std::string seen = written.waitFor("has that key\n");
-    EXPECT_NE(seen.find(shownBlock), std::string::npos) << seen;
-    EXPECT_NE(seen.find("== ignored \"x\""), std::string::npos) << seen;
-
-    // The presenter goes on drawing.
-    announcement.window->orderOut(nullptr);
-    EXPECT_EQ(written.waitFor("\n"), "== window \"Corvane\" hidden\n");
+        send(input.write, "x\nclose\n");
+        EXPECT_EQ(written.waitFor("hidden\n"),
+            "== ignored \"x\": no button of window \"Corvane\" has that key\n== window \"Corvane\" hidden\n");
+        EXPECT_FALSE(announcement.window->isVisible());
+        send(input.write, "d");
+        input.closeWrite();
+        EXPECT_EQ(written.waitFor("\n"), "== ignored \"d\": no window is showing\n");
+        EXPECT_EQ(announcement.delegate->messages.size(), 2u);
+        announcement.window->makeKeyAndOrderFront(nullptr);
+        EXPECT_EQ(written.waitFor("== end\n").find("== window \"Corvane\" shown\n"), 0u);
+    }
+    EXPECT_EQ(stdoutCapture.contents(), "");
 }
 
 TEST(TerminalPresenter, DrawsAFramedBoxAndTakesKeysOnATerminal)
 {
     int master = -1;
     int terminal = -1;
-    winsize size{};
-    size.ws_col = 100;
-    size.ws_row = 30;
+    winsize size{.ws_row = 30, .ws_col = 100, .ws_xpixel = 0, .ws_ypixel = 0};
     ASSERT_EQ(::openpty(&master, &terminal, nullptr, nullptr, &size), 0);
     termios before{};
     ::tcgetattr(terminal, &before);

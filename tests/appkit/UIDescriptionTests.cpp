@@ -23,10 +23,10 @@ public:
     static Ref<RoundView> initWithCoder(Coder& coder)
     {
         Ref<RoundView> view = View::initWithCoder<RoundView>(coder);
-        if (!view)
-            return nullptr;
-        view->setWantsLayer(true);
-        view->layer()->setCornerRadius(coder.decodeDoubleForKey("radius"));
+        if (view) {
+            view->setWantsLayer(true);
+            view->layer()->setCornerRadius(coder.decodeDoubleForKey("radius"));
+        }
         return view;
     }
 
@@ -49,14 +49,6 @@ protected:
         return UIDescription::load(directory.write("MainMenu.json", text).string(), error);
     }
 
-    // The error text of a description that must not load.
-    std::string failure(std::string_view text)
-    {
-        auto description = load(text);
-        EXPECT_FALSE(description) << text;
-        return error ? error->localizedDescription() : "";
-    }
-
     testsupport::TemporaryDirectory directory;
     Ref<Error> error;
 };
@@ -65,79 +57,62 @@ constexpr std::string_view agentLikeDescription = R"({
   "objects": [
     {"class": "Recorder", "id": "delegate"},
     {"class": "Window", "id": "window", "title": "Corvane", "visibleAtLaunch": true, "level": 0,
-     "contentView": {"class": "RoundView", "id": "background", "radius": 10,
-       "subviews": [
-         {"class": "TextField", "id": "label", "stringValue": ""},
-         {"class": "Button", "id": "download", "title": "Download", "keyEquivalent": "d"},
-         {"class": "Button", "id": "later", "title": "Remind Me Later", "keyEquivalent": "r"}
-       ]}}
+     "contentView": {"class": "RoundView", "id": "background", "radius": 10, "subviews": [
+       {"class": "TextField", "id": "label", "stringValue": ""},
+       {"class": "Button", "id": "download", "title": "Download", "keyEquivalent": "d"}]}}
   ],
-  "outlets": {
-    "application.delegate": "delegate",
-    "delegate.window": "window",
-    "delegate.versionLabel": "label"
-  },
-  "actions": {
-    "download": "delegate.downloadButtonTapped:",
-    "later": "delegate.remindLaterTapped:"
-  }
+  "outlets": {"application.delegate": "delegate", "delegate.window": "window", "delegate.versionLabel": "label"},
+  "actions": {"download": "delegate.downloadButtonTapped:"}
 })";
 
 } // namespace
 
+// The description keeps its objects alive, for the outlets are weak: they
+// go, and the application's delegate with them, when it does.
 TEST_F(UIDescriptionTest, MakesObjectsByClassNameAndConnectsThemByName)
 {
-    auto description = load(agentLikeDescription);
-    ASSERT_TRUE(description) << error->localizedDescription();
-    ASSERT_EQ(description->topLevelObjects().size(), 2u);
-
-    auto delegate = foundation::static_ref_cast<Recorder>(description->objectWithIdentifier("delegate"));
-    auto window = foundation::static_ref_cast<Window>(description->objectWithIdentifier("window"));
-    ASSERT_STREQ(delegate->className(), "Recorder");
-    ASSERT_STREQ(window->className(), "NSWindow");
-    EXPECT_EQ(Application::shared().delegate().get(), delegate.get());
-    EXPECT_EQ(delegate->window.get().get(), window.get());
-    EXPECT_EQ(delegate->label.get(), description->objectWithIdentifier("label"));
-    EXPECT_EQ(window->title().utf8(), "Corvane");
-
-    // The view hierarchy, with the custom view made through its coder.
-    auto* background = dynamic_cast<RoundView*>(window->contentView());
-    ASSERT_NE(background, nullptr);
-    EXPECT_EQ(background->layer()->cornerRadius(), 10);
-    ASSERT_EQ(background->subviews().size(), 3u);
-    EXPECT_EQ(background->subviews()[0].get(), description->objectWithIdentifier("label").get());
-
-    // Marked visible at launch, after awakeFromNib went to every object that answers it.
-    EXPECT_TRUE(window->isVisible());
-    EXPECT_EQ(delegate->names(), std::vector<std::string>{"awakeFromNib"});
-
-    auto download = foundation::static_ref_cast<Button>(description->objectWithIdentifier("download"));
-    download->performClick();
-    ASSERT_EQ(delegate->messages.size(), 2u);
-    EXPECT_EQ(delegate->messages[1].name, "downloadButtonTapped:");
-    EXPECT_EQ(delegate->messages[1].argument.get(), download.get());
-}
-
-TEST_F(UIDescriptionTest, KeepsTheTopLevelObjectsAliveForTheOutletsThatAreWeak)
-{
-    foundation::WeakRef<Recorder> delegate;
-    foundation::WeakRef<foundation::Object> label;
+    foundation::WeakRef<Recorder> weakDelegate;
+    foundation::WeakRef<foundation::Object> weakLabel;
     {
         auto description = load(agentLikeDescription);
-        ASSERT_TRUE(description);
-        delegate = foundation::static_ref_cast<Recorder>(description->objectWithIdentifier("delegate"));
-        label = delegate.get()->label;
-        ASSERT_TRUE(label.get());
+        ASSERT_TRUE(description) << error->localizedDescription();
+        ASSERT_EQ(description->topLevelObjects().size(), 2u);
+
+        auto delegate = foundation::static_ref_cast<Recorder>(description->objectWithIdentifier("delegate"));
+        auto window = foundation::static_ref_cast<Window>(description->objectWithIdentifier("window"));
+        ASSERT_STREQ(delegate->className(), "Recorder");
+        ASSERT_STREQ(window->className(), "NSWindow");
+        EXPECT_EQ(Application::shared().delegate().get(), delegate.get());
+        EXPECT_EQ(delegate->window.get().get(), window.get());
+        EXPECT_EQ(delegate->label.get(), description->objectWithIdentifier("label"));
+        EXPECT_EQ(window->title().utf8(), "Corvane");
+
+        // The view hierarchy, with the custom view made through its coder.
+        auto* background = dynamic_cast<RoundView*>(window->contentView());
+        ASSERT_NE(background, nullptr);
+        EXPECT_EQ(background->layer()->cornerRadius(), 10);
+        ASSERT_EQ(background->subviews().size(), 2u);
+        EXPECT_EQ(background->subviews()[0].get(), description->objectWithIdentifier("label").get());
+
+        // Marked visible at launch, after awakeFromNib went to every object that answers it.
+        EXPECT_TRUE(window->isVisible());
+        EXPECT_EQ(delegate->names(), std::vector<std::string>{"awakeFromNib"});
+
+        auto download = foundation::static_ref_cast<Button>(description->objectWithIdentifier("download"));
+        download->performClick();
+        ASSERT_EQ(delegate->names(), (std::vector<std::string>{"awakeFromNib", "downloadButtonTapped:"}));
+        EXPECT_EQ(delegate->messages[1].argument.get(), download.get());
+        weakDelegate = delegate;
+        weakLabel = delegate->label;
     }
-    EXPECT_FALSE(delegate.get());
-    EXPECT_FALSE(label.get());
+    EXPECT_FALSE(weakDelegate.get());
+    EXPECT_FALSE(weakLabel.get());
     EXPECT_FALSE(Application::shared().delegate());
 }
 
 TEST_F(UIDescriptionTest, AnOwnerIsReachableAsOwner)
 {
     auto owner = Recorder::create();
-    error = nullptr;
     auto path = directory.write("Pane.json", R"({"objects": [{"class": "TextField", "id": "field"}],
                                                  "outlets": {"owner.versionLabel": "field"}})");
     auto description = UIDescription::load(path.string(), error, owner.get());
@@ -146,23 +121,9 @@ TEST_F(UIDescriptionTest, AnOwnerIsReachableAsOwner)
     EXPECT_EQ(owner->names(), std::vector<std::string>{"awakeFromNib"});
 }
 
-TEST_F(UIDescriptionTest, UnreadableOrMalformedFilesAreErrorsThatNameTheFile)
-{
-    error = nullptr;
-    auto missing = (directory / "missing.json").string();
-    EXPECT_FALSE(UIDescription::load(missing, error));
-    ASSERT_TRUE(error);
-    EXPECT_EQ(error->localizedDescription(), missing + ": cannot read the file: No such file or directory");
-
-    EXPECT_FALSE(UIDescription::load(directory.path().string(), error));
-    EXPECT_NE(error->localizedDescription().find("cannot read the file"), std::string::npos);
-
-    std::string message = failure("{\"objects\": [\n  {\"class\": \"Window\",}\n]}");
-    EXPECT_NE(message.find("MainMenu.json: not valid JSON: "), std::string::npos) << message;
-    EXPECT_NE(message.find("line 2"), std::string::npos) << message;
-    EXPECT_EQ(error->domain().utf8(), UIDescriptionErrorDomain);
-}
-
+// A failed load keeps nothing: not even an application delegate that was
+// connected before the failure. (A file that cannot be read at all is
+// reported the same way; the application tests see that message.)
 TEST_F(UIDescriptionTest, BadContentIsAnErrorThatSaysWhatIsWrong)
 {
     struct Case {
@@ -170,59 +131,38 @@ TEST_F(UIDescriptionTest, BadContentIsAnErrorThatSaysWhatIsWrong)
         std::string_view message;
     };
     const Case cases[] = {
+        {"{\"objects\": [\n  {\"class\": \"Window\",}\n]}", "not valid JSON: parse error at line 2"},
         {R"([])", "the top level must be a JSON object"},
         {R"({"objects": {}})", "\"objects\" must be an array of objects"},
         {R"({"objects": [], "outlet": {}})", "unknown top-level key \"outlet\""},
-        {R"({"objects": [{"id": "a"}]})", "objects[0]: \"class\" must name a class"},
         {R"({"objects": [{"class": "NoSuchClass", "id": "a"}]})", "object \"a\" (NoSuchClass): unknown class \"NoSuchClass\""},
         {R"({"objects": [{"class": "Window", "visibleAtLunch": true}]})",
          "object at objects[0] (Window): unknown attribute \"visibleAtLunch\""},
         {R"({"objects": [{"class": "Window", "id": "w", "level": "high"}]})",
          "object \"w\" (Window): attribute \"level\" must be a whole number"},
-        {R"({"objects": [{"class": "Window", "id": "w", "title": ["a"]}]})",
-         "object \"w\" (Window): attribute \"title\" must be a string, a number, true or false"},
-        {R"({"objects": [{"class": "Recorder", "id": "r", "title": "x"}]})", "object \"r\" (Recorder): unknown attribute \"title\""},
-        {R"({"objects": [{"class": "Window", "contentView": {"class": "RoundView", "id": "v", "hidden": 1}}]})",
-         "object \"v\" (RoundView): attribute \"hidden\" must be true or false"},
         {R"({"objects": [{"class": "Recorder", "id": "a"}, {"class": "Recorder", "id": "a"}]})",
          "objects[1]: the id \"a\" is already taken"},
-        {R"({"objects": [{"class": "Recorder", "id": "application"}]})", "the id \"application\" is already taken"},
-        {R"({"objects": [{"class": "Recorder", "id": "a.b"}]})", "the id \"a.b\" must not contain a dot"},
         {R"({"objects": [{"class": "Recorder", "id": "r", "subviews": [{"class": "View"}]}]})",
          "object \"r\" (Recorder): its class has no subviews"},
         {R"({"objects": [{"class": "Window", "id": "w", "contentView": {"class": "Window"}}]})",
          "object \"w\" (Window): -[NSWindow setContentView:]: argument <NSWindow: 0x"},
         {R"({"objects": [{"class": "Recorder", "id": "r"}], "outlets": {"r.window": "nobody"}})",
          "outlet \"r.window\": no object has the id \"nobody\""},
-        {R"({"objects": [{"class": "Recorder", "id": "r"}], "outlets": {"r.colour": "r"}})",
+        {R"({"objects": [{"class": "Recorder", "id": "r"}, {"class": "Window", "id": "w", "visibleAtLaunch": true}],
+            "outlets": {"application.delegate": "r", "r.colour": "w"}})",
          "outlet \"r.colour\": Recorder \"r\" does not answer \"setColour:\""},
-        {R"({"objects": [{"class": "Recorder", "id": "r"}], "outlets": {"window": "r"}})",
-         "outlet \"window\": must read \"<id>.<property>\""},
-        {R"({"objects": [{"class": "Recorder", "id": "r"}], "outlets": {"r.onlyNumbers": "r"}})",
-         "outlet \"r.onlyNumbers\": setOnlyNumbers: wants a number"},
-        {R"({"objects": [{"class": "Recorder", "id": "r"}], "outlets": {"owner.window": "r"}})",
-         "outlet \"owner.window\": no object has the id \"owner\""},
         {R"({"objects": [{"class": "Recorder", "id": "r"}, {"class": "Button", "id": "b"}], "actions": {"b": "r.skip:"}})",
          "action of \"b\": Recorder \"r\" does not answer \"skip:\""},
         {R"({"objects": [{"class": "Recorder", "id": "r"}], "actions": {"r": "r.remindLaterTapped:"}})",
          "action of \"r\": Recorder sends no actions"},
-        {R"({"objects": [{"class": "Recorder", "id": "r"}, {"class": "Button", "id": "b"}], "actions": {"b": "r."}})",
-         "action of \"b\": must read \"<id>.<action>\""},
     };
     for (const auto& testCase : cases) {
-        std::string message = failure(testCase.text);
+        EXPECT_FALSE(load(testCase.text)) << testCase.text;
+        std::string message = error ? error->localizedDescription() : "";
         EXPECT_NE(message.find(std::string(testCase.message)), std::string::npos)
             << testCase.text << "\n  gave: " << message << "\n  wanted: " << testCase.message;
         EXPECT_EQ(message.find(directory.path().string() + "/MainMenu.json: "), 0u) << message;
+        EXPECT_EQ(error->domain().utf8(), UIDescriptionErrorDomain);
+        EXPECT_FALSE(Application::shared().delegate()) << testCase.text;
     }
-}
-
-TEST_F(UIDescriptionTest, AFailedLoadShowsNoWindowAndKeepsNothing)
-{
-    std::string message = failure(R"({"objects": [
-        {"class": "Recorder", "id": "delegate"},
-        {"class": "Window", "id": "window", "visibleAtLaunch": true}],
-      "outlets": {"application.delegate": "delegate", "delegate.nothing": "window"}})");
-    EXPECT_NE(message.find("does not answer \"setNothing:\""), std::string::npos) << message;
-    EXPECT_FALSE(Application::shared().delegate());
 }

@@ -21,36 +21,16 @@ using foundation::Object;
 using foundation::Ref;
 using foundation::str;
 
-Ref<MutableDictionary> uploadDictionary()
-{
-    Ref<MutableDictionary> info = MutableDictionary::create();
-    info->setObject(str("Ada").get(), "firstName");
-    info->setObject(str("Lovelace").get(), "lastName");
-    info->setObject(str("ada@example.org").get(), "email");
-    info->setObject(str("Analytical Engines Ltd").get(), "organization");
-    info->setObject(str("United Kingdom").get(), "country");
-    info->setObject(str("26.2.1").get(), "otpVsn");
-    info->setObject(str("2024-05-01 10:00:00 +0000").get(), "created");
-    return info;
-}
-
-TEST(ContainerEncoding, CompactFormHasNoBlankOutsideStrings)
-{
-    EXPECT_EQ(jsonText(uploadDictionary().get()),
-        R"({"firstName":"Ada","lastName":"Lovelace","email":"ada@example.org",)"
-        R"("organization":"Analytical Engines Ltd","country":"United Kingdom","otpVsn":"26.2.1",)"
-        R"("created":"2024-05-01 10:00:00 +0000"})");
-}
-
-TEST(ContainerEncoding, CompactFormKeepsTheDictionaryOrderAndNests)
+TEST(ContainerEncoding, CompactFormKeepsTheDictionaryOrderAndNoBlankOutsideStrings)
 {
     Ref<MutableDictionary> dictionary = MutableDictionary::create();
     dictionary->setObject(Number::withSigned(1).get(), "b");
     dictionary->setObject(Array::create({Number::withSigned(1).get(), foundation::Null::null()}).get(), "a");
-    EXPECT_EQ(jsonText(dictionary.get()), R"({"b":1,"a":[1,null]})");
+    dictionary->setObject(str("Analytical Engines Ltd").get(), "organization");
+    EXPECT_EQ(jsonText(dictionary.get()), R"({"b":1,"a":[1,null],"organization":"Analytical Engines Ltd"})");
 }
 
-TEST(ContainerEncoding, PrettyFormSortsKeysAndIndentsByTwo)
+TEST(ContainerEncoding, PrettyFormSortsKeysByCodePointAndIndentsByTwo)
 {
     Ref<MutableDictionary> dictionary = MutableDictionary::create();
     dictionary->setObject(Number::withSigned(1).get(), "b");
@@ -63,6 +43,12 @@ TEST(ContainerEncoding, PrettyFormSortsKeysAndIndentsByTwo)
         "  ],\n"
         "  \"b\": 1\n"
         "}");
+
+    Ref<MutableDictionary> keys = MutableDictionary::create();
+    for (const char* key : {"b", "\u00e9", "B", "a", "", "aa"})
+        keys->setObject(foundation::Null::null(), key);
+    EXPECT_EQ(jsonText(keys.get(), JTSerializeOptionPretty),
+        "{\n  \"\": null,\n  \"B\": null,\n  \"a\": null,\n  \"aa\": null,\n  \"b\": null,\n  \"\u00e9\": null\n}");
 }
 
 TEST(ContainerEncoding, EmptyContainersInBothForms)
@@ -73,18 +59,17 @@ TEST(ContainerEncoding, EmptyContainersInBothForms)
     EXPECT_EQ(jsonText(dictionary.get()), "{}");
     EXPECT_EQ(jsonText(array.get(), JTSerializeOptionPretty), "[\n  \n]");
     EXPECT_EQ(jsonText(dictionary.get(), JTSerializeOptionPretty), "{\n  \n}");
-
     Ref<Array> nested = Array::create({array.get(), dictionary.get()});
     EXPECT_EQ(jsonText(nested.get(), JTSerializeOptionPretty), "[\n  [\n    \n  ],\n  {\n    \n  }\n]");
 }
 
-TEST(ContainerEncoding, PrettyKeyOrderIsByCodePoint)
+TEST(ContainerEncoding, NonStringKeyIsRefusedInBothForms)
 {
     Ref<MutableDictionary> dictionary = MutableDictionary::create();
-    for (const char* key : {"b", "\u00e9", "B", "a", "", "aa"})
-        dictionary->setObject(foundation::Null::null(), key);
-    EXPECT_EQ(jsonText(dictionary.get(), JTSerializeOptionPretty),
-        "{\n  \"\": null,\n  \"B\": null,\n  \"a\": null,\n  \"aa\": null,\n  \"b\": null,\n  \"\u00e9\": null\n}");
+    dictionary->setObject(str("one").get(), "a");
+    dictionary->setObject(str("two").get(), Number::withSigned(2).get());
+    EXPECT_EQ(failureMessage(dictionary.get()), "Key must be a string object.");
+    EXPECT_EQ(failureMessage(dictionary.get(), JTSerializeOptionPretty), "Key must be a string object.");
 }
 
 // Containers above 1020 entries are walked by fast enumeration instead of
@@ -102,7 +87,7 @@ TEST(ContainerEncoding, LargeContainersOnBothSidesOfTheFetchLimit)
             dictionary->setObject(elements.back().get(), key);
             const char* separator = index ? "," : "";
             expectedArray += separator + std::to_string(index);
-            expectedDictionary += separator + jsonQuoted(key) + ":" + std::to_string(index);
+            expectedDictionary += separator + ("\"" + key + "\":") + std::to_string(index);
         }
         EXPECT_EQ(jsonText(Array::create(elements).get()), expectedArray + "]") << count;
         EXPECT_EQ(jsonText(dictionary.get()), expectedDictionary + "}") << count;
@@ -118,12 +103,8 @@ TEST(ContainerEncoding, MutatingALargeArrayDuringTheWalkRaises)
         array->addObject(str("added").get());
         return str("date");
     };
-    try {
-        (void)jsonText(array.get(), JTSerializeOptionNone, JTEncodeOptionResultData, &growArray);
-        FAIL() << "the mutation went unnoticed";
-    } catch (const foundation::Exception& exception) {
-        EXPECT_EQ(exception.name(), foundation::ExceptionName::Generic);
-    }
+    EXPECT_THROW((void)jsonText(array.get(), JTSerializeOptionNone, JTEncodeOptionResultData, &growArray),
+        foundation::Exception);
 }
 
 Ref<Object> nestedArrays(std::size_t depth)
@@ -134,14 +115,13 @@ Ref<Object> nestedArrays(std::size_t depth)
     return value;
 }
 
-TEST(ContainerEncoding, NestingUpToTheLimitIsWritten)
+// A formatter that keeps answering with a container holding another
+// unsupported value would recurse for ever; the limit ends it too.
+TEST(ContainerEncoding, NestingIsWrittenUpToTheLimitAndRefusedBeyond)
 {
-    std::string expected = std::string(JTMaximumNestingDepth, '[') + "1" + std::string(JTMaximumNestingDepth, ']');
-    EXPECT_EQ(jsonText(nestedArrays(JTMaximumNestingDepth).get()), expected);
-}
+    EXPECT_EQ(jsonText(nestedArrays(JTMaximumNestingDepth).get()),
+        std::string(JTMaximumNestingDepth, '[') + "1" + std::string(JTMaximumNestingDepth, ']'));
 
-TEST(ContainerEncoding, NestingBeyondTheLimitIsRefused)
-{
     const std::string message = "Unable to serialize arrays and dictionaries nested deeper than 512 levels.";
     EXPECT_EQ(failureMessage(nestedArrays(JTMaximumNestingDepth + 1).get()), message);
     EXPECT_EQ(failureMessage(nestedArrays(2000).get(), JTSerializeOptionPretty), message);
@@ -150,18 +130,10 @@ TEST(ContainerEncoding, NestingBeyondTheLimitIsRefused)
     for (std::size_t level = 0; level <= JTMaximumNestingDepth; ++level)
         dictionaries = Dictionary::create({{str("k").get(), dictionaries.get()}});
     EXPECT_EQ(failureMessage(dictionaries.get()), message);
-}
 
-// A formatter that keeps answering with a container holding another
-// unsupported value would recurse for ever; the limit ends it.
-TEST(ContainerEncoding, EndlessFormatterNestingStopsAtTheLimit)
-{
-    FormatterBlock wrapAgain = [](Object*) -> Ref<Object> {
-        return Array::create({foundation::Date::now().get()});
-    };
+    FormatterBlock wrapAgain = [](Object*) -> Ref<Object> { return Array::create({foundation::Date::now().get()}); };
     Ref<Array> root = Array::create({foundation::Date::now().get()});
-    EXPECT_EQ(failureMessage(root.get(), JTSerializeOptionNone, JTEncodeOptionResultData, &wrapAgain),
-        "Unable to serialize arrays and dictionaries nested deeper than 512 levels.");
+    EXPECT_EQ(failureMessage(root.get(), JTSerializeOptionNone, JTEncodeOptionResultData, &wrapAgain), message);
 }
 
 } // namespace

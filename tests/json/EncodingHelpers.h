@@ -44,10 +44,4 @@ inline std::string failureMessage(foundation::Object* root, JTSerializeOptionFla
     return error->localizedDescription();
 }
 
-// A JSON string literal as the compact form writes it.
-inline std::string jsonQuoted(const std::string& content)
-{
-    return "\"" + content + "\"";
-}
-
 } // namespace jotter::testing

@@ -10,11 +10,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace jotter::testing {
 namespace {
 
 using foundation::Array;
-using foundation::Data;
 using foundation::Error;
 using foundation::Number;
 using foundation::Object;
@@ -22,59 +23,44 @@ using foundation::Ref;
 using foundation::String;
 using foundation::str;
 
-TEST(ResultKinds, DataAndStringHoldTheSameText)
-{
-    Ref<Array> array = Array::create({str("a\u00e9").get(), Number::withSigned(-1).get()});
-    Ref<Data> data = JSONData(*array);
-    Ref<String> string = JSONString(*array);
-    ASSERT_TRUE(data);
-    ASSERT_TRUE(string);
-    EXPECT_TRUE(data->isData());
-    EXPECT_TRUE(string->isString());
-    EXPECT_EQ(data->view(), "[\"a\u00e9\",-1]");
-    EXPECT_EQ(string->utf8(), data->view());
-}
-
-TEST(ResultKinds, UnknownResultKindIsAnError)
-{
-    for (JTEncodeOption kind : {0u, 3u, 7u})
-        EXPECT_EQ(failureMessage(Array::create().get(), JTSerializeOptionNone, kind), "Unknown encode as type.");
-}
-
 // Text that is not UTF-8 can only come from a string built unchecked; a
 // String result refuses it rather than hold it.
-TEST(ResultKinds, StringResultRefusesInvalidUTF8)
+TEST(ResultKinds, UnknownKindsAndInvalidTextAreErrors)
 {
-    Ref<String> broken = String::createUnchecked("\xff");
-    EXPECT_EQ(failureMessage(broken.get(), JTSerializeOptionNone, JTEncodeOptionResultString),
+    for (JTEncodeOption kind : {0u, 3u, 7u})
+        EXPECT_EQ(failureMessage(Array::create().get(), JTSerializeOptionNone, kind), "Unknown encode as type.") << kind;
+    EXPECT_EQ(failureMessage(String::createUnchecked("\xff").get(), JTSerializeOptionNone, JTEncodeOptionResultString),
         "Unable to create NSString object");
 }
 
-TEST(RootConstraints, CollectionRootRequired)
+TEST(RootConstraints, RootMustBeOfTheKindAskedFor)
 {
-    EXPECT_EQ(failureMessage(str("text").get(), JTSerializeOptionNone,
-                  JTEncodeOptionResultData | JTEncodeOptionCollectionObj),
-        "Unable to serialize object class NSString, expected a NSArray or NSDictionary.");
-    EXPECT_EQ(failureMessage(foundation::Null::null(), JTSerializeOptionNone,
-                  JTEncodeOptionResultString | JTEncodeOptionCollectionObj),
-        "Unable to serialize object class NSNull, expected a NSArray or NSDictionary.");
-}
-
-TEST(RootConstraints, StringRootRequired)
-{
-    EXPECT_EQ(failureMessage(Array::create().get(), JTSerializeOptionNone,
-                  JTEncodeOptionResultData | JTEncodeOptionStringObj),
-        "Unable to serialize object class NSArray, expected a NSString.");
-    EXPECT_EQ(failureMessage(Number::withSigned(1).get(), JTSerializeOptionNone,
-                  JTEncodeOptionResultData | JTEncodeOptionStringObj),
-        "Unable to serialize object class NSNumber, expected a NSString.");
-}
-
-TEST(RootConstraints, AnyValueMayBeTheRootWithoutConstraint)
-{
-    EXPECT_EQ(jsonText(Number::withSigned(7).get()), "7");
-    EXPECT_EQ(jsonText(foundation::Null::null()), "null");
-    EXPECT_EQ(jsonText(str("s").get(), JTSerializeOptionNone, JTEncodeOptionResultString), "\"s\"");
+    struct Case {
+        Ref<Object> root;
+        JTEncodeOption option;
+        std::string_view message;  // empty when the root is accepted
+        std::string_view text;
+    };
+    const Case cases[] = {
+        {str("text"), JTEncodeOptionResultData | JTEncodeOptionCollectionObj,
+            "Unable to serialize object class NSString, expected a NSArray or NSDictionary.", {}},
+        {foundation::Null::null(), JTEncodeOptionResultString | JTEncodeOptionCollectionObj,
+            "Unable to serialize object class NSNull, expected a NSArray or NSDictionary.", {}},
+        {Array::create(), JTEncodeOptionResultData | JTEncodeOptionStringObj,
+            "Unable to serialize object class NSArray, expected a NSString.", {}},
+        {Number::withSigned(1), JTEncodeOptionResultData | JTEncodeOptionStringObj,
+            "Unable to serialize object class NSNumber, expected a NSString.", {}},
+        {Array::create(), JTEncodeOptionResultData | JTEncodeOptionCollectionObj, {}, "[]"},
+        {str("s"), JTEncodeOptionResultString | JTEncodeOptionStringObj, {}, "\"s\""},
+        {foundation::Null::null(), JTEncodeOptionResultString, {}, "null"},
+    };
+    for (const Case& testCase : cases) {
+        const std::string name = testCase.root->className() + (" with option " + std::to_string(testCase.option));
+        if (testCase.message.empty())
+            EXPECT_EQ(jsonText(testCase.root.get(), JTSerializeOptionNone, testCase.option), testCase.text) << name;
+        else
+            EXPECT_EQ(failureMessage(testCase.root.get(), JTSerializeOptionNone, testCase.option), testCase.message) << name;
+    }
 }
 
 TEST(TrimmedQuotes, StringWithoutQuotesIsTheEscapedContentAlone)
@@ -83,23 +69,42 @@ TEST(TrimmedQuotes, StringWithoutQuotesIsTheEscapedContentAlone)
     EXPECT_EQ(JSONStringWithOptions(*string, JTSerializeOptionNone, false, nullptr)->utf8(), "say \\\"hi\\\"\\n\u00e9");
     EXPECT_EQ(JSONDataWithOptions(*string, JTSerializeOptionNonASCIIEscape, false, nullptr)->view(),
         "say \\\"hi\\\"\\n\\u00e9");
-    EXPECT_EQ(JSONString(*string)->utf8(), "\"say \\\"hi\\\"\\n\u00e9\"");
-    EXPECT_EQ(JSONData(*string)->view(), "\"say \\\"hi\\\"\\n\u00e9\"");
     EXPECT_EQ(JSONStringWithOptions(*str(""), JTSerializeOptionNone, false, nullptr)->utf8(), "");
+    EXPECT_EQ(JSONData(*str("x"))->view(), "\"x\"") << "quotes are kept unless asked otherwise";
 }
 
-TEST(ErrorOutParameter, ClearedOnSuccessAndFilledOnFailure)
+TEST(Errors, OutParameterIsClearedOnSuccessAndFilledOnFailure)
 {
     Ref<Error> error = Error::withDescription("Stale", 1, "left over");
-    Ref<Array> good = Array::create({str("a").get()});
-    EXPECT_TRUE(JSONStringWithOptions(*good, JTSerializeOptionNone, &error));
+    EXPECT_TRUE(JSONStringWithOptions(*Array::create({str("a").get()}), JTSerializeOptionNone, &error));
     EXPECT_FALSE(error);
 
-    Ref<Array> bad = Array::create({foundation::Date::now().get()});
-    EXPECT_FALSE(JSONStringWithOptions(*bad, JTSerializeOptionNone, &error));
+    Ref<Array> bad = Array::create({Number::withDouble(NAN).get()});
+    EXPECT_FALSE(JSONDataWithOptions(*bad, JTSerializeOptionNone, &error));
     ASSERT_TRUE(error);
-    EXPECT_EQ(error->localizedDescription(), "Unable to serialize object class NSDate.");
+    EXPECT_EQ(error->domain().utf8(), "JTErrorDomain");
+    EXPECT_EQ(error->code(), -1);
+    EXPECT_EQ(error->localizedDescription(),
+        "Floating point values must be finite.  JSON does not support NaN or Infinity.");
+    EXPECT_EQ(error->userInfo()->objectForKey(foundation::LocalizedDescriptionKey)->description(),
+        error->localizedDescription());
     EXPECT_FALSE(JSONString(*bad)) << "without an out-parameter the failure is still a null result";
+}
+
+// The run stops at its first failure, so the message is always about the
+// first bad value met in document order, however much was written before.
+TEST(Errors, FirstErrorWinsAndNothingPartialIsReturned)
+{
+    Ref<Array> dateFirst = Array::create({foundation::Date::now().get(), Number::withDouble(INFINITY).get()});
+    Ref<Array> infinityFirst = Array::create({Number::withDouble(INFINITY).get(), foundation::Date::now().get()});
+    EXPECT_EQ(failureMessage(dateFirst.get()), "Unable to serialize object class NSDate.");
+    EXPECT_EQ(failureMessage(infinityFirst.get()),
+        "Floating point values must be finite.  JSON does not support NaN or Infinity.");
+
+    std::vector<Ref<Object>> elements(20000, str("padding padding padding"));
+    elements.push_back(foundation::Date::now());
+    EXPECT_EQ(failureMessage(Array::create(elements).get(), JTSerializeOptionPretty, JTEncodeOptionResultString),
+        "Unable to serialize object class NSDate.");
 }
 
 // Misuse raises before anything is encoded.
@@ -130,12 +135,7 @@ TEST(Preconditions, MisuseRaisesWithTheViolatedCondition)
             "Invalid parameter not satisfying: (encodeOption & JTEncodeOptionCollectionObj) == 0 || "
             "(encodeOption & (JTEncodeOptionStringObj | JTEncodeOptionStringObjTrimQuotes)) == 0");
     }
-}
-
-TEST(Preconditions, DelegateNeedsASelectorItAnswers)
-{
     using foundation::ExceptionName::InvalidArgument;
-    Ref<Array> array = Array::create();
     expectRaise([&] { (void)JSONStringWithOptions(*array, JTSerializeOptionNone, array.get(), {}, nullptr); },
         InvalidArgument, "The delegate argument is not NULL, but the selector argument is NULL.");
     expectRaise([&] { (void)JSONDataWithOptions(*array, JTSerializeOptionNone, array.get(), "formatValue:", nullptr); },

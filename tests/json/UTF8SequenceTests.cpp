@@ -7,77 +7,53 @@
 namespace jotter {
 namespace {
 
-struct Outcome {
-    ConversionResult result;
-    std::uint32_t codePoint;
-    std::size_t consumed;
-};
-
-Outcome convert(std::string_view bytes)
+// A malformed sequence stops after its well-formed prefix; a noncharacter is
+// refused whole; a sequence cut by the end of the input is exhausted.
+TEST(UTF8Sequence, ResultCodePointAndLengthConsumed)
 {
-    auto start = reinterpret_cast<const unsigned char*>(bytes.data());
-    const unsigned char* next = nullptr;
-    std::uint32_t codePoint = 0;
-    ConversionResult result = ConvertSingleCodePointInUTF8(start, start + bytes.size(), &next, &codePoint);
-    return {result, codePoint, static_cast<std::size_t>(next - start)};
-}
-
-void expectCodePoint(std::string_view bytes, std::uint32_t codePoint)
-{
-    Outcome outcome = convert(bytes);
-    EXPECT_EQ(outcome.result, ConversionResult::ConversionOK) << std::hex << codePoint;
-    EXPECT_EQ(outcome.codePoint, codePoint);
-    EXPECT_EQ(outcome.consumed, bytes.size());
-}
-
-void expectRefused(std::string_view bytes, std::size_t consumed)
-{
-    Outcome outcome = convert(bytes);
-    EXPECT_EQ(outcome.result, ConversionResult::SourceIllegal);
-    EXPECT_EQ(outcome.consumed, consumed);
-}
-
-TEST(UTF8Sequence, WellFormedSequencesOfEveryLength)
-{
-    expectCodePoint("A", 0x41);
-    expectCodePoint("\xC2\x80", 0x80);
-    expectCodePoint("\xDF\xBF", 0x7FF);
-    expectCodePoint("\xE0\xA0\x80", 0x800);
-    expectCodePoint("\xED\x9F\xBF", 0xD7FF);
-    expectCodePoint("\xEE\x80\x80", 0xE000);
-    expectCodePoint("\xEF\xBF\xBD", 0xFFFD);
-    expectCodePoint("\xF0\x90\x80\x80", 0x10000);
-    expectCodePoint("\xF4\x8F\xBF\xBD", 0x10FFFD);
-}
-
-TEST(UTF8Sequence, MalformedSequencesStopAfterTheirWellFormedPrefix)
-{
-    expectRefused("\x80", 1);              // stray continuation byte
-    expectRefused("\xC0\x80", 1);          // overlong NUL
-    expectRefused("\xE0\x80\x80", 1);      // overlong three-byte form
-    expectRefused("\xED\xA0\x80", 1);      // surrogate
-    expectRefused("\xF4\x90\x80\x80", 1);  // above U+10FFFF
-    expectRefused("\xF5\x80\x80\x80", 1);
-    expectRefused("\xE2\x82" "A", 2);      // cut short by an ASCII byte
-}
-
-TEST(UTF8Sequence, NoncharactersAreRefusedWhole)
-{
-    expectRefused("\xEF\xB7\x90", 3);      // U+FDD0
-    expectRefused("\xEF\xB7\xAF", 3);      // U+FDEF
-    expectRefused("\xEF\xBF\xBE", 3);      // U+FFFE
-    expectRefused("\xEF\xBF\xBF", 3);      // U+FFFF
-    expectRefused("\xF0\x9F\xBF\xBF", 4);  // U+1FFFF
-    expectRefused("\xF4\x8F\xBF\xBF", 4);  // U+10FFFF
-    expectCodePoint("\xEF\xB7\xB0", 0xFDF0);
-}
-
-TEST(UTF8Sequence, SequenceCutByTheEndOfInputIsExhausted)
-{
-    Outcome outcome = convert("\xF0\x9F\x98");
-    EXPECT_EQ(outcome.result, ConversionResult::SourceExhausted);
-    EXPECT_EQ(outcome.consumed, 3u);
-    EXPECT_EQ(convert("").result, ConversionResult::SourceExhausted);
+    constexpr auto ok = ConversionResult::ConversionOK;
+    constexpr auto illegal = ConversionResult::SourceIllegal;
+    constexpr auto exhausted = ConversionResult::SourceExhausted;
+    struct Case {
+        const char* name;
+        std::string_view bytes;
+        ConversionResult result;
+        std::size_t consumed;
+        std::uint32_t codePoint;  // only an ok result has one
+    };
+    const Case cases[] = {
+        {"ASCII", "A", ok, 1, 0x41},
+        {"first of two bytes", "\xC2\x80", ok, 2, 0x80},
+        {"last of two bytes", "\xDF\xBF", ok, 2, 0x7FF},
+        {"first of three bytes", "\xE0\xA0\x80", ok, 3, 0x800},
+        {"below the surrogates", "\xED\x9F\xBF", ok, 3, 0xD7FF},
+        {"above the surrogates", "\xEE\x80\x80", ok, 3, 0xE000},
+        {"replacement character", "\xEF\xBF\xBD", ok, 3, 0xFFFD},
+        {"first of four bytes", "\xF0\x90\x80\x80", ok, 4, 0x10000},
+        {"last plane", "\xF4\x8F\xBF\xBD", ok, 4, 0x10FFFD},
+        {"just past the FDD0 block", "\xEF\xB7\xB0", ok, 3, 0xFDF0},
+        {"stray continuation byte", "\x80", illegal, 1, 0},
+        {"overlong NUL", "\xC0\x80", illegal, 1, 0},
+        {"overlong three-byte form", "\xE0\x80\x80", illegal, 1, 0},
+        {"surrogate", "\xED\xA0\x80", illegal, 1, 0},
+        {"above U+10FFFF", "\xF4\x90\x80\x80", illegal, 1, 0},
+        {"F5 lead byte", "\xF5\x80\x80\x80", illegal, 1, 0},
+        {"cut short by an ASCII byte", "\xE2\x82" "A", illegal, 2, 0},
+        {"U+FDD0", "\xEF\xB7\x90", illegal, 3, 0},
+        {"U+FFFF", "\xEF\xBF\xBF", illegal, 3, 0},
+        {"U+10FFFF", "\xF4\x8F\xBF\xBF", illegal, 4, 0},
+        {"cut by the end", "\xF0\x9F\x98", exhausted, 3, 0},
+        {"empty", "", exhausted, 0, 0},
+    };
+    for (const Case& testCase : cases) {
+        auto start = reinterpret_cast<const unsigned char*>(testCase.bytes.data());
+        const unsigned char* next = nullptr;
+        std::uint32_t codePoint = 0;
+        ConversionResult result = ConvertSingleCodePointInUTF8(start, start + testCase.bytes.size(), &next, &codePoint);
+        EXPECT_EQ(result, testCase.result) << testCase.name;
+        EXPECT_EQ(static_cast<std::size_t>(next - start), testCase.consumed) << testCase.name;
+        EXPECT_EQ(result == ok ? codePoint : 0u, testCase.codePoint) << testCase.name;
+    }
 }
 
 } // namespace

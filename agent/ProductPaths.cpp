@@ -24,12 +24,18 @@ ProductPaths fromEnvironment()
 
 // Read from the main thread and from download completions, replaced only
 // by tests.
-std::mutex pathsMutex;
+std::mutex& pathsMutex()
+{
+    static std::mutex* mutex = new std::mutex;
+    return *mutex;
+}
 
+// Never destroyed: a download completion may still read it while the
+// process exits.
 ProductPaths& currentPaths()
 {
-    static ProductPaths paths = fromEnvironment();
-    return paths;
+    static ProductPaths* paths = new ProductPaths(fromEnvironment());
+    return *paths;
 }
 
 } // namespace
@@ -41,14 +47,14 @@ ProductPaths ProductPaths::defaults()
 
 ProductPaths ProductPaths::current()
 {
-    std::lock_guard lock(pathsMutex);
+    std::lock_guard lock(pathsMutex());
     return currentPaths();
 }
 
 void ProductPaths::setCurrent(ProductPaths paths)
 {
 #if ENABLE_TEST_SEAMS
-    std::lock_guard lock(pathsMutex);
+    std::lock_guard lock(pathsMutex());
     currentPaths() = std::move(paths);
 #else
     (void)paths;

@@ -6,7 +6,9 @@
 #include "appkit/ApplicationMain.h"
 #include "foundation/UserDefaults.h"
 
+#include <fcntl.h>
 #include <filesystem>
+#include <unistd.h>
 
 namespace {
 
@@ -18,14 +20,27 @@ std::filesystem::path mainUIDescription()
     return executable.parent_path() / "Resources" / "MainMenu.ui";
 }
 
+// Started with a standard descriptor closed (as a login item may be), the
+// next pipe or socket would take its number and the agent's lines would go
+// into it: hold each closed one open on /dev/null instead.
+void keepStandardDescriptorsOpen()
+{
+    for (int descriptor = STDIN_FILENO; descriptor <= STDERR_FILENO; ++descriptor) {
+        if (fcntl(descriptor, F_GETFD) == -1)
+            open("/dev/null", descriptor == STDIN_FILENO ? O_RDONLY : O_WRONLY);  // takes the lowest free number
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    keepStandardDescriptorsOpen();
     if (!corvane::applyTestSettings())
         return 2;
     foundation::UserDefaults::setApplicationDomain("com.zvk.corvane");
     corvane::registerAgentClasses();
-    (void)appkit::ApplicationMain(argc, argv, mainUIDescription().string());
-    return 0;
+    // ApplicationMain returns 0 after a normal end (SIGINT or SIGTERM); a UI
+    // description it could not load is a failure, reported as one.
+    return appkit::ApplicationMain(argc, argv, mainUIDescription().string());
 }

@@ -228,9 +228,11 @@ void TerminalPresenter::showInLines(const WindowText* text)
             write("== window " + inQuotes(shownText_->title) + " hidden\n");
         return;
     }
+    // Text lines are indented, so that no text can pass for a block's own
+    // "==" lines.
     std::string block = "== window " + inQuotes(text->title) + " shown\n";
     for (const auto& line : text->lines)
-        block += line + "\n";
+        block += "  " + line + "\n";
     block += choicesLine(*text, "close") + "\n== end\n";
     write(block);
 }

@@ -21,11 +21,32 @@ void forEachShownView(const View& view, const std::function<void(const View&)>& 
         forEachShownView(*subview, visit);
 }
 
+// Text shown in a window may come from the network: control characters
+// (C0, DEL and C1) would steer the terminal or forge the line-mode blocks,
+// so each is shown as U+FFFD instead.
+std::string printable(std::string_view line)
+{
+    std::string result;
+    result.reserve(line.size());
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        auto byte = static_cast<unsigned char>(line[i]);
+        bool c1 = byte == 0xC2 && i + 1 < line.size() && static_cast<unsigned char>(line[i + 1]) >= 0x80
+            && static_cast<unsigned char>(line[i + 1]) <= 0x9F;
+        if (byte < 0x20 || byte == 0x7F || c1) {
+            result += "\xEF\xBF\xBD";
+            i += c1;
+            continue;
+        }
+        result += line[i];
+    }
+    return result;
+}
+
 void appendLines(std::vector<std::string>& lines, std::string_view text)
 {
     while (!text.empty()) {
         auto end = text.find('\n');
-        lines.emplace_back(text.substr(0, end));
+        lines.push_back(printable(text.substr(0, end)));
         if (end == std::string_view::npos)
             break;
         text.remove_prefix(end + 1);

@@ -92,6 +92,8 @@ Transfer::Transfer(Ref<URLRequest> request, const TransferLimits& limits)
     curl_easy_setopt(handle_, CURLOPT_ERRORBUFFER, errorText_.data());
     curl_easy_setopt(handle_, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(handle_, CURLOPT_URL, request_->url()->absoluteString().c_str());
+    // The path goes out exactly as given: "/./" and "/../" are the server's to judge.
+    curl_easy_setopt(handle_, CURLOPT_PATH_AS_IS, 1L);
     curl_easy_setopt(handle_, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(handle_, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(handle_, CURLOPT_FOLLOWLOCATION, 1L);

@@ -3,6 +3,7 @@
 #include "agent/ProductPaths.h"
 #include "agent/UpdaterDelegate.h"
 
+#include "foundation/RunningApplication.h"
 #include "foundation/UserDefaults.h"
 #include "support/LoopbackServer.h"
 #include "support/ManualTime.h"
@@ -60,7 +61,9 @@ protected:
     void installVersion(std::string_view text) const { directory.write("zvk_otp_version", text); }
     std::string feedPath(std::string_view version) const
     {
-        return "/erlang/erlang/quorvel/general/" + std::string(version) + "/64/data.json";
+        bool is64 = foundation::RunningApplication::currentApplication().executableArchitecture()
+            == foundation::BundleExecutableArchitectureX86_64;
+        return "/erlang/erlang/quorvel/general/" + std::string(version) + (is64 ? "/64" : "/32") + "/data.json";
     }
     void offerFeed(std::string_view installed, std::string body)
     {

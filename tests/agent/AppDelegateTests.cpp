@@ -8,6 +8,7 @@
 #include "appkit/Color.h"
 #include "appkit/UIDescription.h"
 #include "foundation/Number.h"
+#include "support/CapturedOutput.h"
 #include "support/Waiting.h"
 
 using namespace foundation;
@@ -127,10 +128,13 @@ TEST_F(AppDelegateTest, DownloadHidesTheWindowBeforeTheRequestStarts)
     launch();
     delegate->updater()->setPath("otp/x.dmg");
     delegate->showWindow("26.1");
+    testsupport::CapturedOutput standardOutput(STDOUT_FILENO);
     press("download");
     EXPECT_FALSE(window->isVisible());
     ASSERT_TRUE(server.waitForRequests(1, std::chrono::seconds(10)));
     EXPECT_EQ(server.requests()[0].target, "/site/zvk/otp/x.dmg");
+    // The completion's line: the download is over before the stand-in paths go.
+    EXPECT_TRUE(standardOutput.waitForLines(1));
 }
 
 TEST_F(AppDelegateTest, AnnouncementAfterADayReachesTheWindow)

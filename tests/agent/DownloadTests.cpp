@@ -64,6 +64,7 @@ TEST_F(DownloadTest, PathWithoutSlashIsTheFileName)
     server.setReply("/site/zvk/x.dmg", testsupport::CannedReply::withBody("image"));
     EXPECT_EQ(download("x.dmg"), "nil\n");
     EXPECT_EQ(testsupport::readFile(directory / "tmp" / "x.dmg"), "image");
+    EXPECT_EQ(toolArgumentsWhenStarted(), "attach\n-autoopen\n" + destinationText("x.dmg") + "\n");
 }
 
 TEST_F(DownloadTest, ExistingFileIsKeptReportedAndStillOpened)
@@ -97,8 +98,10 @@ TEST_F(DownloadTest, FailedTransferWritesItsErrorAndOpensNothing)
 TEST_F(DownloadTest, NamesThatWouldLeaveTheDirectoryAreNotKept)
 {
     for (const char* path : {"a/..", "a/.", "a/%2e%2e", "a/..%2Fescape"}) {
+        std::size_t requestsBefore = server.requests().size();
         server.setReply(std::string("/site/zvk/") + path, testsupport::CannedReply::withBody("payload"));
         std::string line = download(path);
+        EXPECT_EQ(server.requests().at(requestsBefore).target, std::string("/site/zvk/") + path);  // sent as given
         EXPECT_NE(line.find("does not name a file in"), std::string::npos) << path << ": " << line;
         EXPECT_FALSE(std::filesystem::exists(toolArguments())) << path;
         EXPECT_TRUE(std::filesystem::is_empty(directory / "tmp")) << path;

@@ -94,7 +94,7 @@ TEST(ApplicationMain, LaunchesRunsUntilTerminatedAndTellsTheDelegate)
     EXPECT_EQ(heard, (std::vector<std::string>{"NSApplicationDidFinishLaunchingNotification", "download from NSButton",
                                                "NSApplicationWillTerminateNotification"}));
     EXPECT_EQ(Application::shared().arguments(), (std::vector<std::string>{"/opt/corvane/bin/corvane", "--flag"}));
-    EXPECT_EQ(run.err, "== window \"Corvane\" shown\nHello\n[d] Download  [close] Close\n== end\n");
+    EXPECT_EQ(run.err, "== window \"Corvane\" shown\n  Hello\n[d] Download  [close] Close\n== end\n");
     EXPECT_EQ(run.out, "");
     EXPECT_FALSE(Application::shared().delegate());  // the description went with the run
 }

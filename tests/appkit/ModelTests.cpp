@@ -5,6 +5,7 @@
 #include "appkit/Color.h"
 #include "appkit/TextField.h"
 #include "appkit/Window.h"
+#include "appkit/WindowText.h"
 #include "foundation/Exception.h"
 #include "foundation/Number.h"
 
@@ -57,6 +58,18 @@ TEST(Window, CloseHidesWithoutReleasingAnything)
     ASSERT_TRUE(weakContent.get());
     ASSERT_TRUE(weakLabel.get());
     EXPECT_EQ(weakLabel.get()->window(), window.get());
+}
+
+TEST(WindowText, ControlCharactersFromTheTextNeverReachTheTerminal)
+{
+    auto window = Window::create();
+    auto label = TextField::create();
+    label->setStringValue(str("26.1\x1b[2J\r\x07 \xC2\x9B" "6n\n== end"));
+    window->contentView()->addSubview(label);
+    WindowText text = WindowText::of(*window);
+    ASSERT_EQ(text.lines.size(), 2u);
+    EXPECT_EQ(text.lines[0], "26.1\xEF\xBF\xBD[2J\xEF\xBF\xBD\xEF\xBF\xBD \xEF\xBF\xBD" "6n");
+    EXPECT_EQ(text.lines[1], "== end");  // a line of its own, inside the block
 }
 
 TEST(View, SubviewsMoveBetweenSuperviews)

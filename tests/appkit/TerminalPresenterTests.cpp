@@ -113,12 +113,12 @@ TEST(TerminalPresenter, LineModeWritesBlocksAndTakesChoicesByLine)
         presenter.display();
         EXPECT_EQ(written.waitFor("== end\n"),
             "== window \"Corvane\" shown\n"
-            "New Erlang version available: 17.4\n"
+            "  New Erlang version available: 17.4\n"
             "[d] Download  [s] Skip This Version  [r] Remind Me Later  [close] Close\n"
             "== end\n");
         presenter.display();
         announcement.label->setStringValue(str("New Erlang version available: 17.5"));
-        EXPECT_EQ(written.waitFor("== end\n").find("== window \"Corvane\" shown\nNew Erlang version available: 17.5\n"), 0u);
+        EXPECT_EQ(written.waitFor("== end\n").find("== window \"Corvane\" shown\n  New Erlang version available: 17.5\n"), 0u);
 
         send(input.write, "  d \r\nR\n");  // blanks and the case of a letter do not matter
         ASSERT_TRUE(runUntil([&] { return announcement.delegate->messages.size() == 2; }));

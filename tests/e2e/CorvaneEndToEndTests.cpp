@@ -1,6 +1,7 @@
 // The real corvane binary, driven as a tester would: a loopback package
 // server, stand-in paths, a clock that runs two days per real second, and
 // button choices typed as lines on its standard input.
+#include "foundation/RunningApplication.h"
 #include "support/ChildProcess.h"
 #include "support/LoopbackServer.h"
 #include "support/TemporaryDirectory.h"
@@ -24,19 +25,22 @@ protected:
         directory.write("hdiutil", "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"$0.args.tmp\" && mv \"$0.args.tmp\" \"$0.args\"\n");
         chmod((directory / "hdiutil").c_str(), 0755);
         std::filesystem::create_directories(directory / "tmp");
-        server.setReply("/erlang/erlang/quorvel/general/26.0/64/data.json",
+        bool is64 = foundation::RunningApplication::currentApplication().executableArchitecture()
+            == foundation::BundleExecutableArchitectureX86_64;
+        server.setReply(std::string("/erlang/erlang/quorvel/general/26.0/") + (is64 ? "64" : "32") + "/data.json",
                         testsupport::CannedReply::withBody(
                             R"json({"stable": [{"canonical_version": "26.1", "version": "26.1 (final)", "path": "otp/26.1/x.dmg"}]})json"));
         server.setReply("/site/zvk/otp/26.1/x.dmg", testsupport::CannedReply::withBody("disk image bytes"));
     }
 
-    std::unique_ptr<testsupport::ChildProcess> startAgent()
+    // A day lasts 86400 / clockScale real seconds.
+    std::unique_ptr<testsupport::ChildProcess> startAgent(const char* clockScale = "172800")
     {
         return std::make_unique<testsupport::ChildProcess>(
             CORVANE_BINARY, std::vector<std::string>{},
             testsupport::ChildProcess::Environment{
                 {"XDG_CONFIG_HOME", (directory / "config").string()},
-                {"CORVANE_CLOCK_SCALE", "172800"},
+                {"CORVANE_CLOCK_SCALE", clockScale},
                 {"CORVANE_VERSION_FILE", (directory / "zvk_otp_version").string()},
                 {"CORVANE_CONNECT_TO", "127.0.0.1:" + std::to_string(server.port())},
                 {"CORVANE_HDIUTIL", (directory / "hdiutil").string()},
@@ -75,8 +79,10 @@ TEST_F(CorvaneEndToEnd, RemindLaterHidesTheWindowUntilTheNextDay)
 
 TEST_F(CorvaneEndToEnd, SkipSurvivesARestart)
 {
+    // Two-second days: a slow reply on a loaded machine must not let the
+    // next check overtake the skip.
     {
-        auto agent = startAgent();
+        auto agent = startAgent("43200");
         ASSERT_TRUE(agent->waitForError(announcement, 20)) << agent->error();
         agent->writeInput("s\n");
         std::size_t seen = feedRequests();
@@ -85,7 +91,7 @@ TEST_F(CorvaneEndToEnd, SkipSurvivesARestart)
         EXPECT_EQ(agent->error().find(announcement, agent->error().find(announcement) + 1), std::string::npos);
         EXPECT_NE(agent->terminate(SIGTERM, 10), -1);
     }
-    auto restarted = startAgent();
+    auto restarted = startAgent("43200");
     std::size_t seen = feedRequests();
     ASSERT_TRUE(testsupport::pollUntil([&] { return feedRequests() >= seen + 2; }, 20));
     EXPECT_EQ(restarted->error().find(announcement), std::string::npos) << restarted->error();

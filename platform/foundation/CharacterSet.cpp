@@ -30,11 +30,12 @@ bool isContinuationByte(char byte)
 
 const CharacterSet& CharacterSet::whitespaceAndNewlineCharacterSet()
 {
-    static const CharacterSet set({
+    // Never destroyed: background threads may trim text while the process exits.
+    static const CharacterSet* set = new CharacterSet({
         {0x0009, 0x000D}, {0x0020, 0x0020}, {0x0085, 0x0085}, {0x00A0, 0x00A0}, {0x1680, 0x1680},
         {0x2000, 0x200A}, {0x2028, 0x2029}, {0x202F, 0x202F}, {0x205F, 0x205F}, {0x3000, 0x3000},
     });
-    return set;
+    return *set;
 }
 
 bool CharacterSet::contains(char32_t codePoint) const noexcept

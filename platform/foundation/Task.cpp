@@ -87,11 +87,12 @@ void Task::launch()
         argv.push_back(argument.data());
     argv.push_back(nullptr);
 
-    static const SpawnAttributes attributes;
+    // Never destroyed: tasks may be launched off the main thread while the process exits.
+    static const SpawnAttributes* attributes = new SpawnAttributes;
     pid_t pid = 0;
     int result = launchPath_.empty()
         ? ENOENT
-        : ::posix_spawn(&pid, launchPath_.c_str(), nullptr, attributes.get(), argv.data(), environ);
+        : ::posix_spawn(&pid, launchPath_.c_str(), nullptr, attributes->get(), argv.data(), environ);
     if (result != 0) {
         std::fprintf(stderr, "%s: could not launch %s: %s\n", program_invocation_short_name,
                      launchPath_.empty() ? "(no launch path)" : launchPath_.c_str(), std::strerror(result));

@@ -3,6 +3,7 @@
 #include "foundation/Transfer.h"
 
 #include <curl/curl.h>
+#include <openssl/ssl.h>
 #include <thread>
 
 namespace foundation {
@@ -15,6 +16,11 @@ TransferEngine& TransferEngine::shared()
 
 TransferEngine::TransferEngine()
 {
+    // The transfer thread is never joined and may be mid-handshake when the
+    // process exits; OpenSSL's own exit handler would free its state under
+    // it. Initialising first, without that handler, makes libcurl's later
+    // initialisation a no-op in this respect.
+    OPENSSL_init_ssl(OPENSSL_INIT_NO_ATEXIT, nullptr);
     curl_global_init(CURL_GLOBAL_DEFAULT);
     multi_ = curl_multi_init();
     std::thread([this] { run(); }).detach();

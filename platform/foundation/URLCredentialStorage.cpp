@@ -6,8 +6,9 @@ namespace foundation {
 
 URLCredentialStorage& URLCredentialStorage::sharedCredentialStorage()
 {
-    static URLCredentialStorage storage;
-    return storage;
+    // Never destroyed: the transfer thread consults it while the process exits.
+    static URLCredentialStorage* storage = new URLCredentialStorage;
+    return *storage;
 }
 
 void URLCredentialStorage::setDefaultCredential(Ref<URLCredential> credential, const Ref<URLProtectionSpace>& space)

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <curl/curl.h>
+#include <strings.h>
 
 namespace foundation {
 namespace {
@@ -95,7 +96,10 @@ Transfer::Transfer(Ref<URLRequest> request, const TransferLimits& limits)
     // The path goes out exactly as given: "/./" and "/../" are the server's to judge.
     curl_easy_setopt(handle_, CURLOPT_PATH_AS_IS, 1L);
     curl_easy_setopt(handle_, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(handle_, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    // A redirect never leaves TLS once a request started on it: a body or
+    // credentials sent over https must not be re-sent in clear text.
+    bool secure = ::strcasecmp(std::string(request_->url()->scheme()).c_str(), "https") == 0;
+    curl_easy_setopt(handle_, CURLOPT_REDIR_PROTOCOLS_STR, secure ? "https" : "http,https");
     curl_easy_setopt(handle_, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(handle_, CURLOPT_MAXREDIRS, MaximumRedirects);
     curl_easy_setopt(handle_, CURLOPT_ACCEPT_ENCODING, "");

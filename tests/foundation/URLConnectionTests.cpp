@@ -178,6 +178,22 @@ TEST(URLConnection, AnyOtherAnswerOrAnotherKeyLeavesVerificationInForce)
     }
 }
 
+TEST(URLConnection, ARedirectNeverTakesTheBodyFromTLSToPlainHTTP)
+{
+    SelfSignedServer tls;
+    LoopbackServer plain;
+    plain.setReply("/userinfo", CannedReply::withBody("taken"));
+    for (int status : {307, 308}) {
+        tls.server.setReply("/userinfo/Ann_Lee_7_1700000000",
+                            CannedReply::withBody("moved", status, {{"Location", plain.url("/userinfo")}}));
+        auto delegate = recorder();
+        runToEnd(uploadRequest(), delegate);
+        ASSERT_FALSE(delegate->events.empty());
+        EXPECT_TRUE(delegate->events.back().starts_with("fail ")) << status << ": " << delegate->events.back();
+    }
+    EXPECT_TRUE(plain.requests().empty()) << "the body went out in clear text";
+}
+
 TEST(URLConnection, KeepsItsDelegateUntilTheEndThenLetsGo)
 {
     LoopbackServer server;

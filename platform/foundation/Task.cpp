@@ -6,6 +6,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <system_error>
 #include <thread>
 
 #include <spawn.h>
@@ -101,7 +102,13 @@ void Task::launch()
     pid_ = pid;
     running_ = true;
     lock.unlock();
-    std::thread([self = Ref<Task>(this), pid] { self->reap(pid); }).detach();
+    try {
+        std::thread([self = Ref<Task>(this), pid] { self->reap(pid); }).detach();
+    } catch (const std::system_error&) {
+        // No thread to spare: the child is running, so it is waited for here
+        // rather than left unreaped behind an exception.
+        reap(pid);
+    }
 }
 
 // Waits for this child only: other children of the process are not ours.

@@ -37,7 +37,9 @@ public:
     // file, not executable, ...) writes one line naming the path and the
     // cause on standard error and leaves the task not running; it does not
     // raise. Launching a task a second time is a programmer error and raises
-    // an internal-inconsistency exception.
+    // an internal-inconsistency exception. When no reaper thread can be
+    // started, launch() waits for the child itself (and the handler runs on
+    // the launching thread).
     void launch();
 
     // 0 before launch and after a failed launch.

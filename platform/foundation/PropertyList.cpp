@@ -22,6 +22,9 @@ namespace {
 using Json = nlohmann::json;
 
 constexpr int documentVersion = 1;
+// Deeper values are refused when read: a corrupt file must be set aside,
+// not overflow the stack.
+constexpr int maximumDepth = 512;
 
 [[noreturn]] void raiseNotPropertyList(const Object* value)
 {
@@ -49,14 +52,19 @@ Ref<Object> copyDictionary(const Dictionary& dictionary)
     return copy->copy();
 }
 
+// JSON has no NaN or infinities: those are written as text.
+Json encodeDouble(double d)
+{
+    return std::isnan(d) ? Json("nan") : std::isinf(d) ? Json(d > 0 ? "inf" : "-inf") : Json(d);
+}
+
 Json encodeNumber(const Number& number)
 {
     if (number.typeCode() == 'B')
         return {{"boolean", number.boolValue()}};
     Json value;
     if (number.isFloatingPoint()) {
-        double d = number.doubleValue();
-        value = std::isnan(d) ? Json("nan") : std::isinf(d) ? Json(d > 0 ? "inf" : "-inf") : Json(d);
+        value = encodeDouble(number.doubleValue());
     } else if (number.isUnsigned()) {
         value = number.uint64Value();
     } else {
@@ -73,7 +81,7 @@ Json encodeValue(const Object& value)
     case Kind::Number:
         return encodeNumber(static_cast<const Number&>(value));
     case Kind::Date:
-        return {{"date", static_cast<const Date&>(value).timeIntervalSince1970()}};
+        return {{"date", encodeDouble(static_cast<const Date&>(value).timeIntervalSince1970())}};
     case Kind::Data:
         return {{"data", base64Encoded(static_cast<const Data&>(value).view())}};
     case Kind::Array: {
@@ -132,9 +140,10 @@ Ref<Object> decodeNumber(const Json& number)
     throw Malformed{"a number of type \"" + type + "\" with a value that does not fit it"};
 }
 
-Ref<Object> decodeValue(const Json& tagged);
+Ref<Object> decodeValue(const Json& tagged, int depth);
 
-Ref<Object> decodeTagged(const std::string& tag, const Json& value)
+// `depth` counts the containers around `value`.
+Ref<Object> decodeTagged(const std::string& tag, const Json& value, int depth)
 {
     if (tag == "string" && value.is_string())
         return String::create(value.get<std::string>());
@@ -142,34 +151,36 @@ Ref<Object> decodeTagged(const std::string& tag, const Json& value)
         return decodeNumber(value);
     if (tag == "boolean" && value.is_boolean())
         return Number::boolean(value.get<bool>());
-    if (tag == "date" && value.is_number())
-        return Date::withTimeIntervalSince1970(value.get<double>());
+    if (tag == "date" && (value.is_number() || value.is_string()))
+        return Date::withTimeIntervalSince1970(decodeDouble(value));
     if (tag == "data" && value.is_string()) {
         auto bytes = base64Decoded(value.get<std::string>());
         if (!bytes)
             throw Malformed{"data that is not Base64"};
         return Data::create(*bytes);
     }
+    if ((tag == "array" || tag == "dictionary") && depth >= maximumDepth)
+        throw Malformed{"values nested more than " + std::to_string(maximumDepth) + " deep"};
     if (tag == "array" && value.is_array()) {
         std::vector<Ref<Object>> elements;
         for (const Json& element : value)
-            elements.push_back(decodeValue(element));
+            elements.push_back(decodeValue(element, depth + 1));
         return Array::create(elements);
     }
     if (tag == "dictionary" && value.is_object()) {
         Ref<MutableDictionary> dictionary = MutableDictionary::create();
         for (const auto& [key, member] : value.items())
-            dictionary->setObject(decodeValue(member).get(), key);
+            dictionary->setObject(decodeValue(member, depth + 1).get(), key);
         return dictionary->copy();
     }
     throw Malformed{"a value tagged \"" + tag + "\" that does not hold that type"};
 }
 
-Ref<Object> decodeValue(const Json& tagged)
+Ref<Object> decodeValue(const Json& tagged, int depth)
 {
     if (!tagged.is_object() || tagged.size() != 1)
         throw Malformed{"a value that is not an object with one type member"};
-    Ref<Object> value = decodeTagged(tagged.begin().key(), tagged.begin().value());
+    Ref<Object> value = decodeTagged(tagged.begin().key(), tagged.begin().value(), depth);
     if (!value)
         throw Malformed{"a string that is not valid UTF-8"};
     return value;
@@ -223,7 +234,7 @@ Ref<Dictionary> decodeDefaultsDocument(std::string_view text, std::string& why)
         return nullptr;
     }
     try {
-        return static_ref_cast<Dictionary>(decodeTagged("dictionary", document["values"]));
+        return static_ref_cast<Dictionary>(decodeTagged("dictionary", document["values"], 0));
     } catch (const Malformed& malformed) {
         why = "a defaults document holding " + malformed.why;
         return nullptr;

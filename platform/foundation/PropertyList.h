@@ -22,13 +22,14 @@ namespace foundation {
 //   {"number": {"type": "q", "value": -5}}   type is the number's type code;
 //   {"number": {"type": "d", "value": "nan"}}  non-finite doubles as text
 //   {"boolean": true}
-//   {"date": 1796411105.25}                  seconds since 1970 UTC
+//   {"date": 1796411105.25}                  seconds since 1970 UTC, non-finite as text
 //   {"data": "AAEC"}                         Base64
 //   {"array": [value, ...]}
 //   {"dictionary": {"key": value, ...}}
 // A document is {"format": "defaults", "version": 1, "values": {"key": value, ...}}.
 [[nodiscard]] std::string encodeDefaultsDocument(const Dictionary& values);
-// Null, with the reason in `why`, for text that is not such a document.
+// Null, with the reason in `why`, for text that is not such a document, or
+// that nests arrays and dictionaries more than 512 deep.
 [[nodiscard]] Ref<Dictionary> decodeDefaultsDocument(std::string_view text, std::string& why);
 
 } // namespace foundation

@@ -70,6 +70,7 @@ TEST_F(UserDefaultsTest, EveryPropertyListTypeReadsBackExactlyAfterARestart)
         {"yes", Number::trueValue()},
         {"no", Number::falseValue()},
         {"when", Date::withTimeIntervalSince1970(1796411105.123456)},
+        {"never", Date::withTimeIntervalSince1970(INFINITY)},
         {"bytes", Data::create(allBytes)},
         {"nested", Array::create({inner.get(), Array::create().get(), Data::create("").get()})},
     };
@@ -77,9 +78,15 @@ TEST_F(UserDefaultsTest, EveryPropertyListTypeReadsBackExactlyAfterARestart)
         UserDefaults defaults("org.zvk.corvane");
         for (const auto& [key, value] : values)
             defaults.setValue(value.get(), key);
+        defaults.setValue(Date::withTimeIntervalSince1970(NAN).get(), "undated");
         EXPECT_TRUE(defaults.synchronize());
     }
+    ::testing::internal::CaptureStderr();
     UserDefaults defaults("org.zvk.corvane");
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "") << "the file was not read back";
+    Ref<Object> undated = defaults.valueForKey("undated");
+    ASSERT_TRUE(undated && undated->isDate());
+    EXPECT_TRUE(std::isnan(static_ref_cast<Date>(undated)->timeIntervalSince1970()));
     for (const auto& [key, value] : values) {
         Ref<Object> read = defaults.valueForKey(key);
         ASSERT_TRUE(read) << key;
@@ -117,9 +124,17 @@ TEST_F(UserDefaultsTest, StoresACopyNullRemovesAndWhatIsNoPropertyListIsRefused)
 
 TEST_F(UserDefaultsTest, CorruptFileIsMovedAsideWithOneLineAndTheDomainStartsEmpty)
 {
-    for (std::string content : {"{\"format\": \"defaults\", \"version\": 1, \"values\": {\"k\": {\"string\": 5}}}",
-                                "skipVersion = 1.0;", "{\"format\": \"defaults\", \"vers"}) {
-        SCOPED_TRACE(content);
+    // Nested far deeper than any setting: reading it must not exhaust the stack.
+    std::string deep = "{\"format\": \"defaults\", \"version\": 1, \"values\": {\"k\": ";
+    for (int i = 0; i < 200000; ++i)
+        deep += "{\"array\": [";
+    deep += "{\"string\": \"x\"}";
+    for (int i = 0; i < 200000; ++i)
+        deep += "]}";
+    deep += "}}";
+    for (std::string content : {std::string("{\"format\": \"defaults\", \"version\": 1, \"values\": {\"k\": {\"string\": 5}}}"),
+                                std::string("skipVersion = 1.0;"), std::string("{\"format\": \"defaults\", \"vers"), deep}) {
+        SCOPED_TRACE(content.substr(0, 80));
         directory.write("d.defaults.json", content);
         ::testing::internal::CaptureStderr();
         UserDefaults defaults("d");

@@ -25,6 +25,10 @@ namespace foundation {
 
 namespace {
 
+// The longest single sleep: the loop then looks again. Keeps a far-off
+// timer's wait within what the kernel's time type holds.
+constexpr double maximumWait = 24 * 3600;
+
 double realNow()
 {
     using Seconds = std::chrono::duration<double>;
@@ -162,15 +166,10 @@ public:
                 candidates.push_back({watch.id, watch.handler});
             }
         }
-        timespec timeout{};
-        timespec* timeoutPointer = nullptr;
-        if (std::isfinite(maxWait)) {
-            double whole = std::floor(maxWait);
-            timeout.tv_sec = static_cast<time_t>(whole);
-            timeout.tv_nsec = static_cast<long>((maxWait - whole) * 1e9);
-            timeoutPointer = &timeout;
-        }
-        int ready = ::ppoll(fds.data(), fds.size(), timeoutPointer, nullptr);
+        double wait = maxWait < maximumWait ? std::max(0.0, maxWait) : maximumWait;
+        double whole = std::floor(wait);
+        timespec timeout{static_cast<time_t>(whole), static_cast<long>((wait - whole) * 1e9)};
+        int ready = ::ppoll(fds.data(), fds.size(), &timeout, nullptr);
         if (ready <= 0)
             return;
         if (fds[0].revents) {

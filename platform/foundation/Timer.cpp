@@ -3,20 +3,31 @@
 #include "foundation/Exception.h"
 #include "foundation/RunLoop.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace foundation {
 
 namespace {
 
-// The platform's floor for intervals: a zero or negative interval would make
-// a repeating timer spin.
+// The platform's floor for intervals: a zero, negative or NaN interval would
+// make a repeating timer spin.
 constexpr double minimumInterval = 0.0001;
+// An infinite or vast interval means "practically never": a century keeps
+// fire dates finite.
+constexpr double maximumInterval = 100 * 365.25 * 24 * 3600;
+
+double usableInterval(double interval)
+{
+    if (!(interval > minimumInterval))
+        return minimumInterval;
+    return std::min(interval, maximumInterval);
+}
 
 } // namespace
 
 Timer::Timer(double interval, bool repeats, Block block, Ref<Object> userInfo)
-    : interval_(std::isfinite(interval) && interval > minimumInterval ? interval : minimumInterval)
+    : interval_(usableInterval(interval))
     , repeats_(repeats)
     , block_(std::make_shared<const Block>(std::move(block)))
     , userInfo_(std::move(userInfo))

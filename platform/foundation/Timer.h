@@ -16,6 +16,8 @@ class RunLoop;
 // A one-shot or repeating timer on a run loop's clock. A repeating timer
 // first fires one interval after it is scheduled, never at scheduling, then
 // every interval. Firings missed while the loop was busy collapse into one.
+// Intervals are kept between a tenth of a millisecond and a century (an
+// infinite interval is a century).
 class Timer final : public Object {
 public:
     using Block = std::function<void(Timer&)>;

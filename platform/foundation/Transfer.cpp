@@ -74,6 +74,16 @@ std::string_view trimmed(std::string_view text)
     return text;
 }
 
+// Beyond this a time-out is as good as none; the cap keeps the conversion
+// to libcurl's integer milliseconds defined.
+constexpr double MaximumTimeoutSeconds = 30 * 24 * 3600;
+
+// A time-out that is not positive (or not a number) means the default.
+double usableTimeout(double seconds, double fallback = URLRequest::DefaultTimeoutInterval)
+{
+    return seconds > 0 ? std::min(seconds, MaximumTimeoutSeconds) : fallback;
+}
+
 long milliseconds(double seconds)
 {
     return static_cast<long>(std::ceil(seconds * 1000));
@@ -157,11 +167,11 @@ void Transfer::applyRequest()
 
 void Transfer::applyLimits(const TransferLimits& limits)
 {
-    curl_easy_setopt(handle_, CURLOPT_CONNECTTIMEOUT_MS, milliseconds(limits.connectTimeout));
+    curl_easy_setopt(handle_, CURLOPT_CONNECTTIMEOUT_MS, milliseconds(usableTimeout(limits.connectTimeout)));
     curl_easy_setopt(handle_, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(handle_, CURLOPT_LOW_SPEED_TIME, std::max(1L, static_cast<long>(std::ceil(limits.idleTimeout))));
+    curl_easy_setopt(handle_, CURLOPT_LOW_SPEED_TIME, std::max(1L, static_cast<long>(std::ceil(usableTimeout(limits.idleTimeout)))));
     if (limits.totalTimeout > 0)
-        curl_easy_setopt(handle_, CURLOPT_TIMEOUT_MS, milliseconds(limits.totalTimeout));
+        curl_easy_setopt(handle_, CURLOPT_TIMEOUT_MS, milliseconds(usableTimeout(limits.totalTimeout)));
 }
 
 void Transfer::trustOnlyPublicKey(const std::string& pin)

@@ -16,6 +16,7 @@ namespace foundation {
 
 // How long a transfer may take and how much it may bring.
 struct TransferLimits {
+    // Time-outs that are not positive mean the default; all are capped at 30 days.
     // Seconds to set up the connection (TCP and TLS).
     double connectTimeout = URLRequest::DefaultTimeoutInterval;
     // Seconds without a byte received before the transfer fails as timed

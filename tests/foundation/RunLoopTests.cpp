@@ -1,6 +1,7 @@
 #include "foundation/Clock.h"
 #include "foundation/Exception.h"
 #include "foundation/RunLoop.h"
+#include "foundation/Timer.h"
 
 #include <gtest/gtest.h>
 
@@ -27,6 +28,22 @@ TEST(RunLoop, AStopBeforeRunIsNotLostAndRunUntilGivesUpAtItsLimit)
     loop.run();
     stopper.join();
     EXPECT_FALSE(loop.runUntil([] { return false; }, 0.01));
+}
+
+TEST(RunLoop, AFarOffTimerLetsTheLoopSleepAndStillWakeForWork)
+{
+    RunLoop& loop = RunLoop::main();
+    foundation::Ref<foundation::Timer> far = foundation::Timer::scheduledTimer(1e300, false, [](foundation::Timer&) {
+        ADD_FAILURE() << "a timer a lifetime away fired";
+    });
+    bool done = false;
+    std::thread poster([&] { loop.post([&] { done = true; }); });
+    EXPECT_TRUE(loop.runUntil([&] { return done; }, patience));
+    poster.join();
+    std::thread stopper([&] { loop.stop(); });
+    loop.run();
+    stopper.join();
+    far->invalidate();
 }
 
 TEST(RunLoop, EachThreadHasItsOwnLoopAndTheMainLoopStaysOnTheMainThread)

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <vector>
 
 using namespace foundation;
@@ -72,6 +73,19 @@ TEST_F(TimerTest, DailyTimerFiresExactlyAtEachFullDayAndNeverAtScheduling)
     time.advance(1 + 2 * day);  // three days gone: each one fires at its own date
     EXPECT_EQ(checker->firedAt, (std::vector<double>{start + day, start + 2 * day, start + 3 * day, start + 4 * day}));
     EXPECT_TRUE(timer->isValid());
+}
+
+TEST_F(TimerTest, AnInfiniteOrVastIntervalMeansPracticallyNever)
+{
+    Ref<Checker> checker = Checker::create();
+    for (double interval : {double(INFINITY), 1e300, 1e18})
+        keep(Timer::scheduledTimer(interval, checker.get(), "check:", nullptr, true));
+    time.advance(1);
+    ASSERT_TRUE(checker->firedAt.empty());
+    time.advance(50 * 365 * day);
+    EXPECT_TRUE(checker->firedAt.empty());
+    for (auto& timer : timers)
+        EXPECT_TRUE(std::isfinite(timer->fireDate()));
 }
 
 TEST_F(TimerTest, TimersFireInDateOrderTiesInSchedulingOrderAndPostedWorkComesBeforeLaterTimers)

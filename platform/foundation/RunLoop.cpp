@@ -250,9 +250,17 @@ RunLoop& RunLoop::current()
 {
     if (isMainThread())
         return main();
-    thread_local std::unique_ptr<RunLoop> loop;
-    if (!loop)
-        loop.reset(new RunLoop(::gettid()));
+    // A thread's loop outlives the thread: connections and timers elsewhere
+    // may still post to it, and their work must find a queue, not freed
+    // memory. The registry keeps every such loop reachable for good.
+    thread_local RunLoop* loop = nullptr;
+    if (!loop) {
+        static std::mutex registryMutex;
+        static auto* registry = new std::vector<std::unique_ptr<RunLoop>>;
+        std::lock_guard lock(registryMutex);
+        registry->emplace_back(new RunLoop(::gettid()));
+        loop = registry->back().get();
+    }
     return *loop;
 }
 

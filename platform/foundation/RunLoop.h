@@ -24,7 +24,8 @@ public:
     // asked for from another thread.
     static RunLoop& main();
     // The calling thread's loop, created on first use (the main loop on the
-    // main thread).
+    // main thread). It is never destroyed, so work posted to it after its
+    // thread ended stays queued, unrun, instead of touching freed memory.
     static RunLoop& current();
     static bool isMainThread();
 

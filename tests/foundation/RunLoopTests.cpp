@@ -46,6 +46,16 @@ TEST(RunLoop, AFarOffTimerLetsTheLoopSleepAndStillWakeForWork)
     far->invalidate();
 }
 
+TEST(RunLoop, AThreadsLoopTakesLatePostsAfterTheThreadEnded)
+{
+    RunLoop* loop = nullptr;
+    std::thread([&] { loop = &RunLoop::current(); }).join();
+    // The work is never run, but the post must find a live queue (the
+    // sanitizer build sees freed memory otherwise).
+    loop->post([] {});
+    EXPECT_EQ(loop->timerCount(), 0u);
+}
+
 TEST(RunLoop, EachThreadHasItsOwnLoopAndTheMainLoopStaysOnTheMainThread)
 {
     EXPECT_EQ(&RunLoop::current(), &RunLoop::main());

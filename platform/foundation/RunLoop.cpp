@@ -130,13 +130,20 @@ public:
     // Answers whether any timer fired.
     bool fireDueTimers()
     {
-        double now = clock->now();
+        double now = currentClock()->now();
         bool fired = false;
         while (Ref<Timer> timer = takeDueTimer(now)) {
             timer->fireFromLoop(now);
             fired = true;
         }
         return fired;
+    }
+
+    // A copy: setClock may replace the clock while this one is being read.
+    std::shared_ptr<Clock> currentClock() const
+    {
+        std::lock_guard lock(mutex);
+        return clock;
     }
 
     double secondsToNextTimer() const
@@ -340,11 +347,7 @@ Clock& RunLoop::clock() const
 void RunLoop::advanceBy(double seconds)
 {
     requireOwnerThread("advanceBy");
-    std::shared_ptr<ManualClock> manual;
-    {
-        std::lock_guard lock(impl_->mutex);
-        manual = std::dynamic_pointer_cast<ManualClock>(impl_->clock);
-    }
+    std::shared_ptr<ManualClock> manual = std::dynamic_pointer_cast<ManualClock>(impl_->currentClock());
     if (!manual)
         raise(ExceptionName::InternalInconsistency, "RunLoop::advanceBy needs a ManualClock");
     if (!(seconds >= 0))

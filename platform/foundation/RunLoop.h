@@ -49,6 +49,9 @@ public:
     [[nodiscard]] bool runUntil(const std::function<bool()>& done, double realTimeoutSeconds);
 
     // Timers already scheduled keep their remaining time across the switch.
+    // Belongs to the loop's thread (or to start-up, before the loop runs
+    // elsewhere): the reference clock() answers stays valid until the next
+    // setClock, so only the thread that calls clock() may replace it.
     void setClock(std::shared_ptr<Clock> clock);
     Clock& clock() const;
 

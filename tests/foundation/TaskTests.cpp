@@ -3,12 +3,12 @@
 #include "foundation/Task.h"
 
 #include "support/TemporaryDirectory.h"
+#include "support/Waiting.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <csignal>
-#include <fstream>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -72,7 +72,16 @@ TEST(Task, LaunchReturnsAtOnceAndTheEndedChildIsReapedWithoutBeingWaitedFor)
     EXPECT_TRUE(task->isRunning());  // blocked on the fifo until we write
     EXPECT_GT(task->processIdentifier(), 0);
 
-    std::ofstream(fifo) << "go\n";
+    // A plain open would block for good if the child never opened its end;
+    // without a reader a non-blocking open fails, so it is retried, bounded.
+    int writer = -1;
+    if (testsupport::pollUntil([&] { return (writer = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC)) >= 0; })) {
+        EXPECT_EQ(::write(writer, "go\n", 3), 3);
+        ::close(writer);
+    } else {
+        ADD_FAILURE() << "the child never opened the fifo";
+        ::kill(task->processIdentifier(), SIGKILL);
+    }
     EXPECT_TRUE(foundation::RunLoop::main().runUntil([&] { return ended.load(); }, 10));
     EXPECT_EQ(task->terminationStatus(), 3);
     EXPECT_EQ(task->terminationReason(), Task::TerminationReason::Exit);

@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace foundation;
@@ -72,21 +71,21 @@ TEST(TextFile, UnreadableFileIsAPermissionError)
     auto path = directory.write("secret", "1.0");
     ASSERT_EQ(::chmod(path.c_str(), 0), 0);
     ASSERT_EQ(::chmod(directory.path().c_str(), 0755), 0);
-    // Root reads anything, so the check runs in a child that has given up root.
-    pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        bool unprivileged = ::geteuid() != 0 || (::setgid(65534) == 0 && ::setuid(65534) == 0);
-        Ref<Error> error;
-        bool read = static_cast<bool>(stringWithContentsOfFile(path.string(), &error));
-        ::_exit(unprivileged && !read && error && error->code() == 257 && filePathOf(*error) == path.string()
-                        && error->localizedDescription().find("permission") != std::string::npos
-                    ? 0
-                    : 1);
-    }
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    // Root reads anything, so the check runs in a child that has given up
+    // root: a freshly started one, as forking this threaded process could
+    // leave the child stuck on a lock another thread held.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            bool unprivileged = ::geteuid() != 0 || (::setgid(65534) == 0 && ::setuid(65534) == 0);
+            Ref<Error> error;
+            bool read = static_cast<bool>(stringWithContentsOfFile(path.string(), &error));
+            ::_exit(unprivileged && !read && error && error->code() == 257 && filePathOf(*error) == path.string()
+                            && error->localizedDescription().find("permission") != std::string::npos
+                        ? 0
+                        : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 TEST(Trimming, RemovesUnicodeWhiteSpaceAndLineBreaksAtBothEndsOnly)

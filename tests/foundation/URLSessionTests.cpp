@@ -33,14 +33,17 @@ using Report = std::function<void(Ref<Object>, Ref<URLResponse>, Ref<Error>)>;
 // broken build from hanging; no test relies on timing.
 Outcome runTask(const std::function<void(Report)>& start)
 {
-    std::promise<Outcome> promise;
-    auto future = promise.get_future();
-    start([&promise](Ref<Object> result, Ref<URLResponse> response, Ref<Error> error) {
-        promise.set_value({result, static_ref_cast<HTTPURLResponse>(response), error, RunLoop::isMainThread(),
+    // Shared with the completion, which may still come after the test gave up.
+    auto promise = std::make_shared<std::promise<Outcome>>();
+    auto future = promise->get_future();
+    start([promise](Ref<Object> result, Ref<URLResponse> response, Ref<Error> error) {
+        promise->set_value({result, static_ref_cast<HTTPURLResponse>(response), error, RunLoop::isMainThread(),
             OperationQueue::currentQueue() == &OperationQueue::background()});
     });
-    if (future.wait_for(std::chrono::seconds(60)) != std::future_status::ready)
+    if (future.wait_for(std::chrono::seconds(60)) != std::future_status::ready) {
         ADD_FAILURE() << "the completion never ran";
+        return {};
+    }
     // The completion's block is over once the queue has nothing left.
     OperationQueue::background().waitUntilAllOperationsAreFinished();
     return future.get();

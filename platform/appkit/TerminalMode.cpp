@@ -1,5 +1,6 @@
 #include "appkit/TerminalMode.h"
 
+#include <csignal>
 #include <cstdlib>
 #include <mutex>
 #include <unistd.h>
@@ -21,6 +22,33 @@ Saved& saved()
     return *state;
 }
 
+// What a fatal signal's handler needs, in plain storage it may read.
+int fatalRestoreFd = -1;
+termios fatalRestoreSettings{};
+constexpr int fatalSignals[] = {SIGABRT, SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGQUIT, SIGHUP};
+struct sigaction previousActions[NSIG];
+
+// A crash, an uncaught exception (abort) or a hang-up must not leave the
+// user's terminal without echo: put the settings back, then let the
+// signal do what it would have done.
+void restoreOnFatalSignal(int signal)
+{
+    if (fatalRestoreFd >= 0)
+        ::tcsetattr(fatalRestoreFd, TCSANOW, &fatalRestoreSettings);
+    ::sigaction(signal, &previousActions[signal], nullptr);
+    ::raise(signal);
+}
+
+void installFatalSignalHandlers()
+{
+    struct sigaction action{};
+    action.sa_handler = restoreOnFatalSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESETHAND;
+    for (int signal : fatalSignals)
+        ::sigaction(signal, &action, &previousActions[signal]);
+}
+
 void restore()
 {
     Saved& state = saved();
@@ -29,6 +57,7 @@ void restore()
         return;
     ::tcsetattr(state.fd, TCSAFLUSH, &state.settings);
     state.fd = -1;
+    fatalRestoreFd = -1;
 }
 
 } // namespace
@@ -45,9 +74,14 @@ TerminalMode::TerminalMode(int fd)
             return;
         state.fd = fd;
         state.settings = settings;
+        fatalRestoreSettings = settings;
+        fatalRestoreFd = fd;
     }
     static std::once_flag registered;
-    std::call_once(registered, [] { std::atexit(restore); });
+    std::call_once(registered, [] {
+        std::atexit(restore);
+        installFatalSignalHandlers();
+    });
 
     settings.c_lflag &= static_cast<tcflag_t>(~(ICANON | ECHO));
     settings.c_cc[VMIN] = 1;

@@ -106,12 +106,10 @@ void Updater::handleFeed(const foundation::Dictionary& feed, const std::string& 
 
 std::string Updater::architecture() const
 {
+    // Only an x86-64 executable asks for the 64-bit feed; i386 and every
+    // other processor type ask for the 32-bit one.
     int code = foundation::RunningApplication::currentApplication().executableArchitecture();
-    if (code == foundation::BundleExecutableArchitectureI386)
-        return "32";
-    if (code == foundation::BundleExecutableArchitectureX86_64)
-        return "64";
-    return "32";
+    return code == foundation::BundleExecutableArchitectureX86_64 ? "64" : "32";
 }
 
 std::string Updater::feedAddress(const std::string& installedVersion) const

@@ -6,7 +6,7 @@
 #include "appkit/ClassRegistry.h"
 #include "appkit/Color.h"
 #include "appkit/OperationArguments.h"
-#include "foundation/Number.h"
+#include "foundation/objects/Number.h"
 
 namespace corvane {
 

@@ -1,6 +1,6 @@
 #include "agent/DownloadDestination.h"
 
-#include "foundation/URL.h"
+#include "foundation/objects/URL.h"
 
 namespace corvane {
 

@@ -3,9 +3,9 @@
 #include "agent/Output.h"
 #include "agent/ProductPaths.h"
 
-#include "foundation/Error.h"
-#include "foundation/CharacterSet.h"
-#include "foundation/TextFile.h"
+#include "foundation/objects/Error.h"
+#include "foundation/objects/CharacterSet.h"
+#include "foundation/storage/TextFile.h"
 
 namespace corvane {
 

@@ -1,7 +1,7 @@
 #include "agent/ReleaseFeed.h"
 
-#include "foundation/Array.h"
-#include "foundation/String.h"
+#include "foundation/objects/Array.h"
+#include "foundation/objects/String.h"
 
 namespace corvane {
 

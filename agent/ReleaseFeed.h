@@ -1,6 +1,6 @@
 #pragma once
 
-#include "foundation/Dictionary.h"
+#include "foundation/objects/Dictionary.h"
 
 #include <optional>
 #include <string>

@@ -4,10 +4,10 @@
 #include "agent/ProductPaths.h"
 
 #if ENABLE_TEST_SEAMS
-#include "foundation/Clock.h"
-#include "foundation/ConnectToOverride.h"
-#include "foundation/RunLoop.h"
-#include "foundation/URL.h"
+#include "foundation/runloop/Clock.h"
+#include "foundation/url/ConnectToOverride.h"
+#include "foundation/runloop/RunLoop.h"
+#include "foundation/objects/URL.h"
 
 #include <charconv>
 #include <cstdlib>

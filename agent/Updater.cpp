@@ -5,15 +5,15 @@
 #include "agent/ProductPaths.h"
 #include "agent/ReleaseFeed.h"
 
-#include "foundation/FileManager.h"
-#include "foundation/JSONSerialization.h"
-#include "foundation/OperationQueue.h"
-#include "foundation/RunningApplication.h"
-#include "foundation/String.h"
-#include "foundation/Task.h"
-#include "foundation/Timer.h"
-#include "foundation/URLSession.h"
-#include "foundation/UserDefaults.h"
+#include "foundation/storage/FileManager.h"
+#include "foundation/storage/JSONSerialization.h"
+#include "foundation/runloop/OperationQueue.h"
+#include "foundation/system/RunningApplication.h"
+#include "foundation/objects/String.h"
+#include "foundation/system/Task.h"
+#include "foundation/runloop/Timer.h"
+#include "foundation/url/URLSession.h"
+#include "foundation/storage/UserDefaults.h"
 
 namespace corvane {
 

@@ -3,9 +3,9 @@
 #include "agent/ErlangVersionChecker.h"
 #include "agent/UpdaterDelegate.h"
 
-#include "foundation/Dictionary.h"
-#include "foundation/Error.h"
-#include "foundation/URL.h"
+#include "foundation/objects/Dictionary.h"
+#include "foundation/objects/Error.h"
+#include "foundation/objects/URL.h"
 
 #include <functional>
 #include <memory>

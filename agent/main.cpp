@@ -4,7 +4,7 @@
 #include "agent/TestSettings.h"
 
 #include "appkit/ApplicationMain.h"
-#include "foundation/UserDefaults.h"
+#include "foundation/storage/UserDefaults.h"
 
 #include <fcntl.h>
 #include <filesystem>

@@ -4,7 +4,7 @@
 // (the same numerator for every library, so the ratios are time ratios);
 // each is the best of several rounds of at least a quarter second.
 
-#include "foundation/Data.h"
+#include "foundation/objects/Data.h"
 #include "json/JTSerializer.h"
 #include "support/NlohmannTree.h"
 

@@ -1,7 +1,7 @@
 // Cost of making and dropping the platform's value objects: the JSON
 // decoder makes millions of these per second.
-#include "foundation/Number.h"
-#include "foundation/String.h"
+#include "foundation/objects/Number.h"
+#include "foundation/objects/String.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,11 +1,11 @@
 // Encoding one value into the run's JSON buffer: the writers, the output
 // cache, and the rules for strings, numbers, null, arrays and dictionaries.
 
-#include "foundation/Array.h"
-#include "foundation/Dictionary.h"
-#include "foundation/FastEnumeration.h"
-#include "foundation/Number.h"
-#include "foundation/String.h"
+#include "foundation/objects/Array.h"
+#include "foundation/objects/Dictionary.h"
+#include "foundation/objects/FastEnumeration.h"
+#include "foundation/objects/Number.h"
+#include "foundation/objects/String.h"
 #include "json/ConvertSingleCodePointInUTF8.h"
 #include "json/JTEncodeState.h"
 #include "json/SeventeenDigitDouble.h"

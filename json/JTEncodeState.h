@@ -3,9 +3,9 @@
 // The working state of one encoding run and the operations that write into
 // it. Library-internal: JTSerializer owns the state, the encoder fills it.
 
-#include "foundation/Error.h"
-#include "foundation/Format.h"
-#include "foundation/Object.h"
+#include "foundation/objects/Error.h"
+#include "foundation/objects/Format.h"
+#include "foundation/objects/Object.h"
 #include "json/JTError.h"
 #include "json/JTManagedBuffer.h"
 #include "json/JTSerializer.h"

@@ -1,8 +1,8 @@
 #include "json/JTSerializer.h"
 
-#include "foundation/Data.h"
-#include "foundation/Exception.h"
-#include "foundation/String.h"
+#include "foundation/objects/Data.h"
+#include "foundation/objects/Exception.h"
+#include "foundation/objects/String.h"
 #include "json/JTEncodeState.h"
 
 #include <new>

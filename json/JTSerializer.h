@@ -1,7 +1,7 @@
 #pragma once
 
-#include "foundation/Error.h"
-#include "foundation/Object.h"
+#include "foundation/objects/Error.h"
+#include "foundation/objects/Object.h"
 #include "json/JTSerializeOptions.h"
 
 #include <functional>

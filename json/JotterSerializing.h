@@ -14,11 +14,11 @@
 // Each returns null on failure; the WithOptions forms also give the reason
 // in `error` when it is not null.
 
-#include "foundation/Array.h"
-#include "foundation/Data.h"
-#include "foundation/Dictionary.h"
-#include "foundation/Error.h"
-#include "foundation/String.h"
+#include "foundation/objects/Array.h"
+#include "foundation/objects/Data.h"
+#include "foundation/objects/Dictionary.h"
+#include "foundation/objects/Error.h"
+#include "foundation/objects/String.h"
 #include "json/JTSerializer.h"
 
 #include <string_view>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "foundation/Object.h"
+#include "foundation/objects/Object.h"
 
 #include <string>
 #include <vector>

@@ -4,7 +4,7 @@
 #include "appkit/Notification.h"
 #include "appkit/TerminalPresenter.h"
 #include "appkit/UIDescription.h"
-#include "foundation/RunLoop.h"
+#include "foundation/runloop/RunLoop.h"
 
 #include <csignal>
 #include <cstdio>

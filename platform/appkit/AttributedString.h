@@ -1,6 +1,6 @@
 #pragma once
 
-#include "foundation/String.h"
+#include "foundation/objects/String.h"
 
 namespace appkit {
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "appkit/View.h"
-#include "foundation/String.h"
+#include "foundation/objects/String.h"
 
 #include <string>
 

@@ -1,6 +1,6 @@
 #include "appkit/Coder.h"
 
-#include "foundation/String.h"
+#include "foundation/objects/String.h"
 
 #include <cmath>
 

@@ -1,6 +1,6 @@
 #include "appkit/Color.h"
 
-#include "foundation/Format.h"
+#include "foundation/objects/Format.h"
 
 #include <functional>
 

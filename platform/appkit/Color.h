@@ -1,7 +1,7 @@
 #pragma once
 
 #include "appkit/CGColor.h"
-#include "foundation/Object.h"
+#include "foundation/objects/Object.h"
 
 namespace appkit {
 

@@ -1,6 +1,6 @@
 #include "appkit/InputReader.h"
 
-#include "foundation/Exception.h"
+#include "foundation/objects/Exception.h"
 
 #include <cerrno>
 #include <cstring>

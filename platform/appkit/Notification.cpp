@@ -1,6 +1,6 @@
 #include "appkit/Notification.h"
 
-#include "foundation/Format.h"
+#include "foundation/objects/Format.h"
 
 namespace appkit {
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "foundation/Exception.h"
-#include "foundation/Format.h"
-#include "foundation/Number.h"
-#include "foundation/String.h"
+#include "foundation/objects/Exception.h"
+#include "foundation/objects/Format.h"
+#include "foundation/objects/Number.h"
+#include "foundation/objects/String.h"
 
 #include <string_view>
 

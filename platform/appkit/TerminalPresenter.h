@@ -4,7 +4,7 @@
 #include "appkit/TerminalMode.h"
 #include "appkit/WindowDisplay.h"
 #include "appkit/WindowText.h"
-#include "foundation/Object.h"
+#include "foundation/objects/Object.h"
 
 #include <functional>
 #include <memory>

@@ -4,8 +4,8 @@
 #include "appkit/ClassRegistry.h"
 #include "appkit/Quoted.h"
 #include "appkit/Window.h"
-#include "foundation/Exception.h"
-#include "foundation/String.h"
+#include "foundation/objects/Exception.h"
+#include "foundation/objects/String.h"
 
 #include <nlohmann/json.hpp>
 

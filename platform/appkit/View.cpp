@@ -2,7 +2,7 @@
 
 #include "appkit/OperationArguments.h"
 #include "appkit/Window.h"
-#include "foundation/Array.h"
+#include "foundation/objects/Array.h"
 
 #include <algorithm>
 

@@ -2,7 +2,7 @@
 
 #include "appkit/Coder.h"
 #include "appkit/Layer.h"
-#include "foundation/Object.h"
+#include "foundation/objects/Object.h"
 
 #include <vector>
 

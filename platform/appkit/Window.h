@@ -4,7 +4,7 @@
 #include "appkit/Color.h"
 #include "appkit/View.h"
 #include "appkit/WindowDisplay.h"
-#include "foundation/String.h"
+#include "foundation/objects/String.h"
 
 namespace appkit {
 

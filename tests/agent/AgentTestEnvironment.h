@@ -3,8 +3,8 @@
 #include "agent/ProductPaths.h"
 #include "agent/UpdaterDelegate.h"
 
-#include "foundation/RunningApplication.h"
-#include "foundation/UserDefaults.h"
+#include "foundation/system/RunningApplication.h"
+#include "foundation/storage/UserDefaults.h"
 #include "support/LoopbackServer.h"
 #include "support/ManualTime.h"
 #include "support/TemporaryDirectory.h"

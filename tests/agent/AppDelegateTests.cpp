@@ -7,7 +7,7 @@
 #include "appkit/CGWindowLevel.h"
 #include "appkit/Color.h"
 #include "appkit/UIDescription.h"
-#include "foundation/Number.h"
+#include "foundation/objects/Number.h"
 #include "support/CapturedOutput.h"
 #include "support/Waiting.h"
 

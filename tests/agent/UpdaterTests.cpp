@@ -2,9 +2,9 @@
 
 #include "agent/Updater.h"
 
-#include "foundation/JSONSerialization.h"
-#include "foundation/Number.h"
-#include "foundation/UserDefaults.h"
+#include "foundation/storage/JSONSerialization.h"
+#include "foundation/objects/Number.h"
+#include "foundation/storage/UserDefaults.h"
 #include "support/CapturedOutput.h"
 #include "support/Waiting.h"
 

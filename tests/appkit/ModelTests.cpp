@@ -6,8 +6,8 @@
 #include "appkit/TextField.h"
 #include "appkit/Window.h"
 #include "appkit/WindowText.h"
-#include "foundation/Exception.h"
-#include "foundation/Number.h"
+#include "foundation/objects/Exception.h"
+#include "foundation/objects/Number.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "foundation/Object.h"
-#include "foundation/String.h"
+#include "foundation/objects/Object.h"
+#include "foundation/objects/String.h"
 
 #include <string>
 #include <vector>

@@ -5,7 +5,7 @@
 #include "appkit/TerminalPresenter.h"
 #include "appkit/TextField.h"
 #include "appkit/Window.h"
-#include "foundation/RunLoop.h"
+#include "foundation/runloop/RunLoop.h"
 
 #include <gtest/gtest.h>
 

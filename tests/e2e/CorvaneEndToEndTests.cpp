@@ -1,7 +1,7 @@
 // The real corvane binary, driven as a tester would: a loopback package
 // server, stand-in paths, a clock that runs two days per real second, and
 // button choices typed as lines on its standard input.
-#include "foundation/RunningApplication.h"
+#include "foundation/system/RunningApplication.h"
 #include "support/ChildProcess.h"
 #include "support/LoopbackServer.h"
 #include "support/TemporaryDirectory.h"

@@ -1,4 +1,4 @@
-#include "foundation/Base64.h"
+#include "foundation/objects/Base64.h"
 
 #include <gtest/gtest.h>
 

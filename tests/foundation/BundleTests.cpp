@@ -1,4 +1,4 @@
-#include "foundation/Bundle.h"
+#include "foundation/system/Bundle.h"
 
 #include "support/TemporaryDirectory.h"
 

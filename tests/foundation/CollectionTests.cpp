@@ -1,8 +1,8 @@
-#include "foundation/Array.h"
-#include "foundation/Dictionary.h"
-#include "foundation/Exception.h"
-#include "foundation/Number.h"
-#include "foundation/String.h"
+#include "foundation/objects/Array.h"
+#include "foundation/objects/Dictionary.h"
+#include "foundation/objects/Exception.h"
+#include "foundation/objects/Number.h"
+#include "foundation/objects/String.h"
 
 #include <gtest/gtest.h>
 

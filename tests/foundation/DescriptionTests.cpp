@@ -1,9 +1,9 @@
-#include "foundation/Array.h"
-#include "foundation/Dictionary.h"
-#include "foundation/Error.h"
-#include "foundation/Format.h"
-#include "foundation/Null.h"
-#include "foundation/Number.h"
+#include "foundation/objects/Array.h"
+#include "foundation/objects/Dictionary.h"
+#include "foundation/objects/Error.h"
+#include "foundation/objects/Format.h"
+#include "foundation/objects/Null.h"
+#include "foundation/objects/Number.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "foundation/FileManager.h"
-#include "foundation/URL.h"
+#include "foundation/storage/FileManager.h"
+#include "foundation/objects/URL.h"
 
 #include "support/TemporaryDirectory.h"
 

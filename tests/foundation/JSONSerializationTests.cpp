@@ -1,9 +1,9 @@
-#include "foundation/Array.h"
-#include "foundation/Dictionary.h"
-#include "foundation/JSONSerialization.h"
-#include "foundation/Null.h"
-#include "foundation/Number.h"
-#include "foundation/String.h"
+#include "foundation/objects/Array.h"
+#include "foundation/objects/Dictionary.h"
+#include "foundation/storage/JSONSerialization.h"
+#include "foundation/objects/Null.h"
+#include "foundation/objects/Number.h"
+#include "foundation/objects/String.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "foundation/Log.h"
-#include "foundation/String.h"
+#include "foundation/system/Log.h"
+#include "foundation/objects/String.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "foundation/Exception.h"
-#include "foundation/OperationQueue.h"
-#include "foundation/RunLoop.h"
+#include "foundation/objects/Exception.h"
+#include "foundation/runloop/OperationQueue.h"
+#include "foundation/runloop/RunLoop.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "foundation/Array.h"
-#include "foundation/Number.h"
-#include "foundation/String.h"
+#include "foundation/objects/Array.h"
+#include "foundation/objects/Number.h"
+#include "foundation/objects/String.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "foundation/Clock.h"
-#include "foundation/Exception.h"
-#include "foundation/RunLoop.h"
-#include "foundation/Timer.h"
+#include "foundation/runloop/Clock.h"
+#include "foundation/objects/Exception.h"
+#include "foundation/runloop/RunLoop.h"
+#include "foundation/runloop/Timer.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "foundation/StringsFile.h"
+#include "foundation/system/StringsFile.h"
 
 #include <gtest/gtest.h>
 

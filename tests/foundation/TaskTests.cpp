@@ -1,6 +1,6 @@
-#include "foundation/Exception.h"
-#include "foundation/RunLoop.h"
-#include "foundation/Task.h"
+#include "foundation/objects/Exception.h"
+#include "foundation/runloop/RunLoop.h"
+#include "foundation/system/Task.h"
 
 #include "support/TemporaryDirectory.h"
 #include "support/Waiting.h"

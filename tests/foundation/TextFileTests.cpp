@@ -1,6 +1,6 @@
-#include "foundation/CharacterSet.h"
-#include "foundation/CocoaError.h"
-#include "foundation/TextFile.h"
+#include "foundation/objects/CharacterSet.h"
+#include "foundation/objects/CocoaError.h"
+#include "foundation/storage/TextFile.h"
 
 #include "support/TemporaryDirectory.h"
 

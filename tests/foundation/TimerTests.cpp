@@ -1,6 +1,6 @@
-#include "foundation/Exception.h"
-#include "foundation/RunLoop.h"
-#include "foundation/Timer.h"
+#include "foundation/objects/Exception.h"
+#include "foundation/runloop/RunLoop.h"
+#include "foundation/runloop/Timer.h"
 
 #include "support/ManualTime.h"
 

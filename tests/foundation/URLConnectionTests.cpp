@@ -1,8 +1,8 @@
-#include "foundation/ConnectToOverride.h"
-#include "foundation/RunLoop.h"
-#include "foundation/URLConnection.h"
-#include "foundation/URLCredentialStorage.h"
-#include "foundation/URLError.h"
+#include "foundation/url/ConnectToOverride.h"
+#include "foundation/runloop/RunLoop.h"
+#include "foundation/url/URLConnection.h"
+#include "foundation/url/URLCredentialStorage.h"
+#include "foundation/url/URLError.h"
 #include "support/LoopbackServer.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
-#include "foundation/ConnectToOverride.h"
-#include "foundation/OperationQueue.h"
-#include "foundation/RunLoop.h"
-#include "foundation/URLError.h"
-#include "foundation/URLSession.h"
+#include "foundation/url/ConnectToOverride.h"
+#include "foundation/runloop/OperationQueue.h"
+#include "foundation/runloop/RunLoop.h"
+#include "foundation/url/URLError.h"
+#include "foundation/url/URLSession.h"
 #include "support/LoopbackServer.h"
 #include "support/TemporaryDirectory.h"
 

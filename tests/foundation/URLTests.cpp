@@ -1,5 +1,5 @@
-#include "foundation/PercentEscaping.h"
-#include "foundation/URL.h"
+#include "foundation/objects/PercentEscaping.h"
+#include "foundation/objects/URL.h"
 
 #include <gtest/gtest.h>
 

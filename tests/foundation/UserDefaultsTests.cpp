@@ -1,7 +1,7 @@
-#include "foundation/Exception.h"
-#include "foundation/Null.h"
-#include "foundation/Number.h"
-#include "foundation/UserDefaults.h"
+#include "foundation/objects/Exception.h"
+#include "foundation/objects/Null.h"
+#include "foundation/objects/Number.h"
+#include "foundation/storage/UserDefaults.h"
 
 #include "support/TemporaryDirectory.h"
 

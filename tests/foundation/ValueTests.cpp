@@ -1,8 +1,8 @@
-#include "foundation/Data.h"
-#include "foundation/Date.h"
-#include "foundation/Exception.h"
-#include "foundation/Number.h"
-#include "foundation/String.h"
+#include "foundation/objects/Data.h"
+#include "foundation/objects/Date.h"
+#include "foundation/objects/Exception.h"
+#include "foundation/objects/Number.h"
+#include "foundation/objects/String.h"
 
 #include <gtest/gtest.h>
 

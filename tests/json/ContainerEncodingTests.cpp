@@ -1,11 +1,11 @@
 #include "EncodingHelpers.h"
 
-#include "foundation/Array.h"
-#include "foundation/Date.h"
-#include "foundation/Dictionary.h"
-#include "foundation/Exception.h"
-#include "foundation/Null.h"
-#include "foundation/Number.h"
+#include "foundation/objects/Array.h"
+#include "foundation/objects/Date.h"
+#include "foundation/objects/Dictionary.h"
+#include "foundation/objects/Exception.h"
+#include "foundation/objects/Null.h"
+#include "foundation/objects/Number.h"
 
 #include <gtest/gtest.h>
 

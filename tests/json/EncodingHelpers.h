@@ -1,8 +1,8 @@
 #pragma once
 
-#include "foundation/Data.h"
-#include "foundation/Error.h"
-#include "foundation/String.h"
+#include "foundation/objects/Data.h"
+#include "foundation/objects/Error.h"
+#include "foundation/objects/String.h"
 #include "json/JTError.h"
 #include "json/JTSerializer.h"
 

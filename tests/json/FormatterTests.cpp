@@ -1,10 +1,10 @@
 #include "EncodingHelpers.h"
 
-#include "foundation/Array.h"
-#include "foundation/Data.h"
-#include "foundation/Date.h"
-#include "foundation/Dictionary.h"
-#include "foundation/Number.h"
+#include "foundation/objects/Array.h"
+#include "foundation/objects/Data.h"
+#include "foundation/objects/Date.h"
+#include "foundation/objects/Dictionary.h"
+#include "foundation/objects/Number.h"
 #include "json/JotterSerializing.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #include "EncodingHelpers.h"
 
-#include "foundation/Array.h"
-#include "foundation/Number.h"
+#include "foundation/objects/Array.h"
+#include "foundation/objects/Number.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "foundation/Clock.h"
-#include "foundation/RunLoop.h"
+#include "foundation/runloop/Clock.h"
+#include "foundation/runloop/RunLoop.h"
 
 #include <memory>
 

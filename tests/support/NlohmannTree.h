@@ -4,11 +4,11 @@
 // reference reader for round-trip tests and benchmarks. Header-only so that
 // benchmark programs can use it without the test-support library.
 
-#include "foundation/Array.h"
-#include "foundation/Dictionary.h"
-#include "foundation/Null.h"
-#include "foundation/Number.h"
-#include "foundation/String.h"
+#include "foundation/objects/Array.h"
+#include "foundation/objects/Dictionary.h"
+#include "foundation/objects/Null.h"
+#include "foundation/objects/Number.h"
+#include "foundation/objects/String.h"
 
 #include <nlohmann/json.hpp>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "foundation/OperationQueue.h"
-#include "foundation/RunLoop.h"
+#include "foundation/runloop/OperationQueue.h"
+#include "foundation/runloop/RunLoop.h"
 
 #include <chrono>
 #include <functional>

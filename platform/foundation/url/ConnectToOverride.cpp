@@ -1,0 +1,58 @@
+#include "foundation/url/ConnectToOverride.h"
+
+#if ENABLE_TEST_SEAMS
+
+#include <map>
+#include <mutex>
+
+namespace foundation {
+namespace {
+
+struct Overrides {
+    std::mutex mutex;
+    std::map<std::string, int> loopbackPorts;  // "host:port" -> loopback port
+};
+
+Overrides& overrides()
+{
+    static Overrides* shared = new Overrides;  // used by transfers until the process ends
+    return *shared;
+}
+
+std::string key(std::string_view host, int port)
+{
+    return std::string(host) + ":" + std::to_string(port);
+}
+
+} // namespace
+
+void ConnectToOverride::set(std::string_view host, int port, int loopbackPort)
+{
+    std::lock_guard lock(overrides().mutex);
+    overrides().loopbackPorts[key(host, port)] = loopbackPort;
+}
+
+void ConnectToOverride::remove(std::string_view host, int port)
+{
+    std::lock_guard lock(overrides().mutex);
+    overrides().loopbackPorts.erase(key(host, port));
+}
+
+void ConnectToOverride::clear()
+{
+    std::lock_guard lock(overrides().mutex);
+    overrides().loopbackPorts.clear();
+}
+
+std::vector<std::string> ConnectToOverride::entries()
+{
+    std::lock_guard lock(overrides().mutex);
+    std::vector<std::string> list;
+    for (const auto& [hostAndPort, loopbackPort] : overrides().loopbackPorts)
+        list.push_back(hostAndPort + ":127.0.0.1:" + std::to_string(loopbackPort));
+    return list;
+}
+
+} // namespace foundation
+
+#endif

@@ -139,6 +139,11 @@ void MutableArray::removeAllObjects()
         removeObjectAtIndex(size - 1);
 }
 
+void MutableArray::raiseInsertNil(const char* selector) const
+{
+    raise(ExceptionName::InvalidArgument, format("*** -[%s %s]: attempt to insert nil", className(), selector));
+}
+
 Ref<Object> MutableArray::copy() const
 {
     return Ref<Object>::adopt(new ConcreteArray(objects()));

@@ -71,6 +71,10 @@ public:
 
     const char* className() const override { return "NSMutableArray"; }
     Ref<Object> copy() const override;
+
+protected:
+    // Raises the platform's invalid-argument exception for a nil element.
+    [[noreturn]] void raiseInsertNil(const char* selector) const;
 };
 
 } // namespace foundation

@@ -3,6 +3,7 @@
 #include "foundation/objects/Array.h"
 #include "foundation/objects/internal/ConcreteDictionary.h"
 #include "foundation/objects/Exception.h"
+#include "foundation/objects/Format.h"
 #include "foundation/objects/String.h"
 
 #include <algorithm>
@@ -128,6 +129,22 @@ Ref<MutableDictionary> MutableDictionary::create()
 void MutableDictionary::setObject(Object* object, std::string_view key)
 {
     setObject(object, String::createUnchecked(key).get());
+}
+
+void MutableDictionary::checkSetObjectArguments(const Object* object, const Object* key) const
+{
+    if (!key)
+        raise(ExceptionName::InvalidArgument, format("*** -[%s setObject:forKey:]: attempt to insert nil key", className()));
+    if (!object) {
+        raise(ExceptionName::InvalidArgument,
+              format("*** -[%s setObject:forKey:]: attempt to insert nil value (key: %@)", className(), key));
+    }
+}
+
+void MutableDictionary::checkRemoveKey(const Object* key) const
+{
+    if (!key)
+        raise(ExceptionName::InvalidArgument, format("*** -[%s removeObjectForKey:]: attempt to remove nil key", className()));
 }
 
 Ref<Object> MutableDictionary::copy() const

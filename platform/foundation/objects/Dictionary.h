@@ -68,6 +68,12 @@ public:
 
     const char* className() const override { return "NSMutableDictionary"; }
     Ref<Object> copy() const override;
+
+protected:
+    // The platform's refusals of a nil key or value, in its order: the key
+    // is checked first.
+    void checkSetObjectArguments(const Object* object, const Object* key) const;
+    void checkRemoveKey(const Object* key) const;
 };
 
 } // namespace foundation

@@ -51,4 +51,12 @@ private:
     unsigned long initialMutations_ = 0;
 };
 
+// The next value of a mutable collection's mutation counter: it wraps from
+// the largest value to 1, never to 0, because 0 marks a collection that
+// never changes.
+constexpr unsigned long nextMutationCount(unsigned long mutations) noexcept
+{
+    return mutations == ~0ul ? 1 : mutations + 1;
+}
+
 } // namespace foundation

@@ -1,16 +1,8 @@
 #include "foundation/objects/internal/ConcreteArray.h"
 
-#include "foundation/objects/Exception.h"
-#include "foundation/objects/Format.h"
-
 namespace foundation {
 
 namespace {
-
-[[noreturn]] void raiseInsertNil(const Array& array, const char* selector)
-{
-    raise(ExceptionName::InvalidArgument, format("*** -[%s %s]: attempt to insert nil", array.className(), selector));
-}
 
 // Both plain arrays hand out their references in one pass, without a
 // virtual call and a bounds check per element.
@@ -50,7 +42,7 @@ Object* ConcreteMutableArray::objectAtIndex(std::size_t index) const
 void ConcreteMutableArray::insertObject(Object* object, std::size_t index)
 {
     if (!object)
-        raiseInsertNil(*this, "insertObject:atIndex:");
+        raiseInsertNil("insertObject:atIndex:");
     if (index > objects_.size())
         raiseIndexBeyondBounds("insertObject:atIndex:", index, objects_.size() + 1);
     objects_.insert(objects_.begin() + static_cast<std::ptrdiff_t>(index), Ref<Object>(object));
@@ -68,7 +60,7 @@ void ConcreteMutableArray::removeObjectAtIndex(std::size_t index)
 void ConcreteMutableArray::replaceObjectAtIndex(std::size_t index, Object* object)
 {
     if (!object)
-        raiseInsertNil(*this, "replaceObjectAtIndex:withObject:");
+        raiseInsertNil("replaceObjectAtIndex:withObject:");
     if (index >= objects_.size())
         raiseIndexBeyondBounds("replaceObjectAtIndex:withObject:", index, objects_.size());
     objects_[index] = object;

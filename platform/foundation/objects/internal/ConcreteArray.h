@@ -34,7 +34,7 @@ protected:
     unsigned long* mutationsPointer() const override { return &mutations_; }
 
 private:
-    void mutated() noexcept { mutations_ = mutations_ == ~0ul ? 1 : mutations_ + 1; }
+    void mutated() noexcept { mutations_ = nextMutationCount(mutations_); }
 
     std::vector<Ref<Object>> objects_;
     mutable unsigned long mutations_ = 1;

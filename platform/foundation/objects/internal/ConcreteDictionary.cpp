@@ -1,8 +1,5 @@
 #include "foundation/objects/internal/ConcreteDictionary.h"
 
-#include "foundation/objects/Exception.h"
-#include "foundation/objects/Format.h"
-
 namespace foundation {
 
 Object* DictionaryStorage::find(const Object* key) const
@@ -84,20 +81,14 @@ std::size_t ConcreteMutableDictionary::countByEnumerating(FastEnumerationState& 
 
 void ConcreteMutableDictionary::setObject(Object* object, Object* key)
 {
-    if (!key)
-        raise(ExceptionName::InvalidArgument, format("*** -[%s setObject:forKey:]: attempt to insert nil key", className()));
-    if (!object) {
-        raise(ExceptionName::InvalidArgument,
-              format("*** -[%s setObject:forKey:]: attempt to insert nil value (key: %@)", className(), key));
-    }
+    checkSetObjectArguments(object, key);
     storage_.set(key->copy(), Ref<Object>(object));
     mutated();
 }
 
 void ConcreteMutableDictionary::removeObjectForKey(const Object* key)
 {
-    if (!key)
-        raise(ExceptionName::InvalidArgument, format("*** -[%s removeObjectForKey:]: attempt to remove nil key", className()));
+    checkRemoveKey(key);
     if (storage_.remove(key))
         mutated();
 }

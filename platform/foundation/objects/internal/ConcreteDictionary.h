@@ -58,7 +58,7 @@ public:
     using MutableDictionary::setObject;
 
 private:
-    void mutated() noexcept { mutations_ = mutations_ == ~0ul ? 1 : mutations_ + 1; }
+    void mutated() noexcept { mutations_ = nextMutationCount(mutations_); }
 
     DictionaryStorage storage_;
     mutable unsigned long mutations_ = 1;

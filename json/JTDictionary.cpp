@@ -1,0 +1,225 @@
+#include "json/JTDictionary.h"
+
+#include "foundation/objects/Exception.h"
+#include "json/JTDictionaryCapacities.h"
+#include "json/JTDictionaryEnumerator.h"
+
+#include <cassert>
+#include <cstdlib>
+#include <new>
+#include <utility>
+
+namespace jotter {
+
+using foundation::Object;
+using foundation::Ref;
+
+namespace {
+
+// A table of `capacity` free slots; none for capacity 0, which no lookup reads.
+JTHashTableEntry* allocateTable(std::size_t capacity) noexcept
+{
+    return capacity ? static_cast<JTHashTableEntry*>(std::calloc(capacity, sizeof(JTHashTableEntry))) : nullptr;
+}
+
+} // namespace
+
+Ref<JTDictionary> _JTDictionaryCreate(Object* const* keys, const std::uint64_t* keyHashes, Object* const* objects,
+    std::size_t count, bool isMutable)
+{
+#ifndef NDEBUG
+    // The dictionary adopts these references and trusts these hashes: a null
+    // or a wrong hash would corrupt the table.
+    assert((keys != nullptr && keyHashes != nullptr && objects != nullptr) || count == 0);
+    for (std::size_t i = 0; i < count; ++i)
+        assert(keys[i] != nullptr && objects[i] != nullptr && keyHashes[i] == foundation::hashOf(*keys[i]));
+#endif
+    std::size_t capacity = _JTDictionaryCapacityForCount(count);
+    JTHashTableEntry* table = allocateTable(capacity);
+    if (capacity && !table)
+        return nullptr;
+    JTDictionary* dictionary = new (std::nothrow) JTDictionary(table, capacity);
+    if (!dictionary) {
+        std::free(table);
+        return nullptr;
+    }
+    for (std::size_t i = 0; i < count; ++i)
+        _JTDictionaryAddObject(*dictionary, keyHashes[i], keys[i], objects[i]);
+    dictionary->mutations_ = isMutable ? 1 : 0;
+    return Ref<JTDictionary>::adopt(dictionary);
+}
+
+JTDictionary::~JTDictionary()
+{
+    for (std::size_t slot = 0; slot < capacity_; ++slot) {
+        if (JTHashTableEntry& entry = entry_[slot]; entry.key) {
+            entry.key->release();
+            entry.object->release();
+        }
+    }
+    std::free(entry_);
+}
+
+void JTDictionary::checkMutable(const char* selector) const
+{
+    if (!isMutable())
+        jt_raiseMutatingImmutable(*this, selector);
+}
+
+std::size_t JTDictionary::findSlot(std::uint64_t keyHash, const Object* key) const noexcept
+{
+    std::size_t slot = keyHash % capacity_;
+    for (std::size_t probes = 0; probes < capacity_; ++probes) {
+        const JTHashTableEntry& entry = entry_[slot];
+        if (!entry.key)
+            return slot;
+        // The stored hash settles most mismatches without a call.
+        if (key && entry.keyHash == keyHash && (entry.key == key || entry.key->isEqual(*key)))
+            return slot;
+        if (++slot == capacity_)
+            slot = 0;
+    }
+    return capacity_;
+}
+
+JTHashTableEntry* _JTDictionaryHashTableEntryForKey(const JTDictionary& dictionary, const Object* key)
+{
+    if (!key || dictionary.capacity_ == 0)
+        return nullptr;
+    std::size_t slot = dictionary.findSlot(foundation::hashOf(*key), key);
+    if (slot == dictionary.capacity_ || !dictionary.entry_[slot].key)
+        return nullptr;
+    return &dictionary.entry_[slot];
+}
+
+void _JTDictionaryAddObject(JTDictionary& dictionary, std::uint64_t keyHash, Object* key, Object* object)
+{
+    FOUNDATION_PARAMETER_ASSERT((key != nullptr) && (object != nullptr)
+        && (dictionary.count_ < dictionary.capacity_) && (dictionary.entry_ != nullptr));
+    std::size_t slot = dictionary.findSlot(keyHash, key);
+    // With count < capacity there is always a free slot, so the probe
+    // ends at an equal key or a free slot, and a removal frees one more.
+    assert(slot < dictionary.capacity_);
+    if (dictionary.entry_[slot].key) {
+        _JTDictionaryRemoveObjectWithEntry(dictionary, slot);
+        slot = dictionary.findSlot(keyHash, nullptr);
+    }
+    dictionary.entry_[slot] = {keyHash, key, object};
+    ++dictionary.count_;
+}
+
+// Without deletion markers, every pair of the cluster after the freed slot
+// is placed again, so that none is cut off from its home slot. The removed
+// key and value are released last, once the table is whole again.
+void _JTDictionaryRemoveObjectWithEntry(JTDictionary& dictionary, std::size_t removeIdx)
+{
+    FOUNDATION_PARAMETER_ASSERT((removeIdx < dictionary.capacity_) && (dictionary.entry_[removeIdx].key != nullptr));
+    JTHashTableEntry removed = std::exchange(dictionary.entry_[removeIdx], JTHashTableEntry{});
+    --dictionary.count_;
+    std::size_t slot = removeIdx;
+    for (std::size_t step = 1; step < dictionary.capacity_; ++step) {
+        if (++slot == dictionary.capacity_)
+            slot = 0;
+        JTHashTableEntry lifted = std::exchange(dictionary.entry_[slot], JTHashTableEntry{});
+        if (!lifted.key)
+            break;
+        dictionary.entry_[dictionary.findSlot(lifted.keyHash, nullptr)] = lifted;
+    }
+    removed.key->release();
+    removed.object->release();
+}
+
+// Growth is judged on count + 1 before the key is looked for, so setting a
+// present key can grow the table too. Pairs move with their stored hashes.
+void _JTDictionaryResizeIfNeccessary(JTDictionary& dictionary)
+{
+    std::size_t capacity = _JTDictionaryCapacityForCount(dictionary.count_ + 1);
+    if (dictionary.capacity_ >= capacity)
+        return;
+    JTHashTableEntry* table = allocateTable(capacity);
+    if (!table)
+        foundation::raise(foundation::ExceptionName::Malloc, "Unable to allocate memory for hash table.");
+    JTHashTableEntry* oldTable = std::exchange(dictionary.entry_, table);
+    std::size_t oldCapacity = std::exchange(dictionary.capacity_, capacity);
+    std::size_t placed = 0;
+    for (std::size_t slot = 0; slot < oldCapacity; ++slot) {
+        if (oldTable[slot].key) {
+            table[dictionary.findSlot(oldTable[slot].keyHash, nullptr)] = oldTable[slot];
+            ++placed;
+        }
+    }
+    std::free(oldTable);
+    FOUNDATION_PARAMETER_ASSERT(placed == dictionary.count_);
+}
+
+Object* JTDictionary::objectForKey(const Object* key) const
+{
+    const JTHashTableEntry* entry = _JTDictionaryHashTableEntryForKey(*this, key);
+    return entry ? entry->object : nullptr;
+}
+
+std::size_t JTDictionary::countByEnumerating(foundation::FastEnumerationState& state, Object** buffer,
+    std::size_t length) const
+{
+    if (state.state == 0)
+        state.mutationsPtr = &mutations_;
+    state.itemsPtr = buffer;
+    std::size_t produced = 0;
+    std::size_t slot = state.state;
+    for (; produced < length && slot < capacity_; ++slot) {
+        if (Object* key = entry_[slot].key)
+            buffer[produced++] = key;
+    }
+    state.state = slot;
+    return produced;
+}
+
+void JTDictionary::getObjectsAndKeys(Object** objects, Object** keys) const
+{
+    std::size_t position = 0;
+    for (std::size_t slot = 0; slot < capacity_; ++slot) {
+        const JTHashTableEntry& entry = entry_[slot];
+        if (!entry.key)
+            continue;
+        if (objects)
+            objects[position] = entry.object;
+        if (keys)
+            keys[position] = entry.key;
+        ++position;
+    }
+}
+
+Ref<foundation::Enumerator> JTDictionary::keyEnumerator() const
+{
+    return JTDictionaryEnumerator::initWithJTDictionary(*this);
+}
+
+void JTDictionary::setObject(Object* object, Object* key)
+{
+    checkMutable("setObject:forKey:");
+    checkSetObjectArguments(object, key);
+    _JTDictionaryResizeIfNeccessary(*this);
+    Ref<Object> storedKey = key->copy();
+    std::uint64_t keyHash = foundation::hashOf(*storedKey);
+    object->retain();
+    _JTDictionaryAddObject(*this, keyHash, storedKey.leak(), object);
+    mutated();
+}
+
+void JTDictionary::removeObjectForKey(const Object* key)
+{
+    checkMutable("removeObjectForKey:");
+    checkRemoveKey(key);
+    const JTHashTableEntry* entry = _JTDictionaryHashTableEntryForKey(*this, key);
+    if (!entry)
+        return;
+    _JTDictionaryRemoveObjectWithEntry(*this, static_cast<std::size_t>(entry - entry_));
+    mutated();
+}
+
+Ref<Object> JTDictionary::copy() const
+{
+    return isMutable() ? MutableDictionary::copy() : Dictionary::copy();
+}
+
+} // namespace jotter

@@ -1,0 +1,114 @@
+#pragma once
+
+#include "foundation/objects/Dictionary.h"
+#include "json/JTCollectionRefusals.h"
+
+#include <cstddef>
+#include <cstdint>
+
+namespace jotter {
+
+class JTDictionary;
+
+// One slot of the hash table. A slot is occupied exactly when `key` is
+// non-null (and then `object` is too); a free slot is all zero.
+struct JTHashTableEntry {
+    std::uint64_t keyHash;  // the key's hashOf(), kept so no key is hashed twice
+    foundation::Object* key;  // strong
+    foundation::Object* object;  // strong
+};
+
+// Makes the dictionary the decoder returns for a JSON object from three
+// parallel runs of `count` entries: keys, their hashOf() values, and values.
+// Every key and value is non-null and already owned once by the caller; on
+// success the dictionary takes them over without retaining them again. The
+// pairs go in in run order, so a later equal key replaces an earlier pair
+// (whose key and value are released) and is counted once.
+//
+// Returns null when memory runs out; the caller then still owns every
+// reference. A count no hash table can hold raises NSRangeException before
+// anything is taken over.
+[[nodiscard]] foundation::Ref<JTDictionary> _JTDictionaryCreate(foundation::Object* const* keys,
+    const std::uint64_t* keyHashes, foundation::Object* const* objects, std::size_t count, bool isMutable);
+
+// The library's dictionary: an open-addressing hash table with linear
+// probing and no deletion markers, sized along jt_dictionaryCapacities.
+// Immutable or mutable for life, as its factory made it. It overrides only
+// the platform's primitive dictionary operations; keys come out of every
+// walk in table slot order.
+//
+// Mutating an immutable dictionary raises NSInternalInconsistencyException;
+// nil keys and values raise as the platform's dictionaries do; a table that
+// cannot grow raises NSMallocException. One thread at a time.
+class JTDictionary final : public foundation::MutableDictionary {
+public:
+    // Hides the platform's dictionary factories, which would quietly make a
+    // plain dictionary: a JTDictionary comes from _JTDictionaryCreate only.
+    template <typename... Arguments>
+    [[noreturn]] static void create(const Arguments&...)
+    {
+        jt_raisePrivateClass("JTDictionary");
+    }
+
+    std::size_t count() const override { return count_; }
+    foundation::Object* objectForKey(const foundation::Object* key) const override;
+    using Dictionary::objectForKey;
+    std::size_t countByEnumerating(foundation::FastEnumerationState& state, foundation::Object** buffer,
+        std::size_t length) const override;
+    void getObjectsAndKeys(foundation::Object** objects, foundation::Object** keys) const override;
+    foundation::Ref<foundation::Enumerator> keyEnumerator() const override;
+
+    // Stores a copy of the key and the value retained. The table grows
+    // first when count + 1 pairs need a larger one, even if the key is
+    // already present.
+    void setObject(foundation::Object* object, foundation::Object* key) override;
+    using MutableDictionary::setObject;
+    void removeObjectForKey(const foundation::Object* key) override;
+
+    // An immutable dictionary is its own copy; a mutable one copies to a
+    // plain immutable dictionary. mutableCopy() always gives a plain mutable one.
+    foundation::Ref<foundation::Object> copy() const override;
+
+    const char* className() const override { return "JTDictionary"; }
+    bool isMutable() const noexcept { return mutations_ != 0; }
+
+    // The table and its size, for walks in slot order.
+    friend const JTHashTableEntry* _JTDictionaryHashEntry(const JTDictionary& dictionary) noexcept
+    {
+        return dictionary.entry_;
+    }
+    friend std::size_t _JTDictionaryCapacity(const JTDictionary& dictionary) noexcept
+    {
+        return dictionary.capacity_;
+    }
+
+private:
+    friend foundation::Ref<JTDictionary> _JTDictionaryCreate(foundation::Object* const*, const std::uint64_t*,
+        foundation::Object* const*, std::size_t, bool);
+    // The table steps behind the operations, run after their refusals.
+    friend JTHashTableEntry* _JTDictionaryHashTableEntryForKey(const JTDictionary& dictionary,
+        const foundation::Object* key);
+    // Takes over the key and the value.
+    friend void _JTDictionaryAddObject(JTDictionary& dictionary, std::uint64_t keyHash, foundation::Object* key,
+        foundation::Object* object);
+    friend void _JTDictionaryRemoveObjectWithEntry(JTDictionary& dictionary, std::size_t removeIdx);
+    friend void _JTDictionaryResizeIfNeccessary(JTDictionary& dictionary);
+
+    JTDictionary(JTHashTableEntry* entry, std::size_t capacity) noexcept : capacity_(capacity), entry_(entry) {}
+    ~JTDictionary() override;
+
+    void checkMutable(const char* selector) const;
+    // The slot holding an equal key, else the first free slot on the key's
+    // probe path; a null key asks for the first free slot only. capacity_
+    // when the table is full and holds no equal key.
+    std::size_t findSlot(std::uint64_t keyHash, const foundation::Object* key) const noexcept;
+    void mutated() noexcept { mutations_ = foundation::nextMutationCount(mutations_); }
+
+    std::size_t count_ = 0;
+    std::size_t capacity_;  // always one of jt_dictionaryCapacities
+    // 0 for an immutable dictionary; otherwise the counter fast enumeration watches.
+    mutable unsigned long mutations_ = 0;
+    JTHashTableEntry* entry_;  // capacity_ slots, owned
+};
+
+} // namespace jotter

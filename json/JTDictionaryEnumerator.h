@@ -4,6 +4,7 @@
 #include "json/JTDictionary.h"
 
 #include <cstddef>
+#include <utility>
 
 namespace jotter {
 

@@ -5,6 +5,7 @@
 #include "appkit/Quoted.h"
 #include "appkit/TextField.h"
 #include "appkit/WindowText.h"
+#include "appkit/WriteFully.h"
 
 #include <cerrno>
 #include <charconv>
@@ -208,14 +209,7 @@ void InstallerConsole::ignore(std::string_view line, std::string_view why)
 
 void InstallerConsole::write(std::string_view text)
 {
-    while (!text.empty()) {
-        ssize_t written = ::write(outputFd_, text.data(), text.size());
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return;
-        text.remove_prefix(static_cast<std::size_t>(written));
-    }
+    appkit::writeFully(outputFd_, text);
 }
 
 } // namespace installer

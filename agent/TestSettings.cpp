@@ -9,7 +9,6 @@
 #include "foundation/runloop/RunLoop.h"
 #include "foundation/objects/URL.h"
 
-#include <charconv>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -35,19 +34,14 @@ bool applyClockScale(const char* setting)
 // "host:port" of a loopback server that stands in for the package server.
 bool applyConnectTo(const std::string& setting)
 {
-    std::size_t colon = setting.rfind(':');
-    int loopbackPort = 0;
-    std::string host = colon == std::string::npos ? "" : setting.substr(0, colon);
-    const char* portText = setting.c_str() + (colon == std::string::npos ? setting.size() : colon + 1);
-    auto [end, error] = std::from_chars(portText, setting.c_str() + setting.size(), loopbackPort);
-    if ((host != "127.0.0.1" && host != "localhost") || error != std::errc() || *end != '\0' || loopbackPort <= 0
-        || loopbackPort > 65535) {
+    std::optional<int> loopbackPort = foundation::ConnectToOverride::loopbackPortOf(setting);
+    if (!loopbackPort) {
         printDiagnostic("CORVANE_CONNECT_TO must be 127.0.0.1:<port> of a loopback server, not \"" + setting + "\"");
         return false;
     }
     foundation::Ref<foundation::URL> server = foundation::URL::create(ProductPaths::current().packageServer);
     int serverPort = server->port().value_or(server->scheme() == "https" ? 443 : 80);
-    foundation::ConnectToOverride::set(server->host(), serverPort, loopbackPort);
+    foundation::ConnectToOverride::set(server->host(), serverPort, *loopbackPort);
     return true;
 }
 

@@ -3,6 +3,7 @@
 #include "appkit/Button.h"
 #include "appkit/Quoted.h"
 #include "appkit/Window.h"
+#include "appkit/WriteFully.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -311,14 +312,7 @@ void TerminalPresenter::readEnd()
 
 void TerminalPresenter::write(std::string_view text)
 {
-    while (!text.empty()) {
-        ssize_t written = ::write(outputFd_, text.data(), text.size());
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return;
-        text.remove_prefix(static_cast<std::size_t>(written));
-    }
+    appkit::writeFully(outputFd_, text);
 }
 
 } // namespace appkit

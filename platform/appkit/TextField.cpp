@@ -1,5 +1,6 @@
 #include "appkit/TextField.h"
 
+#include "appkit/Notification.h"
 #include "appkit/OperationArguments.h"
 
 namespace appkit {
@@ -19,6 +20,9 @@ TextField::TextField(Coder& coder)
 {
     if (auto value = coder.decodeStringForKey("stringValue"))
         value_ = AttributedString::create(foundation::str(*value));
+    if (auto placeholder = coder.decodeStringForKey("placeholderString"))
+        placeholder_ = *placeholder;
+    editable_ = coder.decodeBoolForKey("editable");
 }
 
 Ref<TextField> TextField::create()
@@ -35,6 +39,25 @@ void TextField::setAttributedStringValue(Ref<AttributedString> value)
 {
     value_ = value ? std::move(value) : AttributedString::create(nullptr);
     setNeedsDisplay();
+}
+
+void TextField::setPlaceholderString(std::string placeholder)
+{
+    placeholder_ = std::move(placeholder);
+    setNeedsDisplay();
+}
+
+bool TextField::textDidChangeByUser(Ref<String> text)
+{
+    if (!editable_)
+        return false;
+    // The delegate may let go of the window, and so of this field.
+    Ref<TextField> protect(this);
+    setStringValue(std::move(text));
+    Ref<Object> delegate = delegate_.get();
+    if (delegate && delegate->respondsToSelector("controlTextDidChange:"))
+        delegate->perform("controlTextDidChange:", Notification::create(ControlTextDidChangeNotification, this).get());
+    return true;
 }
 
 namespace {
@@ -55,8 +78,15 @@ const foundation::OperationTable& TextField::operations() const
             return &field(self).attributedStringValue();
         }},
         {"setAttributedStringValue:", [](Object& self, Object* argument) -> Ref<Object> {
-            field(self).setAttributedStringValue(arguments::objectOf<AttributedString>(
-                self, "setAttributedStringValue:", argument, "an attributed string"));
+            field(self).setAttributedStringValue(Ref<AttributedString>(arguments::objectOf<AttributedString>(
+                self, "setAttributedStringValue:", argument, "an attributed string")));
+            return nullptr;
+        }},
+        {"delegate", [](Object& self, Object*) -> Ref<Object> {
+            return field(self).delegate();
+        }},
+        {"setDelegate:", [](Object& self, Object* argument) -> Ref<Object> {
+            field(self).setDelegate(argument);
             return nullptr;
         }},
     });

@@ -67,8 +67,15 @@ WindowText WindowText::of(const Window& window)
 {
     WindowText text;
     text.title = window.title().utf8();
-    forEachShownView(*window.contentView(), [&text](const View& view) {
-        if (auto* field = dynamic_cast<const TextField*>(&view))
+    std::size_t editable = 0;
+    forEachShownView(*window.contentView(), [&text, &editable](const View& view) {
+        auto* field = dynamic_cast<const TextField*>(&view);
+        if (field && field->isEditable()) {
+            // One line whatever the text holds (a line break shows as U+FFFD),
+            // so that the field numbers stay put.
+            text.lines.push_back(printable("[" + std::to_string(++editable) + "] " + field->placeholderString() + ": "
+                                           + std::string(field->stringValue().utf8())));
+        } else if (field)
             appendLines(text.lines, field->stringValue().utf8());
         else if (auto* button = dynamic_cast<const Button*>(&view))
             text.choices.push_back({keyName(button->keyEquivalent().utf8()), std::string(button->title().utf8())});
@@ -109,6 +116,27 @@ Button* buttonForChoice(const Window& window, std::string_view choice)
             return button;
     }
     return nullptr;
+}
+
+Button* buttonWithTitle(const Window& window, std::string_view title)
+{
+    Button* found = nullptr;
+    forEachShownView(*window.contentView(), [&found, title](const View& view) {
+        auto* button = dynamic_cast<const Button*>(&view);
+        if (!found && button && button->title().utf8() == title)
+            found = const_cast<Button*>(button);
+    });
+    return found;
+}
+
+std::vector<TextField*> editableFields(const Window& window)
+{
+    std::vector<TextField*> fields;
+    forEachShownView(*window.contentView(), [&fields](const View& view) {
+        if (auto* field = dynamic_cast<const TextField*>(&view); field && field->isEditable())
+            fields.push_back(const_cast<TextField*>(field));
+    });
+    return fields;
 }
 
 std::size_t displayWidth(std::string_view text)

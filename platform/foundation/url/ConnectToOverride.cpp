@@ -2,6 +2,7 @@
 
 #if ENABLE_TEST_SEAMS
 
+#include <charconv>
 #include <map>
 #include <mutex>
 
@@ -25,6 +26,21 @@ std::string key(std::string_view host, int port)
 }
 
 } // namespace
+
+std::optional<int> ConnectToOverride::loopbackPortOf(std::string_view setting)
+{
+    std::size_t colon = setting.rfind(':');
+    if (colon == std::string_view::npos)
+        return std::nullopt;
+    std::string_view host = setting.substr(0, colon);
+    std::string_view portText = setting.substr(colon + 1);
+    int port = 0;
+    auto [end, error] = std::from_chars(portText.data(), portText.data() + portText.size(), port);
+    if ((host != "127.0.0.1" && host != "localhost") || error != std::errc() || end != portText.data() + portText.size()
+        || port <= 0 || port > 65535)
+        return std::nullopt;
+    return port;
+}
 
 void ConnectToOverride::set(std::string_view host, int port, int loopbackPort)
 {

@@ -2,6 +2,7 @@
 
 #if ENABLE_TEST_SEAMS
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,6 +24,10 @@ public:
     static void set(std::string_view host, int port, int loopbackPort);
     static void remove(std::string_view host, int port);
     static void clear();
+
+    // The loopback port of a tester's "127.0.0.1:<port>" (or
+    // "localhost:<port>") setting; none for any other text.
+    static std::optional<int> loopbackPortOf(std::string_view setting);
 
     // libcurl's connect-to entries, "host:port:127.0.0.1:loopbackPort".
     static std::vector<std::string> entries();

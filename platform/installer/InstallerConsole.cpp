@@ -1,0 +1,215 @@
+#include "installer/InstallerConsole.h"
+
+#include "appkit/Alert.h"
+#include "appkit/Button.h"
+#include "appkit/Quoted.h"
+#include "appkit/TextField.h"
+#include "appkit/WindowText.h"
+#include "appkit/WriteFully.h"
+
+#include <cerrno>
+#include <charconv>
+#include <unistd.h>
+
+namespace installer {
+
+using appkit::inQuotes;
+using foundation::Ref;
+
+namespace {
+
+std::string textBlock(const appkit::WindowText& text)
+{
+    std::string block;
+    // Indented, so that no text can pass for the block's own "==" lines.
+    for (const auto& line : text.lines)
+        block += "  " + line + "\n";
+    if (!text.choices.empty()) {
+        block += "  buttons:";
+        for (const auto& choice : text.choices)
+            block += " [" + choice.title + "]";
+        block += "\n";
+    }
+    return block;
+}
+
+} // namespace
+
+InstallerConsole::InstallerConsole(PaneSequence& sequence, int inputFd, int outputFd, std::function<void(int)> quit)
+    : sequence_(sequence), inputFd_(inputFd), outputFd_(outputFd), quit_(std::move(quit))
+{
+    appkit::Window::setDisplay(this);
+    watch_ = foundation::RunLoop::main().watchReadable(inputFd_, [this] { readInput(); });
+    watching_ = true;
+}
+
+InstallerConsole::~InstallerConsole()
+{
+    if (watching_)
+        foundation::RunLoop::main().unwatch(watch_);
+    if (appkit::Window::display() == this)
+        appkit::Window::setDisplay(nullptr);
+}
+
+void InstallerConsole::windowDidOrderFront(appkit::Window&)
+{
+    scheduleDisplay();
+}
+
+void InstallerConsole::windowNeedsDisplay(appkit::Window&)
+{
+    scheduleDisplay();
+}
+
+void InstallerConsole::scheduleDisplay()
+{
+    if (displayPending_)
+        return;
+    displayPending_ = true;
+    foundation::RunLoop::main().post([alive = std::weak_ptr<int>(alive_), this] {
+        if (alive.lock())
+            display();
+    });
+}
+
+std::string InstallerConsole::paneBlock() const
+{
+    appkit::Window& window = sequence_.window();
+    if (Ref<appkit::Alert> sheet = appkit::Alert::attachedSheet(window))
+        return "== sheet on " + inQuotes(window.title().utf8()) + "\n" + textBlock(appkit::WindowText::of(sheet->window())) + "== end\n";
+    std::string block = "== pane " + inQuotes(window.title().utf8()) + " (" + std::to_string(sequence_.currentIndex() + 1)
+        + " of " + std::to_string(sequence_.count()) + ")\n";
+    block += textBlock(appkit::WindowText::of(window));
+    block += "  ";
+    if (sequence_.currentIndex() > 0)
+        block += "[Back] ";
+    if (sequence_.currentIndex() + 1 == sequence_.count())
+        block += "[Close]";
+    else
+        block += sequence_.isNextEnabled() ? "[Next]" : "[Next (disabled)]";
+    return block + "\n== end\n";
+}
+
+void InstallerConsole::display()
+{
+    displayPending_ = false;
+    std::string block = paneBlock();
+    if (block == shownBlock_)
+        return;
+    write(block);
+    shownBlock_ = std::move(block);
+}
+
+void InstallerConsole::readInput()
+{
+    char buffer[4096];
+    ssize_t count = ::read(inputFd_, buffer, sizeof buffer);
+    if (count < 0 && (errno == EINTR || errno == EAGAIN))
+        return;
+    if (count <= 0) {
+        foundation::RunLoop::main().unwatch(watch_);
+        watching_ = false;
+        if (!partialLine_.empty())
+            handleLine(std::exchange(partialLine_, {}));
+        quit_(1);
+        return;
+    }
+    partialLine_.append(buffer, static_cast<std::size_t>(count));
+    std::size_t start = 0;
+    for (auto end = partialLine_.find('\n'); end != std::string::npos; end = partialLine_.find('\n', start)) {
+        std::string line = partialLine_.substr(start, end - start);
+        start = end + 1;
+        handleLine(line);
+    }
+    partialLine_.erase(0, start);
+}
+
+void InstallerConsole::handleLine(std::string_view line)
+{
+    if (!line.empty() && line.back() == '\r')
+        line.remove_suffix(1);
+    std::string_view command = line.substr(0, line.find(' '));
+    std::string_view rest = command.size() < line.size() ? line.substr(command.size() + 1) : std::string_view();
+    bool sheetShown = appkit::Alert::attachedSheet(sequence_.window()) != nullptr;
+    if (command.empty())
+        return;
+    // What the command answers follows what the person saw before it.
+    if (displayPending_)
+        display();
+    if (command == "quit")
+        quit_(1);
+    else if (command == "press")
+        press(rest, line);
+    else if (sheetShown && (command == "set" || command == "next" || command == "back"))
+        ignore(line, "a sheet is up: press one of its buttons first");
+    else if (command == "set")
+        setField(rest, line);
+    else if (command == "next")
+        move(sequence_.goNext(), line);
+    else if (command == "back")
+        move(sequence_.goBack(), line);
+    else
+        ignore(line, "unknown command (set <n> <text>, next, back, press <title>, quit)");
+    display();
+}
+
+void InstallerConsole::setField(std::string_view arguments, std::string_view line)
+{
+    std::string_view number = arguments.substr(0, arguments.find(' '));
+    std::string_view text = number.size() < arguments.size() ? arguments.substr(number.size() + 1) : std::string_view();
+    std::size_t index = 0;
+    auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), index);
+    std::vector<appkit::TextField*> fields = appkit::editableFields(sequence_.window());
+    if (error != std::errc() || end != number.data() + number.size() || index == 0 || index > fields.size()) {
+        ignore(line, fields.empty() ? "this pane has no fields" : "no field has that number (1 to " + std::to_string(fields.size()) + ")");
+        return;
+    }
+    Ref<foundation::String> value = foundation::String::create(text);
+    if (!value) {
+        ignore(line, "the text is not UTF-8");
+        return;
+    }
+    Ref<appkit::TextField>(fields[index - 1])->textDidChangeByUser(value);
+}
+
+void InstallerConsole::press(std::string_view title, std::string_view line)
+{
+    Ref<appkit::Alert> sheet = appkit::Alert::attachedSheet(sequence_.window());
+    appkit::Window& window = sheet ? sheet->window() : sequence_.window();
+    Ref<appkit::Button> button(appkit::buttonWithTitle(window, title));
+    if (!button) {
+        ignore(line, sheet ? "the sheet has no button of that title" : "the pane has no button of that title");
+        return;
+    }
+    button->performClick();
+}
+
+void InstallerConsole::move(PaneSequence::Move result, std::string_view line)
+{
+    switch (result) {
+    case PaneSequence::Move::Moved:
+    case PaneSequence::Move::Stayed:
+        return;
+    case PaneSequence::Move::NextDisabled:
+        ignore(line, "Next is disabled");
+        return;
+    case PaneSequence::Move::NoPane:
+        ignore(line, "this is the first pane");
+        return;
+    case PaneSequence::Move::Finished:
+        quit_(0);
+        return;
+    }
+}
+
+void InstallerConsole::ignore(std::string_view line, std::string_view why)
+{
+    write("== ignored " + inQuotes(line) + ": " + std::string(why) + "\n");
+}
+
+void InstallerConsole::write(std::string_view text)
+{
+    appkit::writeFully(outputFd_, text);
+}
+
+} // namespace installer

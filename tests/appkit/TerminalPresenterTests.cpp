@@ -94,10 +94,8 @@ bool runUntil(const std::function<bool()>& done)
 } // namespace
 
 // Everything the presenter writes goes to its own output, none to standard
-// output. Hiding the window is the business of the button's action, or of
-// "close". The end of the input (after a last line without its line feed,
-// which still counts) only ends the reading: the presenter goes on drawing.
-TEST(TerminalPresenter, LineModeWritesBlocksAndTakesChoicesByLine)
+// output.
+TEST(TerminalPresenter, LineModeWritesOneBlockPerChange)
 {
     Pipe input, output, stdoutCapture;
     AnnouncementWindow announcement;
@@ -119,6 +117,23 @@ TEST(TerminalPresenter, LineModeWritesBlocksAndTakesChoicesByLine)
         presenter.display();
         announcement.label->setStringValue(str("New Erlang version available: 17.5"));
         EXPECT_EQ(written.waitFor("== end\n").find("== window \"Corvane\" shown\n  New Erlang version available: 17.5\n"), 0u);
+    }
+    EXPECT_EQ(stdoutCapture.contents(), "");
+}
+
+// Hiding the window is the business of the button's action, or of "close".
+// The end of the input (after a last line without its line feed, which
+// still counts) only ends the reading: the presenter goes on drawing.
+TEST(TerminalPresenter, LineModeTakesChoicesByLine)
+{
+    Pipe input, output, stdoutCapture;
+    AnnouncementWindow announcement;
+    {
+        Redirection stdoutToCapture(STDOUT_FILENO, stdoutCapture.write);
+        Collector written(output.read);
+        TerminalPresenter presenter(input.read, output.write, mainLoopPoster());
+        announcement.show("New Erlang version available: 17.4");
+        written.waitFor("== end\n");
 
         send(input.write, "  d \r\nR\n");  // blanks and the case of a letter do not matter
         ASSERT_TRUE(runUntil([&] { return announcement.delegate->messages.size() == 2; }));
@@ -140,47 +155,72 @@ TEST(TerminalPresenter, LineModeWritesBlocksAndTakesChoicesByLine)
     EXPECT_EQ(stdoutCapture.contents(), "");
 }
 
-TEST(TerminalPresenter, DrawsAFramedBoxAndTakesKeysOnATerminal)
-{
+// A pseudo-terminal of 30 rows by 100 columns, as the presenter finds it on
+// a user's terminal; its line settings as they were before any presenter.
+class OnATerminal : public ::testing::Test {
+protected:
+    OnATerminal()
+    {
+        winsize size{.ws_row = 30, .ws_col = 100, .ws_xpixel = 0, .ws_ypixel = 0};
+        EXPECT_EQ(::openpty(&master, &terminal, nullptr, nullptr, &size), 0);
+        ::tcgetattr(terminal, &before);
+    }
+    ~OnATerminal() override
+    {
+        ::close(terminal);
+        ::close(master);
+    }
+
     int master = -1;
     int terminal = -1;
-    winsize size{.ws_row = 30, .ws_col = 100, .ws_xpixel = 0, .ws_ypixel = 0};
-    ASSERT_EQ(::openpty(&master, &terminal, nullptr, nullptr, &size), 0);
     termios before{};
-    ::tcgetattr(terminal, &before);
+};
 
-    AnnouncementWindow announcement;
+TEST_F(OnATerminal, ThePresenterReadsKeysRawButKeepsCtrlCAndRestoresTheSettings)
+{
     {
-        Collector screen(master);
         TerminalPresenter presenter(terminal, terminal, mainLoopPoster());
         ASSERT_EQ(presenter.mode(), TerminalPresenter::Mode::Terminal);
         termios raw{};
         ::tcgetattr(terminal, &raw);
         EXPECT_EQ(raw.c_lflag & (ICANON | ECHO), 0u);
         EXPECT_NE(raw.c_lflag & ISIG, 0u);  // Ctrl-C still ends the agent
-
-        announcement.show("New Erlang version available: 17.4");
-        std::string seen = screen.waitFor("\n+--");  // the bottom edge
-        EXPECT_NE(seen.find("+- Corvane ---"), std::string::npos) << seen;
-        EXPECT_NE(seen.find("| New Erlang version available: 17.4 "), std::string::npos) << seen;
-        EXPECT_NE(seen.find("| [d] Download  [s] Skip This Version  [r] Remind Me Later  [Esc] Close |"), std::string::npos)
-            << seen;
-
-        send(master, "z");  // no button answers: a bell
-        EXPECT_EQ(screen.waitFor("\a"), "\a");
-        send(master, "d");
-        ASSERT_TRUE(runUntil([&] { return !announcement.delegate->messages.empty(); }));
-        EXPECT_EQ(announcement.delegate->messages[0].argument.get(), announcement.download.get());
-
-        send(master, "\x1b[1;5A\x1bOPd");  // Ctrl-Up, F1 and a key
-        ASSERT_TRUE(runUntil([&] { return announcement.delegate->messages.size() == 2; }));
-        send(master, "\x1b");
-        EXPECT_EQ(screen.waitFor("\x1b[J"), "\x1b[5A\r\x1b[J");  // the five rows of the box erased
-        EXPECT_FALSE(announcement.window->isVisible());
     }
     termios after{};
     ::tcgetattr(terminal, &after);
     EXPECT_EQ(after.c_lflag, before.c_lflag);
-    ::close(terminal);
-    ::close(master);
+}
+
+TEST_F(OnATerminal, ThePresenterDrawsAFramedBox)
+{
+    AnnouncementWindow announcement;
+    Collector screen(master);
+    TerminalPresenter presenter(terminal, terminal, mainLoopPoster());
+    announcement.show("New Erlang version available: 17.4");
+    std::string seen = screen.waitFor("\n+--");  // the bottom edge
+    EXPECT_NE(seen.find("+- Corvane ---"), std::string::npos) << seen;
+    EXPECT_NE(seen.find("| New Erlang version available: 17.4 "), std::string::npos) << seen;
+    EXPECT_NE(seen.find("| [d] Download  [s] Skip This Version  [r] Remind Me Later  [Esc] Close |"), std::string::npos)
+        << seen;
+}
+
+TEST_F(OnATerminal, ThePresenterTakesKeys)
+{
+    AnnouncementWindow announcement;
+    Collector screen(master);
+    TerminalPresenter presenter(terminal, terminal, mainLoopPoster());
+    announcement.show("New Erlang version available: 17.4");
+    screen.waitFor("\n+--");
+
+    send(master, "z");  // no button answers: a bell
+    EXPECT_EQ(screen.waitFor("\a"), "\a");
+    send(master, "d");
+    ASSERT_TRUE(runUntil([&] { return !announcement.delegate->messages.empty(); }));
+    EXPECT_EQ(announcement.delegate->messages[0].argument.get(), announcement.download.get());
+
+    send(master, "\x1b[1;5A\x1bOPd");  // Ctrl-Up, F1 and a key
+    ASSERT_TRUE(runUntil([&] { return announcement.delegate->messages.size() == 2; }));
+    send(master, "\x1b");
+    EXPECT_EQ(screen.waitFor("\x1b[J"), "\x1b[5A\r\x1b[J");  // the five rows of the box erased
+    EXPECT_FALSE(announcement.window->isVisible());
 }

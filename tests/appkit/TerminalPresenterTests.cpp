@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include <pty.h>
 #include <termios.h>
 
@@ -93,66 +95,67 @@ bool runUntil(const std::function<bool()>& done)
 
 } // namespace
 
-// Everything the presenter writes goes to its own output, none to standard
-// output.
-TEST(TerminalPresenter, LineModeWritesOneBlockPerChange)
-{
+// A presenter on pipes, with standard output sent to a pipe of its own
+// while the presenter lives: everything the presenter writes goes to its own
+// output, none to standard output.
+class InLineMode : public ::testing::Test {
+protected:
+    void TearDown() override
+    {
+        presenter.reset();
+        written.reset();
+        stdoutToCapture.reset();
+        EXPECT_EQ(stdoutCapture.contents(), "");
+    }
+
     Pipe input, output, stdoutCapture;
     AnnouncementWindow announcement;
-    {
-        Redirection stdoutToCapture(STDOUT_FILENO, stdoutCapture.write);
-        Collector written(output.read);
-        TerminalPresenter presenter(input.read, output.write, mainLoopPoster());
-        ASSERT_EQ(presenter.mode(), TerminalPresenter::Mode::Lines);
+    std::optional<Redirection> stdoutToCapture{std::in_place, STDOUT_FILENO, stdoutCapture.write};
+    std::optional<Collector> written{std::in_place, output.read};
+    std::optional<TerminalPresenter> presenter{std::in_place, input.read, output.write, mainLoopPoster()};
+};
 
-        // Set and shown, shown again unchanged and displayed with nothing changed: one block.
-        announcement.show("New Erlang version available: 17.4");
-        announcement.window->makeKeyAndOrderFront(nullptr);
-        presenter.display();
-        EXPECT_EQ(written.waitFor("== end\n"),
-            "== window \"Corvane\" shown\n"
-            "  New Erlang version available: 17.4\n"
-            "[d] Download  [s] Skip This Version  [r] Remind Me Later  [close] Close\n"
-            "== end\n");
-        presenter.display();
-        announcement.label->setStringValue(str("New Erlang version available: 17.5"));
-        EXPECT_EQ(written.waitFor("== end\n").find("== window \"Corvane\" shown\n  New Erlang version available: 17.5\n"), 0u);
-    }
-    EXPECT_EQ(stdoutCapture.contents(), "");
+TEST_F(InLineMode, ThePresenterWritesOneBlockPerChange)
+{
+    ASSERT_EQ(presenter->mode(), TerminalPresenter::Mode::Lines);
+    // Set and shown, shown again unchanged and displayed with nothing changed: one block.
+    announcement.show("New Erlang version available: 17.4");
+    announcement.window->makeKeyAndOrderFront(nullptr);
+    presenter->display();
+    EXPECT_EQ(written->waitFor("== end\n"),
+        "== window \"Corvane\" shown\n"
+        "  New Erlang version available: 17.4\n"
+        "[d] Download  [s] Skip This Version  [r] Remind Me Later  [close] Close\n"
+        "== end\n");
+    presenter->display();
+    announcement.label->setStringValue(str("New Erlang version available: 17.5"));
+    EXPECT_EQ(written->waitFor("== end\n").find("== window \"Corvane\" shown\n  New Erlang version available: 17.5\n"), 0u);
 }
 
 // Hiding the window is the business of the button's action, or of "close".
 // The end of the input (after a last line without its line feed, which
 // still counts) only ends the reading: the presenter goes on drawing.
-TEST(TerminalPresenter, LineModeTakesChoicesByLine)
+TEST_F(InLineMode, ThePresenterTakesChoicesByLine)
 {
-    Pipe input, output, stdoutCapture;
-    AnnouncementWindow announcement;
-    {
-        Redirection stdoutToCapture(STDOUT_FILENO, stdoutCapture.write);
-        Collector written(output.read);
-        TerminalPresenter presenter(input.read, output.write, mainLoopPoster());
-        announcement.show("New Erlang version available: 17.4");
-        written.waitFor("== end\n");
+    announcement.show("New Erlang version available: 17.4");
+    written->waitFor("== end\n");
 
-        send(input.write, "  d \r\nR\n");  // blanks and the case of a letter do not matter
-        ASSERT_TRUE(runUntil([&] { return announcement.delegate->messages.size() == 2; }));
-        EXPECT_EQ(announcement.delegate->names(), (std::vector<std::string>{"downloadButtonTapped:", "remindLaterTapped:"}));
-        EXPECT_EQ(announcement.delegate->messages[0].argument.get(), announcement.download.get());
-        EXPECT_TRUE(announcement.window->isVisible());
+    send(input.write, "  d \r\nR\n");  // blanks and the case of a letter do not matter
+    ASSERT_TRUE(runUntil([&] { return announcement.delegate->messages.size() == 2; }));
+    EXPECT_EQ(announcement.delegate->names(), (std::vector<std::string>{"downloadButtonTapped:", "remindLaterTapped:"}));
+    EXPECT_EQ(announcement.delegate->messages[0].argument.get(), announcement.download.get());
+    EXPECT_TRUE(announcement.window->isVisible());
 
-        send(input.write, "x\nclose\n");
-        EXPECT_EQ(written.waitFor("hidden\n"),
-            "== ignored \"x\": no button of window \"Corvane\" has that key\n== window \"Corvane\" hidden\n");
-        EXPECT_FALSE(announcement.window->isVisible());
-        send(input.write, "d");
-        input.closeWrite();
-        EXPECT_EQ(written.waitFor("\n"), "== ignored \"d\": no window is showing\n");
-        EXPECT_EQ(announcement.delegate->messages.size(), 2u);
-        announcement.window->makeKeyAndOrderFront(nullptr);
-        EXPECT_EQ(written.waitFor("== end\n").find("== window \"Corvane\" shown\n"), 0u);
-    }
-    EXPECT_EQ(stdoutCapture.contents(), "");
+    send(input.write, "x\nclose\n");
+    EXPECT_EQ(written->waitFor("hidden\n"),
+        "== ignored \"x\": no button of window \"Corvane\" has that key\n== window \"Corvane\" hidden\n");
+    EXPECT_FALSE(announcement.window->isVisible());
+    send(input.write, "d");
+    input.closeWrite();
+    EXPECT_EQ(written->waitFor("\n"), "== ignored \"d\": no window is showing\n");
+    EXPECT_EQ(announcement.delegate->messages.size(), 2u);
+    announcement.window->makeKeyAndOrderFront(nullptr);
+    EXPECT_EQ(written->waitFor("== end\n").find("== window \"Corvane\" shown\n"), 0u);
 }
 
 // A pseudo-terminal of 30 rows by 100 columns, as the presenter finds it on

@@ -177,7 +177,7 @@ TEST_F(UpdaterTest, FeedRequestCompletesOnlyForAJSONObjectWhateverTheStatus)
             outcome->called = true;
         });
         ASSERT_TRUE(testsupport::pollUntil([&] { return requestInFlight.expired(); })) << c.version;
-        EXPECT_EQ(outcome->called, c.delivered) << c.version;
+        EXPECT_EQ(outcome->called.load(), c.delivered) << c.version;
         if (c.delivered) {
             EXPECT_FALSE(outcome->onMainThread) << c.version;
         } else if (!c.reply.closeWithoutReply) {
@@ -195,10 +195,10 @@ TEST_F(UpdaterTest, FeedAddressAsksForTheAgentsWordSize)
 TEST_F(UpdaterTest, FeedAddressIsBuiltWithoutEscaping)
 {
     Ref<Updater> updater = makeUpdater();
-    std::string server = "http://127.0.0.1:" + std::to_string(this->server.port());
-    EXPECT_EQ(updater->feedAddress("26.2.1"), server + "/erlang/erlang/quorvel/general/26.2.1/" FEED_WORD_SIZE "/data.json");
-    EXPECT_EQ(updater->feedAddress(""), server + "/erlang/erlang/quorvel/general//" FEED_WORD_SIZE "/data.json");
-    EXPECT_EQ(updater->feedAddress("a b"), server + "/erlang/erlang/quorvel/general/a b/" FEED_WORD_SIZE "/data.json");
+    std::string packageServer = "http://127.0.0.1:" + std::to_string(server.port());
+    EXPECT_EQ(updater->feedAddress("26.2.1"), packageServer + "/erlang/erlang/quorvel/general/26.2.1/" FEED_WORD_SIZE "/data.json");
+    EXPECT_EQ(updater->feedAddress(""), packageServer + "/erlang/erlang/quorvel/general//" FEED_WORD_SIZE "/data.json");
+    EXPECT_EQ(updater->feedAddress("a b"), packageServer + "/erlang/erlang/quorvel/general/a b/" FEED_WORD_SIZE "/data.json");
 }
 
 TEST_F(UpdaterTest, VersionThatIsNoURLStartsNoRequest)

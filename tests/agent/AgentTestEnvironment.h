@@ -3,8 +3,8 @@
 #include "agent/ProductPaths.h"
 #include "agent/UpdaterDelegate.h"
 
-#include "foundation/system/RunningApplication.h"
 #include "foundation/storage/UserDefaults.h"
+#include "support/FeedWordSize.h"
 #include "support/LoopbackServer.h"
 #include "support/ManualTime.h"
 #include "support/TemporaryDirectory.h"
@@ -61,9 +61,7 @@ protected:
     void installVersion(std::string_view text) const { directory.write("zvk_otp_version", text); }
     std::string feedPath(std::string_view version) const
     {
-        bool is64 = foundation::RunningApplication::currentApplication().executableArchitecture()
-            == foundation::BundleExecutableArchitectureX86_64;
-        return "/erlang/erlang/quorvel/general/" + std::string(version) + (is64 ? "/64" : "/32") + "/data.json";
+        return "/erlang/erlang/quorvel/general/" + std::string(version) + "/" FEED_WORD_SIZE "/data.json";
     }
     void offerFeed(std::string_view installed, std::string body)
     {

@@ -4,8 +4,7 @@
 #include "agent/Classes/ASView.h"
 
 #include "appkit/Application.h"
-#include "appkit/CGWindowLevel.h"
-#include "appkit/Color.h"
+#include "appkit/CGColor.h"
 #include "appkit/UIDescription.h"
 #include "foundation/objects/Number.h"
 #include "support/CapturedOutput.h"
@@ -56,25 +55,34 @@ protected:
     Ref<appkit::Window> window;
 };
 
-TEST_F(AppDelegateTest, LaunchHidesAndConfiguresTheWindowAndMakesOneUpdater)
+TEST_F(AppDelegateTest, LaunchHidesTheWindow)
 {
     EXPECT_TRUE(window->isVisible());  // as the description asked
-    EXPECT_EQ(delegate->updater(), nullptr);
     launch();
     EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(delegate->perform("windowIsVisible").get(), Number::falseValue());
-    EXPECT_EQ(window->level(), appkit::CGWindowLevelForKey(appkit::kCGFloatingWindowLevelKey));
-    EXPECT_EQ(window->level(), 3);
+}
+
+TEST_F(AppDelegateTest, LaunchMakesTheUpdaterButChecksNothingYet)
+{
+    EXPECT_EQ(delegate->updater(), nullptr);
+    launch();
+    ASSERT_NE(delegate->updater(), nullptr);
+    EXPECT_TRUE(server.requests().empty());
+}
+
+TEST_F(AppDelegateTest, LaunchGivesTheWindowItsFloatingClearLook)
+{
+    launch();
+    EXPECT_EQ(window->level(), 3);  // the floating level
     EXPECT_EQ(window->backgroundColor().alphaComponent(), 0.0);
     EXPECT_FALSE(window->isOpaque());
-    ASSERT_NE(delegate->updater(), nullptr);
-    EXPECT_TRUE(server.requests().empty());  // no check at launch
 
     auto* background = dynamic_cast<corvane::ASView*>(window->contentView());
     ASSERT_NE(background, nullptr);
     ASSERT_NE(background->layer(), nullptr);
     EXPECT_EQ(background->layer()->cornerRadius(), 10.0);
-    EXPECT_EQ(background->layer()->backgroundColor(), appkit::Color::lightGrayColor()->CGColor());
+    EXPECT_EQ(background->layer()->backgroundColor(), (appkit::CGColor{2.0 / 3.0, 2.0 / 3.0, 2.0 / 3.0, 1}));  // light gray
     EXPECT_EQ(background->layer()->borderWidth(), 0.0);
 }
 
@@ -87,6 +95,12 @@ TEST_F(AppDelegateTest, ShowWindowSetsTheExactMessageAndShows)
     delegate->perform("showWindow:", str("").get());
     EXPECT_EQ(label(), "New Erlang version available: ");
     EXPECT_TRUE(window->isVisible());
+}
+
+TEST_F(AppDelegateTest, HidingTwiceLeavesTheWindowHidden)
+{
+    launch();
+    delegate->showWindow("17.4");
     delegate->hideWindow();
     delegate->hideWindow();
     EXPECT_FALSE(delegate->windowIsVisible());

@@ -50,12 +50,18 @@ protected:
     Ref<Updater> updater;
 };
 
-TEST_F(DownloadTest, ImageLandsInTheTemporaryDirectoryAndTheToolGetsExactlyThreeArguments)
+TEST_F(DownloadTest, ImageLandsInTheTemporaryDirectory)
 {
     server.setReply("/site/zvk/a/b/x.dmg", testsupport::CannedReply::withBody("disk image"));
     EXPECT_EQ(download("a/b/x.dmg"), "nil\n");
     EXPECT_EQ(server.requests()[0].target, "/site/zvk/a/b/x.dmg");
     EXPECT_EQ(testsupport::readFile(directory / "tmp" / "x.dmg"), "disk image");
+}
+
+TEST_F(DownloadTest, TheToolGetsExactlyThreeArguments)
+{
+    server.setReply("/site/zvk/a/b/x.dmg", testsupport::CannedReply::withBody("disk image"));
+    EXPECT_EQ(download("a/b/x.dmg"), "nil\n");
     EXPECT_EQ(toolArgumentsWhenStarted(), "attach\n-autoopen\n" + destinationText("x.dmg") + "\n");
 }
 

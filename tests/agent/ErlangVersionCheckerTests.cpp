@@ -10,10 +10,9 @@ using corvane::ErlangVersionChecker;
 using testing::internal::CaptureStdout;
 using testing::internal::GetCapturedStdout;
 
-TEST(ErlangVersionChecker, TrimsSurroundingWhiteSpaceOnlyAndReadsAnewEachTime)
+TEST(ErlangVersionChecker, TrimsSurroundingWhiteSpaceOnly)
 {
     testsupport::TemporaryDirectory directory;
-    ErlangVersionChecker checker((directory / "version").string());
     struct Case {
         const char* content;
         const char* expected;
@@ -28,8 +27,19 @@ TEST(ErlangVersionChecker, TrimsSurroundingWhiteSpaceOnlyAndReadsAnewEachTime)
     };
     for (const Case& c : cases) {
         directory.write("version", c.content);
+        ErlangVersionChecker checker((directory / "version").string());
         EXPECT_EQ(checker.currentErlangVersion(), std::optional<std::string>(c.expected)) << '"' << c.content << '"';
     }
+}
+
+TEST(ErlangVersionChecker, ReadsTheFileAnewEachTime)
+{
+    testsupport::TemporaryDirectory directory;
+    ErlangVersionChecker checker((directory / "version").string());
+    directory.write("version", "26.1\n");
+    EXPECT_EQ(checker.currentErlangVersion(), "26.1");
+    directory.write("version", "26.2\n");
+    EXPECT_EQ(checker.currentErlangVersion(), "26.2");
 }
 
 TEST(ErlangVersionChecker, UnreadableFilePrintsExactlyOneErrorLine)

@@ -24,17 +24,23 @@ TEST(Color, GrayIsEqualToTheSameGrayOnly)
 
 // The rest of setting properties by name is what the UI description tests
 // see at work.
-TEST(Properties, LayerLevelAndTextCornerCases)
+TEST(Properties, AskingForALayerAgainKeepsTheLayer)
 {
     auto view = View::create();
     view->perform("setWantsLayer:", Number::boolean(true));
     Layer* layer = view->layer();
     view->setWantsLayer(true);
-    EXPECT_TRUE(layer && view->layer() == layer) << "asking again keeps the layer";
+    EXPECT_TRUE(layer && view->layer() == layer);
+}
 
+TEST(Properties, WindowLevelsByKey)
+{
     EXPECT_EQ(CGWindowLevelForKey(kCGFloatingWindowLevelKey), 3);
     EXPECT_EQ(CGWindowLevelForKey(-1), 0) << "a key outside the enumeration gives the normal level";
+}
 
+TEST(Properties, ATextFieldsNilValueReadsAsEmpty)
+{
     auto field = TextField::create();
     field->perform("setStringValue:", str("plain").get());
     field->setStringValue(nullptr);

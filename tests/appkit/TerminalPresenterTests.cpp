@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include <pty.h>
 #include <termios.h>
 
@@ -93,94 +95,135 @@ bool runUntil(const std::function<bool()>& done)
 
 } // namespace
 
-// Everything the presenter writes goes to its own output, none to standard
-// output. Hiding the window is the business of the button's action, or of
-// "close". The end of the input (after a last line without its line feed,
-// which still counts) only ends the reading: the presenter goes on drawing.
-TEST(TerminalPresenter, LineModeWritesBlocksAndTakesChoicesByLine)
-{
+// A presenter on pipes, with standard output sent to a pipe of its own
+// while the presenter lives: everything the presenter writes goes to its own
+// output, none to standard output.
+class InLineMode : public ::testing::Test {
+protected:
+    void TearDown() override
+    {
+        presenter.reset();
+        written.reset();
+        stdoutToCapture.reset();
+        EXPECT_EQ(stdoutCapture.contents(), "");
+    }
+
     Pipe input, output, stdoutCapture;
     AnnouncementWindow announcement;
-    {
-        Redirection stdoutToCapture(STDOUT_FILENO, stdoutCapture.write);
-        Collector written(output.read);
-        TerminalPresenter presenter(input.read, output.write, mainLoopPoster());
-        ASSERT_EQ(presenter.mode(), TerminalPresenter::Mode::Lines);
+    std::optional<Redirection> stdoutToCapture{std::in_place, STDOUT_FILENO, stdoutCapture.write};
+    std::optional<Collector> written{std::in_place, output.read};
+    std::optional<TerminalPresenter> presenter{std::in_place, input.read, output.write, mainLoopPoster()};
+};
 
-        // Set and shown, shown again unchanged and displayed with nothing changed: one block.
-        announcement.show("New Erlang version available: 17.4");
-        announcement.window->makeKeyAndOrderFront(nullptr);
-        presenter.display();
-        EXPECT_EQ(written.waitFor("== end\n"),
-            "== window \"Corvane\" shown\n"
-            "  New Erlang version available: 17.4\n"
-            "[d] Download  [s] Skip This Version  [r] Remind Me Later  [close] Close\n"
-            "== end\n");
-        presenter.display();
-        announcement.label->setStringValue(str("New Erlang version available: 17.5"));
-        EXPECT_EQ(written.waitFor("== end\n").find("== window \"Corvane\" shown\n  New Erlang version available: 17.5\n"), 0u);
-
-        send(input.write, "  d \r\nR\n");  // blanks and the case of a letter do not matter
-        ASSERT_TRUE(runUntil([&] { return announcement.delegate->messages.size() == 2; }));
-        EXPECT_EQ(announcement.delegate->names(), (std::vector<std::string>{"downloadButtonTapped:", "remindLaterTapped:"}));
-        EXPECT_EQ(announcement.delegate->messages[0].argument.get(), announcement.download.get());
-        EXPECT_TRUE(announcement.window->isVisible());
-
-        send(input.write, "x\nclose\n");
-        EXPECT_EQ(written.waitFor("hidden\n"),
-            "== ignored \"x\": no button of window \"Corvane\" has that key\n== window \"Corvane\" hidden\n");
-        EXPECT_FALSE(announcement.window->isVisible());
-        send(input.write, "d");
-        input.closeWrite();
-        EXPECT_EQ(written.waitFor("\n"), "== ignored \"d\": no window is showing\n");
-        EXPECT_EQ(announcement.delegate->messages.size(), 2u);
-        announcement.window->makeKeyAndOrderFront(nullptr);
-        EXPECT_EQ(written.waitFor("== end\n").find("== window \"Corvane\" shown\n"), 0u);
-    }
-    EXPECT_EQ(stdoutCapture.contents(), "");
+TEST_F(InLineMode, ThePresenterWritesOneBlockPerChange)
+{
+    ASSERT_EQ(presenter->mode(), TerminalPresenter::Mode::Lines);
+    // Set and shown, shown again unchanged and displayed with nothing changed: one block.
+    announcement.show("New Erlang version available: 17.4");
+    announcement.window->makeKeyAndOrderFront(nullptr);
+    presenter->display();
+    EXPECT_EQ(written->waitFor("== end\n"),
+        "== window \"Corvane\" shown\n"
+        "  New Erlang version available: 17.4\n"
+        "[d] Download  [s] Skip This Version  [r] Remind Me Later  [close] Close\n"
+        "== end\n");
+    presenter->display();
+    announcement.label->setStringValue(str("New Erlang version available: 17.5"));
+    EXPECT_EQ(written->waitFor("== end\n").find("== window \"Corvane\" shown\n  New Erlang version available: 17.5\n"), 0u);
 }
 
-TEST(TerminalPresenter, DrawsAFramedBoxAndTakesKeysOnATerminal)
+// Hiding the window is the business of the button's action, or of "close".
+// The end of the input (after a last line without its line feed, which
+// still counts) only ends the reading: the presenter goes on drawing.
+TEST_F(InLineMode, ThePresenterTakesChoicesByLine)
 {
+    announcement.show("New Erlang version available: 17.4");
+    written->waitFor("== end\n");
+
+    send(input.write, "  d \r\nR\n");  // blanks and the case of a letter do not matter
+    ASSERT_TRUE(runUntil([&] { return announcement.delegate->messages.size() == 2; }));
+    EXPECT_EQ(announcement.delegate->names(), (std::vector<std::string>{"downloadButtonTapped:", "remindLaterTapped:"}));
+    EXPECT_EQ(announcement.delegate->messages[0].argument.get(), announcement.download.get());
+    EXPECT_TRUE(announcement.window->isVisible());
+
+    send(input.write, "x\nclose\n");
+    EXPECT_EQ(written->waitFor("hidden\n"),
+        "== ignored \"x\": no button of window \"Corvane\" has that key\n== window \"Corvane\" hidden\n");
+    EXPECT_FALSE(announcement.window->isVisible());
+    send(input.write, "d");
+    input.closeWrite();
+    EXPECT_EQ(written->waitFor("\n"), "== ignored \"d\": no window is showing\n");
+    EXPECT_EQ(announcement.delegate->messages.size(), 2u);
+    announcement.window->makeKeyAndOrderFront(nullptr);
+    EXPECT_EQ(written->waitFor("== end\n").find("== window \"Corvane\" shown\n"), 0u);
+}
+
+// A pseudo-terminal of 30 rows by 100 columns, as the presenter finds it on
+// a user's terminal; its line settings as they were before any presenter.
+class OnATerminal : public ::testing::Test {
+protected:
+    OnATerminal()
+    {
+        winsize size{.ws_row = 30, .ws_col = 100, .ws_xpixel = 0, .ws_ypixel = 0};
+        EXPECT_EQ(::openpty(&master, &terminal, nullptr, nullptr, &size), 0);
+        ::tcgetattr(terminal, &before);
+    }
+    ~OnATerminal() override
+    {
+        ::close(terminal);
+        ::close(master);
+    }
+
     int master = -1;
     int terminal = -1;
-    winsize size{.ws_row = 30, .ws_col = 100, .ws_xpixel = 0, .ws_ypixel = 0};
-    ASSERT_EQ(::openpty(&master, &terminal, nullptr, nullptr, &size), 0);
     termios before{};
-    ::tcgetattr(terminal, &before);
+};
 
-    AnnouncementWindow announcement;
+TEST_F(OnATerminal, ThePresenterReadsKeysRawButKeepsCtrlCAndRestoresTheSettings)
+{
     {
-        Collector screen(master);
         TerminalPresenter presenter(terminal, terminal, mainLoopPoster());
         ASSERT_EQ(presenter.mode(), TerminalPresenter::Mode::Terminal);
         termios raw{};
         ::tcgetattr(terminal, &raw);
         EXPECT_EQ(raw.c_lflag & (ICANON | ECHO), 0u);
         EXPECT_NE(raw.c_lflag & ISIG, 0u);  // Ctrl-C still ends the agent
-
-        announcement.show("New Erlang version available: 17.4");
-        std::string seen = screen.waitFor("\n+--");  // the bottom edge
-        EXPECT_NE(seen.find("+- Corvane ---"), std::string::npos) << seen;
-        EXPECT_NE(seen.find("| New Erlang version available: 17.4 "), std::string::npos) << seen;
-        EXPECT_NE(seen.find("| [d] Download  [s] Skip This Version  [r] Remind Me Later  [Esc] Close |"), std::string::npos)
-            << seen;
-
-        send(master, "z");  // no button answers: a bell
-        EXPECT_EQ(screen.waitFor("\a"), "\a");
-        send(master, "d");
-        ASSERT_TRUE(runUntil([&] { return !announcement.delegate->messages.empty(); }));
-        EXPECT_EQ(announcement.delegate->messages[0].argument.get(), announcement.download.get());
-
-        send(master, "\x1b[1;5A\x1bOPd");  // Ctrl-Up, F1 and a key
-        ASSERT_TRUE(runUntil([&] { return announcement.delegate->messages.size() == 2; }));
-        send(master, "\x1b");
-        EXPECT_EQ(screen.waitFor("\x1b[J"), "\x1b[5A\r\x1b[J");  // the five rows of the box erased
-        EXPECT_FALSE(announcement.window->isVisible());
     }
     termios after{};
     ::tcgetattr(terminal, &after);
     EXPECT_EQ(after.c_lflag, before.c_lflag);
-    ::close(terminal);
-    ::close(master);
+}
+
+TEST_F(OnATerminal, ThePresenterDrawsAFramedBox)
+{
+    AnnouncementWindow announcement;
+    Collector screen(master);
+    TerminalPresenter presenter(terminal, terminal, mainLoopPoster());
+    announcement.show("New Erlang version available: 17.4");
+    std::string seen = screen.waitFor("\n+--");  // the bottom edge
+    EXPECT_NE(seen.find("+- Corvane ---"), std::string::npos) << seen;
+    EXPECT_NE(seen.find("| New Erlang version available: 17.4 "), std::string::npos) << seen;
+    EXPECT_NE(seen.find("| [d] Download  [s] Skip This Version  [r] Remind Me Later  [Esc] Close |"), std::string::npos)
+        << seen;
+}
+
+TEST_F(OnATerminal, ThePresenterTakesKeys)
+{
+    AnnouncementWindow announcement;
+    Collector screen(master);
+    TerminalPresenter presenter(terminal, terminal, mainLoopPoster());
+    announcement.show("New Erlang version available: 17.4");
+    screen.waitFor("\n+--");
+
+    send(master, "z");  // no button answers: a bell
+    EXPECT_EQ(screen.waitFor("\a"), "\a");
+    send(master, "d");
+    ASSERT_TRUE(runUntil([&] { return !announcement.delegate->messages.empty(); }));
+    EXPECT_EQ(announcement.delegate->messages[0].argument.get(), announcement.download.get());
+
+    send(master, "\x1b[1;5A\x1bOPd");  // Ctrl-Up, F1 and a key
+    ASSERT_TRUE(runUntil([&] { return announcement.delegate->messages.size() == 2; }));
+    send(master, "\x1b");
+    EXPECT_EQ(screen.waitFor("\x1b[J"), "\x1b[5A\r\x1b[J");  // the five rows of the box erased
+    EXPECT_FALSE(announcement.window->isVisible());
 }

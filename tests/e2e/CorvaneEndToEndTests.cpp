@@ -1,8 +1,8 @@
 // The real corvane binary, driven as a tester would: a loopback package
 // server, stand-in paths, a clock that runs two days per real second, and
 // button choices typed as lines on its standard input.
-#include "foundation/system/RunningApplication.h"
 #include "support/ChildProcess.h"
+#include "support/FeedWordSize.h"
 #include "support/LoopbackServer.h"
 #include "support/TemporaryDirectory.h"
 #include "support/Waiting.h"
@@ -25,9 +25,7 @@ protected:
         directory.write("hdiutil", "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"$0.args.tmp\" && mv \"$0.args.tmp\" \"$0.args\"\n");
         chmod((directory / "hdiutil").c_str(), 0755);
         std::filesystem::create_directories(directory / "tmp");
-        bool is64 = foundation::RunningApplication::currentApplication().executableArchitecture()
-            == foundation::BundleExecutableArchitectureX86_64;
-        server.setReply(std::string("/erlang/erlang/quorvel/general/26.0/") + (is64 ? "64" : "32") + "/data.json",
+        server.setReply("/erlang/erlang/quorvel/general/26.0/" FEED_WORD_SIZE "/data.json",
                         testsupport::CannedReply::withBody(
                             R"json({"stable": [{"canonical_version": "26.1", "version": "26.1 (final)", "path": "otp/26.1/x.dmg"}]})json"));
         server.setReply("/site/zvk/otp/26.1/x.dmg", testsupport::CannedReply::withBody("disk image bytes"));
@@ -86,14 +84,16 @@ TEST_F(CorvaneEndToEnd, SkipSurvivesARestart)
         ASSERT_TRUE(agent->waitForError(announcement, 20)) << agent->error();
         agent->writeInput("s\n");
         std::size_t seen = feedRequests();
-        // Two more daily checks after the skip, and no new announcement.
+        // Two more daily checks after the skip; once the agent has ended,
+        // all it wrote is in: no second announcement.
         ASSERT_TRUE(testsupport::pollUntil([&] { return feedRequests() >= seen + 2; }, 20));
+        ASSERT_NE(agent->terminate(SIGTERM, 10), -1);
         EXPECT_EQ(agent->error().find(announcement, agent->error().find(announcement) + 1), std::string::npos);
-        EXPECT_NE(agent->terminate(SIGTERM, 10), -1);
     }
     auto restarted = startAgent("43200");
     std::size_t seen = feedRequests();
     ASSERT_TRUE(testsupport::pollUntil([&] { return feedRequests() >= seen + 2; }, 20));
+    ASSERT_NE(restarted->terminate(SIGTERM, 10), -1);
     EXPECT_EQ(restarted->error().find(announcement), std::string::npos) << restarted->error();
 }
 

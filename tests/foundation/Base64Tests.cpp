@@ -4,7 +4,7 @@
 
 namespace {
 
-TEST(Base64, KnownVectorsBothWaysAndOnlyPaddedTextDecodes)
+TEST(Base64, KnownVectorsBothWays)
 {
     const std::pair<std::string, std::string> vectors[] = {
         {"", ""}, {"f", "Zg=="}, {"fo", "Zm8="}, {"foo", "Zm9v"}, {"foob", "Zm9vYg=="},
@@ -14,6 +14,10 @@ TEST(Base64, KnownVectorsBothWaysAndOnlyPaddedTextDecodes)
         EXPECT_EQ(foundation::base64Encoded(bytes), text);
         EXPECT_EQ(foundation::base64Decoded(text), bytes);
     }
+}
+
+TEST(Base64, OnlyWellFormedPaddedTextDecodes)
+{
     for (std::string bad : {"Zg", "Zg=", "Z===", "Zm9v!A==", "Zg==Zg==", "=Zg="})
         EXPECT_EQ(foundation::base64Decoded(bad), std::nullopt) << bad;
 }

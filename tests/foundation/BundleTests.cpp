@@ -16,24 +16,42 @@ std::string localized(const Bundle& bundle, std::string_view key, std::string_vi
 
 class BundleTest : public ::testing::Test {
 protected:
+    // A bundle laid out as on the platform, with a table for English and
+    // one outside any language.
+    Ref<Bundle> makeQuillonBundle()
+    {
+        directory.write("Quillon.bundle/Contents/Resources/en.lproj/Localizable.strings",
+                        "\"PaneTitle\" = \"Your details\";\n\"DataUsage\" = \"<p>We keep it.</p>\";\n");
+        directory.write("Quillon.bundle/Contents/Resources/Other.strings", "\"k\" = \"from other\";");
+        return Bundle::bundleWithPath((directory / "Quillon.bundle").string());
+    }
+
     testsupport::TemporaryDirectory directory;
     testsupport::ScopedEnvironment language{"LANGUAGE", "de"};
 };
 
-TEST_F(BundleTest, OneInstancePerDirectoryAndLocalizedStringsWithThePlatformsFallbacks)
+TEST_F(BundleTest, OneInstancePerDirectory)
 {
-    directory.write("Quillon.bundle/Contents/Resources/en.lproj/Localizable.strings",
-                    "\"PaneTitle\" = \"Your details\";\n\"DataUsage\" = \"<p>We keep it.</p>\";\n");
-    directory.write("Quillon.bundle/Contents/Resources/Other.strings", "\"k\" = \"from other\";");
-    Ref<Bundle> bundle = Bundle::bundleWithPath((directory / "Quillon.bundle").string());
+    Ref<Bundle> bundle = makeQuillonBundle();
     ASSERT_TRUE(bundle);
-    EXPECT_EQ(Bundle::bundleWithPath((directory / "Quillon.bundle/./").string()), bundle);  // one instance per directory
+    EXPECT_EQ(Bundle::bundleWithPath((directory / "Quillon.bundle/./").string()), bundle);
     EXPECT_FALSE(Bundle::bundleWithPath((directory / "missing").string()));
     EXPECT_FALSE(Bundle::bundleWithPath((directory / "Quillon.bundle/Contents/Resources/Other.strings").string()));
+}
+
+TEST_F(BundleTest, ResourcesAreFoundInTheResourcesFolder)
+{
+    Ref<Bundle> bundle = makeQuillonBundle();
+    ASSERT_TRUE(bundle);
     EXPECT_EQ(bundle->resourcePath(), (directory / "Quillon.bundle/Contents/Resources").string());
     EXPECT_EQ(bundle->pathForResource("Other", "strings"), (directory / "Quillon.bundle/Contents/Resources/Other.strings").string());
     EXPECT_EQ(bundle->pathForResource("y", "txt"), std::nullopt);
+}
 
+TEST_F(BundleTest, LocalizedStringsWithThePlatformsFallbacks)
+{
+    Ref<Bundle> bundle = makeQuillonBundle();
+    ASSERT_TRUE(bundle);
     EXPECT_EQ(localized(*bundle, "PaneTitle", ""), "Your details");
     EXPECT_EQ(localized(*bundle, "DataUsage", "unknown"), "<p>We keep it.</p>");
     EXPECT_EQ(localized(*bundle, "OtpVsn", "unknown"), "unknown");  // missing key: the value

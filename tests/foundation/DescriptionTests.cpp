@@ -53,12 +53,17 @@ TEST(Descriptions, CollectionsNestWithFourBlankIndentation)
               "(\n        (\n        1\n    )\n)");
 }
 
-TEST(Descriptions, ErrorsAndOptionalErrors)
+TEST(Descriptions, Errors)
 {
     Ref<Error> error = Error::withDescription("JTErrorDomain", -1, "Key must be a string object.");
     EXPECT_EQ(error->description(), "Error Domain=JTErrorDomain Code=-1 \"Key must be a string object.\" "
                                     "UserInfo={NSLocalizedDescription=Key must be a string object.}");
+    EXPECT_EQ(Error::create("D", 3)->localizedDescription(), "The operation couldn’t be completed. (D error 3.)");
+}
+
+TEST(Descriptions, OptionalErrors)
+{
+    Ref<Error> error = Error::withDescription("JTErrorDomain", -1, "Key must be a string object.");
     EXPECT_EQ(optionalDescription(nullptr), "nil");
     EXPECT_EQ(optionalDescription(error.get()).rfind("Optional(Error Domain=JTErrorDomain", 0), 0u);
-    EXPECT_EQ(Error::create("D", 3)->localizedDescription(), "The operation couldn’t be completed. (D error 3.)");
 }

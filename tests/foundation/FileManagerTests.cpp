@@ -104,7 +104,7 @@ TEST_F(FileManagerTest, FailuresAreClearErrorsAndKeepTheSource)
     }
 }
 
-TEST_F(FileManagerTest, MovesWithinAFileSystemAndAcrossOnesKeepingContentAndMode)
+TEST_F(FileManagerTest, MovesWithinAFileSystem)
 {
     auto source = directory.write("download.tmp", "image bytes");
     Ref<Error> error;
@@ -112,17 +112,21 @@ TEST_F(FileManagerTest, MovesWithinAFileSystemAndAcrossOnesKeepingContentAndMode
     EXPECT_FALSE(error);
     EXPECT_FALSE(fs::exists(source));
     EXPECT_EQ(readFile(directory / "x.dmg"), "image bytes");
+}
+
+TEST_F(FileManagerTest, MovesAcrossFileSystemsKeepingContentAndMode)
+{
     if (!other)
         GTEST_SKIP() << "no second file system on this machine";
-
     std::string content(300000, 'z');
-    source = directory.write("download.tmp", content);
+    auto source = directory.write("download.tmp", content);
     ASSERT_EQ(::chmod(source.c_str(), 0640), 0);
     directory.write("bundle/Contents/a.txt", "a");
+    Ref<Error> error;
     EXPECT_TRUE(FileManager::defaultManager().moveItemAtPath(source.string(), (*other / "x.dmg").string(), &error));
     EXPECT_TRUE(FileManager::defaultManager().moveItemAtPath((directory / "bundle").string(), (*other / "bundle").string(), &error));
     EXPECT_FALSE(error);
-    EXPECT_EQ(entriesIn(directory.path()), 1u);
+    EXPECT_EQ(entriesIn(directory.path()), 0u);
     EXPECT_EQ(readFile(*other / "x.dmg"), content);
     EXPECT_EQ(fs::status(*other / "x.dmg").permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);

@@ -9,18 +9,28 @@
 
 namespace {
 
-TEST(Log, StandardErrorCopyHasThePlatformLoggersShapeAndTheNewestCaptureReceives)
+TEST(Log, TheNewestCaptureReceives)
 {
     foundation::LogCapture outer;
-    ::testing::internal::CaptureStderr();
     {
         foundation::LogCapture inner;
+        foundation::log("inside");
+        EXPECT_EQ(inner.messages(), std::vector<std::string>{"inside"});
+    }
+    foundation::log("outside");
+    EXPECT_EQ(outer.messages(), std::vector<std::string>{"outside"});
+}
+
+TEST(Log, StandardErrorCopyHasThePlatformLoggersShape)
+{
+    ::testing::internal::CaptureStderr();
+    {
+        foundation::LogCapture capture;
         foundation::logFormat("userInfo %@\n", foundation::str("details"));
-        EXPECT_EQ(inner.messages(), std::vector<std::string>{"userInfo details\n"});
+        EXPECT_EQ(capture.messages(), std::vector<std::string>{"userInfo details\n"});
     }
     foundation::log("outside");
     std::string text = ::testing::internal::GetCapturedStderr();
-    EXPECT_EQ(outer.messages(), std::vector<std::string>{"outside"});
     // "2026-12-06 19:44:31.123 foundation_tests[pid:tid] userInfo details", no doubled line feed
     const std::string stamp = "dddd-dd-dd dd:dd:dd.ddd ";
     ASSERT_GT(text.size(), stamp.size());

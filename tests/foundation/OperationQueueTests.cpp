@@ -51,22 +51,27 @@ TEST(OperationQueue, BackgroundQueueRunsBlocksOffTheMainThreadOneAtATimeInOrder)
         EXPECT_EQ(order[i], i);
 }
 
-TEST(OperationQueue, WaitingOnTheQueuesOwnThreadRaisesInsteadOfHangingAndAnEndingQueueRunsWhatItHas)
+TEST(OperationQueue, WaitingOnTheQueuesOwnThreadRaisesInsteadOfHanging)
 {
     EXPECT_THROW(OperationQueue::mainQueue().waitUntilAllOperationsAreFinished(), foundation::Exception);
     std::atomic<bool> raised{false};
+    OperationQueue queue;
+    queue.addOperationWithBlock([&] {
+        try {
+            queue.waitUntilAllOperationsAreFinished();
+        } catch (const foundation::Exception&) {
+            raised = true;
+        }
+    });
+    queue.waitUntilAllOperationsAreFinished();
+    EXPECT_TRUE(raised);
+}
+
+TEST(OperationQueue, AnEndingQueueRunsWhatItHas)
+{
     std::atomic<int> ran{0};
     {
         OperationQueue queue;
-        queue.addOperationWithBlock([&] {
-            try {
-                queue.waitUntilAllOperationsAreFinished();
-            } catch (const foundation::Exception&) {
-                raised = true;
-            }
-        });
-        queue.waitUntilAllOperationsAreFinished();
-        EXPECT_TRUE(raised);
         for (int i = 0; i < 20; ++i)
             queue.addOperationWithBlock([&] { ++ran; });
     }

@@ -21,7 +21,7 @@ public:
 
 } // namespace
 
-TEST(RefCounting, AdoptCopyMoveAssignAndCollectionsKeepCountsExact)
+TEST(RefCounting, AdoptCopyMoveAndAssignKeepCountsExact)
 {
     {
         Ref<Tracked> first = Ref<Tracked>::adopt(new Tracked);
@@ -36,7 +36,14 @@ TEST(RefCounting, AdoptCopyMoveAssignAndCollectionsKeepCountsExact)
         EXPECT_EQ(Tracked::live, 2);
         moved = moved;  // self-assignment must not free
         EXPECT_EQ(moved->refCount(), 1u);
+    }
+    EXPECT_EQ(Tracked::live, 0);
+}
 
+TEST(RefCounting, CollectionsHoldEachInsertion)
+{
+    {
+        Ref<Tracked> first = Ref<Tracked>::adopt(new Tracked);
         Ref<MutableArray> array = MutableArray::create();
         array->addObject(first.get());
         array->addObject(first.get());
@@ -45,7 +52,10 @@ TEST(RefCounting, AdoptCopyMoveAssignAndCollectionsKeepCountsExact)
         EXPECT_EQ(first->refCount(), 2u);
     }
     EXPECT_EQ(Tracked::live, 0);
-    // Shared singletons survive any number of releases.
+}
+
+TEST(RefCounting, SharedSingletonsSurviveAnyNumberOfReleases)
+{
     for (int i = 0; i < 10; ++i)
         Ref<Number> yes = Number::trueValue();
     EXPECT_TRUE(Number::trueValue()->boolValue());
@@ -70,7 +80,7 @@ TEST(RefCounting, ConcurrentRetainReleaseFromManyThreadsFreesOnce)
     EXPECT_EQ(Tracked::live, 0);
 }
 
-TEST(WeakReferences, ReadNullOnceTheObjectIsGoneEvenWhenAnUpgradeRacesTheLastRelease)
+TEST(WeakReferences, ReadNullOnceTheObjectIsGone)
 {
     Ref<Tracked> object = Ref<Tracked>::adopt(new Tracked);
     WeakRef<Tracked> weak(object);
@@ -80,7 +90,12 @@ TEST(WeakReferences, ReadNullOnceTheObjectIsGoneEvenWhenAnUpgradeRacesTheLastRel
     object = nullptr;
     EXPECT_EQ(Tracked::live, 0);
     EXPECT_EQ(copy.get(), nullptr);
+}
 
+TEST(WeakReferences, ReadNullAfterAnUpgradeRacedTheLastRelease)
+{
+    Ref<Tracked> object;
+    WeakRef<Tracked> weak;
     for (int round = 0; round < 200; ++round) {
         object = Ref<Tracked>::adopt(new Tracked);
         weak = object;

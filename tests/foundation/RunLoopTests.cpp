@@ -19,7 +19,7 @@ namespace {
 
 constexpr double patience = 10;  // real seconds before a wait counts as a hang
 
-TEST(RunLoop, AStopBeforeRunIsNotLostAndRunUntilGivesUpAtItsLimit)
+TEST(RunLoop, AStopBeforeRunIsNotLost)
 {
     RunLoop& loop = RunLoop::main();
     loop.stop();
@@ -27,7 +27,11 @@ TEST(RunLoop, AStopBeforeRunIsNotLostAndRunUntilGivesUpAtItsLimit)
     std::thread stopper([&] { loop.stop(); });
     loop.run();
     stopper.join();
-    EXPECT_FALSE(loop.runUntil([] { return false; }, 0.01));
+}
+
+TEST(RunLoop, RunUntilGivesUpAtItsLimit)
+{
+    EXPECT_FALSE(RunLoop::main().runUntil([] { return false; }, 0.01));
 }
 
 TEST(RunLoop, AFarOffTimerLetsTheLoopSleepAndStillWakeForWork)
@@ -56,12 +60,18 @@ TEST(RunLoop, AThreadsLoopTakesLatePostsAfterTheThreadEnded)
     EXPECT_EQ(loop->timerCount(), 0u);
 }
 
-TEST(RunLoop, EachThreadHasItsOwnLoopAndTheMainLoopStaysOnTheMainThread)
+TEST(RunLoop, EachThreadHasItsOwnLoop)
 {
     EXPECT_EQ(&RunLoop::current(), &RunLoop::main());
     std::thread([] {
         EXPECT_NE(&RunLoop::current(), &RunLoop::main());
         EXPECT_FALSE(RunLoop::isMainThread());
+    }).join();
+}
+
+TEST(RunLoop, TheMainLoopRefusesToRunOnAnotherThread)
+{
+    std::thread([] {
         try {
             RunLoop::main().run();
             ADD_FAILURE() << "the main loop ran on another thread";
@@ -92,7 +102,7 @@ TEST(RunLoop, TerminationSignalRunsTheHandlerOnTheMainThreadThenStopsTheLoop)
     EXPECT_EQ(current.sa_handler, SIG_DFL);
 }
 
-TEST(Clock, ScaledClockRunsFasterThanItsBaseAndAManualClockNeverSleeps)
+TEST(Clock, ScaledClockRunsFasterThanItsBase)
 {
     auto base = std::make_shared<foundation::ManualClock>(100);
     foundation::ScaledClock scaled(3600, base);
@@ -101,10 +111,21 @@ TEST(Clock, ScaledClockRunsFasterThanItsBaseAndAManualClockNeverSleeps)
     EXPECT_DOUBLE_EQ(scaled.now(), 100 + 7200);
     EXPECT_DOUBLE_EQ(scaled.realSecondsUntil(scaled.now() + 86400), 24);
     EXPECT_THROW(foundation::ScaledClock(0), foundation::Exception);
+}
 
-    EXPECT_TRUE(std::isinf(base->realSecondsUntil(103)));
-    EXPECT_EQ(base->realSecondsUntil(102), 0);
-    EXPECT_THROW(base->advance(-1), foundation::Exception);
+TEST(Clock, AManualClockNeverSleeps)
+{
+    foundation::ManualClock clock(100);
+    clock.advance(2);
+    EXPECT_TRUE(std::isinf(clock.realSecondsUntil(103)));
+    EXPECT_EQ(clock.realSecondsUntil(102), 0);
+}
+
+TEST(Clock, AManualClockRefusesToGoBack)
+{
+    foundation::ManualClock clock(100);
+    EXPECT_THROW(clock.advance(-1), foundation::Exception);
+    EXPECT_EQ(clock.now(), 100);
 }
 
 } // namespace

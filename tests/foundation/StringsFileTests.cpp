@@ -28,7 +28,7 @@ std::string valueOf(const StringsFile& file, std::string_view key)
     return value ? *value : "<missing>";
 }
 
-TEST(StringsFile, EntriesCommentsUnquotedWordsAndEscapes)
+TEST(StringsFile, EntriesCommentsAndUnquotedWords)
 {
     StringsFile file = parsed(R"(/* The pane's title
    spans lines */
@@ -44,8 +44,12 @@ plain_key=plain/value:1.0-rc+$;
     EXPECT_EQ(valueOf(file, "Only a key"), "Only a key");
     EXPECT_EQ(valueOf(file, "plain_key"), "plain/value:1.0-rc+$");
     EXPECT_EQ(valueOf(file, "DataUsage"), "<missing>");
+    EXPECT_EQ(parsed("  \n// nothing but comments\n").size(), 0u);
+}
 
-    file = parsed(R"("k" = "a \"quote\", a \\ backslash,\n\ttab, \U00e9t\U00E9, \UD83D\UDE00, \101\7, \q";)");
+TEST(StringsFile, Escapes)
+{
+    StringsFile file = parsed(R"("k" = "a \"quote\", a \\ backslash,\n\ttab, \U00e9t\U00E9, \UD83D\UDE00, \101\7, \q";)");
     EXPECT_EQ(valueOf(file, "k"), "a \"quote\", a \\ backslash,\n\ttab, \xC3\xA9t\xC3\xA9, \xF0\x9F\x98\x80, A\a, q");
 }
 
@@ -73,7 +77,6 @@ TEST(StringsFile, MalformedTablesSayWhereAndWhy)
     EXPECT_EQ(errorOf("\"a\" = \"\\U12\";"), "line 1: \\U must be followed by four hexadecimal digits");
     EXPECT_EQ(errorOf("\"a\" = \"\\UD800\";"), "line 1: \\U escape of an unpaired surrogate");
     EXPECT_EQ(errorOf("\"a\" = \"caf\xE9\";"), "not UTF-8 text");
-    EXPECT_EQ(parsed("  \n// nothing but comments\n").size(), 0u);
 }
 
 } // namespace

@@ -122,7 +122,6 @@ TEST(URLSession, TransportFailuresGiveAnErrorAndNoData)
     LoopbackServer server;
     server.setReply("/hang-up", CannedReply::hangingUp());
     server.setReply("/stall", CannedReply::stalling());
-    server.setReply("/exact", CannedReply::withBody(std::string(4096, 'x')));
     server.setReply("/over", CannedReply::withBody(std::string(4097, 'x')));
     struct Case {
         const char* name;
@@ -146,6 +145,12 @@ TEST(URLSession, TransportFailuresGiveAnErrorAndNoData)
         EXPECT_FALSE(outcome.result) << test.name;
         EXPECT_FALSE(outcome.onMainThread) << test.name;
     }
+}
+
+TEST(URLSession, ABodyOfExactlyTheLimitIsDelivered)
+{
+    LoopbackServer server;
+    server.setReply("/exact", CannedReply::withBody(std::string(4096, 'x')));
     Outcome exact = fetch(sessionWith(60, 4096), server.url("/exact"));
     EXPECT_FALSE(exact.error);
     EXPECT_EQ(bodyOf(exact).size(), 4096u);
@@ -178,8 +183,12 @@ TEST(URLSession, DownloadFileLivesOnlyUntilTheCompletionReturnsUnlessMovedAway)
     ASSERT_FALSE(moved.error);
     EXPECT_EQ(testsupport::readFile(destination), "disk image");
     EXPECT_EQ(std::distance(fs::directory_iterator(directory.path()), fs::directory_iterator()), 1);
-    fs::remove(destination);
+}
 
+TEST(URLSession, AFailedDownloadLeavesNoFile)
+{
+    testsupport::TemporaryDirectory directory;
+    Ref<URLSession> session = sessionWith(60, 64u << 20, directory.path());
     testsupport::RefusingPort refusing;
     Outcome failed = download(session, refusedURL(refusing, "/x.dmg"));
     EXPECT_EQ(failed.error ? failed.error->code() : 0, URLErrorCode::CannotConnectToHost);
@@ -187,21 +196,27 @@ TEST(URLSession, DownloadFileLivesOnlyUntilTheCompletionReturnsUnlessMovedAway)
     EXPECT_TRUE(fs::is_empty(directory.path()));
 }
 
-TEST(URLSession, TheConnectToOverrideKeepsTheHostNameAndASelfSignedServerIsRefused)
+TEST(URLSession, TheConnectToOverrideKeepsTheHostName)
 {
     LoopbackServer plain;
     plain.setReply("/data.json", CannedReply::withBody("{}"));
-    LoopbackServer tls(LoopbackServer::Security::TLS, "userinfo.zvk-erlang.example");
     ConnectToOverride::set("packages.zvk-erlang.example", 80, plain.port());
-    ConnectToOverride::set("userinfo.zvk-erlang.example", 6984, tls.port());
     Outcome fetched = fetch(URLSession::sharedSession(), "http://packages.zvk-erlang.example/data.json");
-    Outcome refused = fetch(URLSession::sharedSession(), "https://userinfo.zvk-erlang.example:6984/userinfo/x");
     ConnectToOverride::clear();
 
     ASSERT_FALSE(fetched.error) << fetched.error->description();
     EXPECT_EQ(bodyOf(fetched), "{}");
     ASSERT_EQ(plain.requests().size(), 1u);
     EXPECT_EQ(plain.requests()[0].header("Host"), "packages.zvk-erlang.example");
+}
+
+TEST(URLSession, ASelfSignedServerIsRefused)
+{
+    // Reached by its certificate's name through the override.
+    LoopbackServer tls(LoopbackServer::Security::TLS, "userinfo.zvk-erlang.example");
+    ConnectToOverride::set("userinfo.zvk-erlang.example", 6984, tls.port());
+    Outcome refused = fetch(URLSession::sharedSession(), "https://userinfo.zvk-erlang.example:6984/userinfo/x");
+    ConnectToOverride::clear();
 
     ASSERT_TRUE(refused.error);
     EXPECT_EQ(refused.error->code(), URLErrorCode::ServerCertificateUntrusted);

@@ -16,7 +16,7 @@ TEST(URL, RejectsTextThatIsNotAURL)
     }
 }
 
-TEST(URL, SplitsAnAbsoluteURLAndComparesByItsText)
+TEST(URL, SplitsAnAbsoluteURLIntoItsParts)
 {
     Ref<URL> url = URL::create("https://user:pw@Example.org:6984/userinfo/A%20B_1?x=1&y=2#top");
     ASSERT_TRUE(url);
@@ -29,20 +29,27 @@ TEST(URL, SplitsAnAbsoluteURLAndComparesByItsText)
     EXPECT_EQ(url->fragment(), "top");
     EXPECT_EQ(url->description(), "https://user:pw@Example.org:6984/userinfo/A%20B_1?x=1&y=2#top");
     EXPECT_FALSE(url->isFileURL());
+}
 
+TEST(URL, ComparesByItsExactText)
+{
+    Ref<URL> url = URL::create("https://user:pw@Example.org:6984/userinfo/A%20B_1?x=1&y=2#top");
     Ref<URL> same = URL::create("https://user:pw@Example.org:6984/userinfo/A%20B_1?x=1&y=2#top");
     EXPECT_TRUE(url->isEqual(*same));
     EXPECT_EQ(url->hash(), same->hash());
     EXPECT_FALSE(url->isEqual(*URL::create("https://user:pw@example.org:6984/userinfo/A%20B_1?x=1&y=2#top")));
 }
 
-TEST(URL, AcceptsIPv6HostsAbsentPartsRelativeAndFileURLs)
+TEST(URL, AcceptsABracketedIPv6Host)
 {
     Ref<URL> ipv6 = URL::create("http://[::1]:8080/a");
     ASSERT_TRUE(ipv6);
     EXPECT_EQ(ipv6->host(), "::1");
     EXPECT_EQ(ipv6->port(), 8080);
+}
 
+TEST(URL, AbsentPartsAreEmpty)
+{
     Ref<URL> bare = URL::create("http://example.org");
     ASSERT_TRUE(bare);
     EXPECT_EQ(bare->port(), std::nullopt);
@@ -51,7 +58,10 @@ TEST(URL, AcceptsIPv6HostsAbsentPartsRelativeAndFileURLs)
     Ref<URL> relative = URL::create("a/b/x.dmg");
     ASSERT_TRUE(relative);
     EXPECT_EQ(relative->scheme(), "");
+}
 
+TEST(URL, FileURLsParsedOrMadeFromAPath)
+{
     Ref<URL> url = URL::create("file:///tmp/x.dmg");
     ASSERT_TRUE(url);
     EXPECT_TRUE(url->isFileURL());
@@ -74,7 +84,7 @@ TEST(URL, LastPathComponent)
     EXPECT_EQ(URL::create("http://h/")->lastPathComponent(), "/");
 }
 
-TEST(PercentEscaping, EscapesWhatMayNotStandInAURLKeepsTheStructureAndDecodes)
+TEST(PercentEscaping, EscapesWhatMayNotStandInAURLButKeepsItsStructure)
 {
     EXPECT_EQ(foundation::percentEscaped("https://h:6984/userinfo/Ann Lee_J\xC3\xB6rg_7_100"),
         "https://h:6984/userinfo/Ann%20Lee_J%C3%B6rg_7_100");
@@ -82,7 +92,10 @@ TEST(PercentEscaping, EscapesWhatMayNotStandInAURLKeepsTheStructureAndDecodes)
     EXPECT_EQ(foundation::percentEscaped("%\"<>[\\]^`{|}\n\x7F"), "%25%22%3C%3E%5B%5C%5D%5E%60%7B%7C%7D%0A%7F");
     // Whatever the input, the escaped text forms a URL.
     EXPECT_TRUE(URL::create(foundation::percentEscaped("https://h/\"100% sure\"<x>#1")));
+}
 
+TEST(PercentEscaping, DecodesAndRefusesABrokenEscape)
+{
     EXPECT_EQ(foundation::percentDecoded("a%20b%C3%a9"), "a b\xC3\xA9");
     for (std::string_view bad : {"%", "%2", "%g0"})
         EXPECT_EQ(foundation::percentDecoded(bad), std::nullopt) << bad;

@@ -99,27 +99,35 @@ TEST_F(UserDefaultsTest, EveryPropertyListTypeReadsBackExactlyAfterARestart)
     EXPECT_EQ(defaults.valueForKey("no").get(), Number::falseValue());
 }
 
-TEST_F(UserDefaultsTest, StoresACopyNullRemovesAndWhatIsNoPropertyListIsRefused)
+TEST_F(UserDefaultsTest, StoresACopy)
+{
+    UserDefaults defaults("d");
+    Ref<MutableDictionary> settings = MutableDictionary::create();
+    settings->setObject(str("a").get(), "k");
+    defaults.setValue(settings.get(), "settings");
+    settings->setObject(str("b").get(), "k");
+    EXPECT_EQ(defaults.dictionaryForKey("settings")->objectForKey("k")->description(), "a");
+}
+
+TEST_F(UserDefaultsTest, NullRemovesAStoredValue)
 {
     {
         UserDefaults defaults("d");
-        Ref<MutableDictionary> settings = MutableDictionary::create();
-        settings->setObject(str("a").get(), "k");
-        defaults.setValue(settings.get(), "settings");
-        settings->setObject(str("b").get(), "k");
-        EXPECT_EQ(defaults.dictionaryForKey("settings")->objectForKey("k")->description(), "a");
-
         defaults.setValue(str("1.0").get(), "skipVersion");
         EXPECT_TRUE(defaults.synchronize());
         defaults.setValue(nullptr, "skipVersion");
         EXPECT_FALSE(defaults.valueForKey("skipVersion"));
-
-        EXPECT_THROW(defaults.setValue(Null::null(), "k"), Exception);
-        Ref<Dictionary> numberKeyed = Dictionary::create({{Number::withSigned(1).get(), str("x").get()}});
-        EXPECT_THROW(defaults.setValue(Array::create({numberKeyed.get()}).get(), "k"), Exception);
-        EXPECT_FALSE(defaults.valueForKey("k"));
     }
     EXPECT_FALSE(UserDefaults("d").valueForKey("skipVersion"));
+}
+
+TEST_F(UserDefaultsTest, WhatIsNoPropertyListIsRefused)
+{
+    UserDefaults defaults("d");
+    EXPECT_THROW(defaults.setValue(Null::null(), "k"), Exception);
+    Ref<Dictionary> numberKeyed = Dictionary::create({{Number::withSigned(1).get(), str("x").get()}});
+    EXPECT_THROW(defaults.setValue(Array::create({numberKeyed.get()}).get(), "k"), Exception);
+    EXPECT_FALSE(defaults.valueForKey("k"));
 }
 
 TEST_F(UserDefaultsTest, CorruptFileIsMovedAsideWithOneLineAndTheDomainStartsEmpty)
@@ -156,7 +164,7 @@ TEST_F(UserDefaultsTest, CorruptFileIsMovedAsideWithOneLineAndTheDomainStartsEmp
     }
 }
 
-TEST_F(UserDefaultsTest, WritesLeaveNoTemporariesAreForTheUserOnlyAndSurviveAFailure)
+TEST_F(UserDefaultsTest, AFailedWriteKeepsTheChangesForTheNext)
 {
     testsupport::ScopedEnvironment blocked("XDG_CONFIG_HOME", (directory / "config").string());
     directory.write("config", "a file where the directory should be");
@@ -166,8 +174,14 @@ TEST_F(UserDefaultsTest, WritesLeaveNoTemporariesAreForTheUserOnlyAndSurviveAFai
     fs::remove(directory / "config");
     EXPECT_TRUE(defaults.synchronize());  // keeps the changes, and makes the missing directory
     EXPECT_EQ(UserDefaults("d").stringForKey("skipVersion")->utf8(), "1.0");
+}
 
-    EXPECT_EQ(filesIn(directory / "config"), std::vector<std::string>{"d.defaults.json"});
+TEST_F(UserDefaultsTest, WritesLeaveNoTemporariesAndAreForTheUserOnly)
+{
+    UserDefaults defaults("d");
+    defaults.setValue(str("1.0").get(), "skipVersion");
+    ASSERT_TRUE(defaults.synchronize());
+    EXPECT_EQ(filesIn(directory.path()), std::vector<std::string>{"d.defaults.json"});
     struct stat status {};
     ASSERT_EQ(::stat(defaults.filePath().c_str(), &status), 0);
     EXPECT_EQ(status.st_mode & 0777, 0600u);

@@ -18,25 +18,32 @@ TEST(Strings, InvalidUTF8GivesNull)
     EXPECT_NE(String::create(std::string_view("a\0b", 3)), nullptr);  // NUL is a character
 }
 
-TEST(Strings, LengthCountsUTF16UnitsEqualityIsByValueAndOrderByCodePoint)
+TEST(Strings, LengthCountsUTF16Units)
 {
     Ref<String> text = String::create("a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80");  // a é € 😀
     ASSERT_NE(text, nullptr);
     EXPECT_EQ(text->length(), 5u);
     EXPECT_FALSE(text->isASCII());
     EXPECT_TRUE(str("plain ascii text!")->isASCII());
+}
 
+TEST(Strings, EqualityIsByValue)
+{
     Ref<String> a = str("caf\xC3\xA9");
     Ref<String> b = String::create("caf\xC3\xA9");
     EXPECT_TRUE(equal(a.get(), b.get()));
     EXPECT_EQ(hashOf(*a), hashOf(*b));
     EXPECT_NE(hashOf(*str("ab")), hashOf(*str("ba")));
-    EXPECT_LT(str("Z")->compare(*str("a")), 0);
-    EXPECT_LT(str("\xEF\xBF\xBD")->compare(*str("\xF0\x9F\x98\x80")), 0);  // U+FFFD before U+1F600
     EXPECT_FALSE(equal(str("1").get(), Number::withSigned(1).get()));
 }
 
-TEST(Numbers, EqualValuesAreEqualAcrossTypesAndSmallTypesNarrow)
+TEST(Strings, OrderIsByCodePoint)
+{
+    EXPECT_LT(str("Z")->compare(*str("a")), 0);
+    EXPECT_LT(str("\xEF\xBF\xBD")->compare(*str("\xF0\x9F\x98\x80")), 0);  // U+FFFD before U+1F600
+}
+
+TEST(Numbers, EqualValuesAreEqualAcrossTypes)
 {
     Ref<Number> values[] = {Number::withSigned(1, 'c'), Number::withSigned(1, 'q'), Number::withUnsigned(1, 'Q'),
                             Number::withDouble(1.0), Number::withFloat(1.0f), Number::trueValue(), Number::withBooleanValue(true)};
@@ -52,18 +59,24 @@ TEST(Numbers, EqualValuesAreEqualAcrossTypesAndSmallTypesNarrow)
     EXPECT_FALSE(equal(Number::withSigned(std::numeric_limits<std::int64_t>::max()).get(), Number::withDouble(9223372036854775808.0).get()));
     EXPECT_TRUE(equal(Number::withDouble(-0.0).get(), Number::withSigned(0).get()));
     EXPECT_LT(Number::withSigned(-5)->compare(*Number::withUnsigned(3)), 0);
+}
 
-    // Small type codes narrow as a C cast would.
+TEST(Numbers, SmallTypeCodesNarrowAsACCastWould)
+{
     EXPECT_EQ(Number::withSigned(300, 'c')->int64Value(), 44);
     EXPECT_EQ(Number::withUnsigned(70000, 'S')->uint64Value(), 4464u);
     EXPECT_STREQ(Number::withSigned(1, 'i')->objCType(), "i");
     EXPECT_THROW(Number::withSigned(1, 'x'), Exception);
 }
 
-TEST(Values, DataAndDateDescriptions)
+TEST(Values, DataComparesAndDescribesItsBytes)
 {
     EXPECT_TRUE(equal(Data::create("hello").get(), Data::create("hello").get()));
     EXPECT_EQ(Data::create("hello")->description(), "{length = 5, bytes = 0x68656c6c6f}");
+}
+
+TEST(Values, DatesDescribeThemselvesInUTC)
+{
     EXPECT_EQ(Date::withTimeIntervalSince1970(0)->description(), "1970-01-01 00:00:00 +0000");
     EXPECT_EQ(Date::withTimeIntervalSince1970(1796586271.75)->description(), "2026-12-06 19:44:31 +0000");
     EXPECT_EQ(Date::withTimeIntervalSince1970(-1)->description(), "1969-12-31 23:59:59 +0000");

@@ -23,12 +23,16 @@ using foundation::Ref;
 using foundation::String;
 using foundation::str;
 
-// Text that is not UTF-8 can only come from a string built unchecked; a
-// String result refuses it rather than hold it.
-TEST(ResultKinds, UnknownKindsAndInvalidTextAreErrors)
+TEST(ResultKinds, UnknownKindsAreErrors)
 {
     for (JTEncodeOption kind : {0u, 3u, 7u})
         EXPECT_EQ(failureMessage(Array::create().get(), JTSerializeOptionNone, kind), "Unknown encode as type.") << kind;
+}
+
+// Text that is not UTF-8 can only come from a string built unchecked; a
+// String result refuses it rather than hold it.
+TEST(ResultKinds, AStringResultRefusesInvalidText)
+{
     EXPECT_EQ(failureMessage(String::createUnchecked("\xff").get(), JTSerializeOptionNone, JTEncodeOptionResultString),
         "Unable to create NSString object");
 }

@@ -98,20 +98,24 @@ void ChildProcess::closeInput()
     input_ = -1;
 }
 
-void ChildProcess::collect(int timeoutMilliseconds)
+bool ChildProcess::collect(int timeoutMilliseconds)
 {
     pollfd descriptors[] = {{outputPipe_, POLLIN, 0}, {errorPipe_, POLLIN, 0}};
     if (poll(descriptors, 2, timeoutMilliseconds) <= 0)
-        return;
+        return false;
     std::string* buffers[] = {&output_, &error_};
+    bool received = false;
     for (int i = 0; i < 2; ++i) {
         if (!(descriptors[i].revents & (POLLIN | POLLHUP)))
             continue;
         char chunk[4096];
         ssize_t got = read(descriptors[i].fd, chunk, sizeof chunk);
-        if (got > 0)
+        if (got > 0) {
             buffers[i]->append(chunk, static_cast<std::size_t>(got));
+            received = true;
+        }
     }
+    return received;
 }
 
 bool ChildProcess::waitFor(std::string& buffer, std::string_view text, double seconds, std::size_t from)
@@ -145,7 +149,10 @@ int ChildProcess::terminate(int signal, double seconds)
         pid_t done = waitpid(pid_, &status, WNOHANG);
         if (done == pid_) {
             exited_ = true;
-            collect(0);
+            // Everything it wrote is in the pipes now: take all of it, so
+            // that what the output lacks, the program never wrote.
+            while (collect(0)) {
+            }
             return status;
         }
         collect(20);

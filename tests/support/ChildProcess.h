@@ -35,7 +35,8 @@ public:
     bool waitForOutput(std::string_view text, double seconds, std::size_t from = 0);
     bool waitForError(std::string_view text, double seconds, std::size_t from = 0);
     // Sends a signal and waits for the exit; answers the exit status as
-    // waitpid gives it, or -1 when the process did not end in time.
+    // waitpid gives it, or -1 when the process did not end in time. After
+    // the exit, output() and error() hold everything the process wrote.
     int terminate(int signal, double seconds);
 
     const std::string& output();
@@ -44,7 +45,8 @@ public:
 
 private:
     bool waitFor(std::string& buffer, std::string_view text, double seconds, std::size_t from);
-    void collect(int timeoutMilliseconds);
+    // Reads what has arrived within the limit; answers whether anything did.
+    bool collect(int timeoutMilliseconds);
 
     pid_t pid_ = -1;
     int input_ = -1;

@@ -1,6 +1,8 @@
 #include "foundation/system/Log.h"
 #include "foundation/objects/String.h"
 
+#include "support/CapturedOutput.h"
+
 #include <gtest/gtest.h>
 
 #include <cctype>
@@ -12,14 +14,14 @@ namespace {
 TEST(Log, StandardErrorCopyHasThePlatformLoggersShapeAndTheNewestCaptureReceives)
 {
     foundation::LogCapture outer;
-    ::testing::internal::CaptureStderr();
+    testsupport::CapturedOutput standardError(STDERR_FILENO);
     {
         foundation::LogCapture inner;
         foundation::logFormat("userInfo %@\n", foundation::str("details"));
         EXPECT_EQ(inner.messages(), std::vector<std::string>{"userInfo details\n"});
     }
     foundation::log("outside");
-    std::string text = ::testing::internal::GetCapturedStderr();
+    std::string text = standardError.stop();
     EXPECT_EQ(outer.messages(), std::vector<std::string>{"outside"});
     // "2026-12-06 19:44:31.123 foundation_tests[pid:tid] userInfo details", no doubled line feed
     const std::string stamp = "dddd-dd-dd dd:dd:dd.ddd ";
@@ -29,6 +31,17 @@ TEST(Log, StandardErrorCopyHasThePlatformLoggersShapeAndTheNewestCaptureReceives
     std::string process = "foundation_tests[" + std::to_string(::getpid()) + ":" + std::to_string(::gettid()) + "] ";
     EXPECT_EQ(text.substr(stamp.size(), process.size() + 17), process + "userInfo details\n");
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2) << text;
+}
+
+TEST(Log, ADiagnosticIsOneLineAfterTheProgramName)
+{
+    foundation::LogCapture log;
+    testsupport::CapturedOutput standardError(STDERR_FILENO);
+    foundation::logDiagnostic("the strings table x is ignored");
+    foundation::logDiagnostic("could not launch y\n");
+    EXPECT_EQ(standardError.stop(), "foundation_tests: the strings table x is ignored\n"
+                                    "foundation_tests: could not launch y\n");
+    EXPECT_EQ(log.messages(), (std::vector<std::string>{"the strings table x is ignored", "could not launch y\n"}));
 }
 
 } // namespace

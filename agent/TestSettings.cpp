@@ -1,12 +1,12 @@
 #include "agent/TestSettings.h"
 
-#include "agent/Output.h"
 #include "agent/ProductPaths.h"
 
 #if ENABLE_TEST_SEAMS
 #include "foundation/runloop/Clock.h"
 #include "foundation/url/ConnectToOverride.h"
 #include "foundation/runloop/RunLoop.h"
+#include "foundation/system/Log.h"
 #include "foundation/objects/URL.h"
 
 #include <cstdlib>
@@ -24,7 +24,7 @@ bool applyClockScale(const char* setting)
     char* end = nullptr;
     double scale = std::strtod(setting, &end);
     if (end == setting || *end != '\0' || !(scale > 0)) {
-        printDiagnostic(std::string("CORVANE_CLOCK_SCALE must be a positive number, not \"") + setting + "\"");
+        foundation::logDiagnostic(std::string("CORVANE_CLOCK_SCALE must be a positive number, not \"") + setting + "\"");
         return false;
     }
     foundation::RunLoop::main().setClock(std::make_shared<foundation::ScaledClock>(scale));
@@ -36,7 +36,7 @@ bool applyConnectTo(const std::string& setting)
 {
     std::optional<int> loopbackPort = foundation::ConnectToOverride::loopbackPortOf(setting);
     if (!loopbackPort) {
-        printDiagnostic("CORVANE_CONNECT_TO must be 127.0.0.1:<port> of a loopback server, not \"" + setting + "\"");
+        foundation::logDiagnostic("CORVANE_CONNECT_TO must be 127.0.0.1:<port> of a loopback server, not \"" + setting + "\"");
         return false;
     }
     foundation::Ref<foundation::URL> server = foundation::URL::create(ProductPaths::current().packageServer);

@@ -8,6 +8,7 @@
 #include "foundation/storage/FileManager.h"
 #include "foundation/storage/JSONSerialization.h"
 #include "foundation/runloop/OperationQueue.h"
+#include "foundation/system/Log.h"
 #include "foundation/system/RunningApplication.h"
 #include "foundation/objects/String.h"
 #include "foundation/system/Task.h"
@@ -85,7 +86,7 @@ void Updater::handleFeed(const foundation::Dictionary& feed, const std::string& 
 {
     FeedReading reading = readFirstStableRelease(feed);
     if (reading.outcome == FeedReading::Outcome::Unusable)
-        printDiagnostic(reading.problem + "; no release announced today");
+        foundation::logDiagnostic(reading.problem + "; no release announced today");
     if (reading.outcome != FeedReading::Outcome::Offered)
         return;
     const ReleaseEntry& release = reading.release;
@@ -94,7 +95,7 @@ void Updater::handleFeed(const foundation::Dictionary& feed, const std::string& 
     if (release.canonicalVersion == installedVersion || skippedVersion == release.canonicalVersion)
         return;
     if (!release.path || !release.version) {
-        printDiagnostic("the release feed's first stable release lacks \"path\" or \"version\"; not announced");
+        foundation::logDiagnostic("the release feed's first stable release lacks \"path\" or \"version\"; not announced");
         return;
     }
     setPath(release.path);
@@ -122,7 +123,7 @@ void Updater::availableVersion(const std::string& installedVersion, FeedCompleti
 {
     Ref<foundation::URL> url = foundation::URL::create(feedAddress(installedVersion));
     if (!url) {
-        printDiagnostic("the installed version \"" + installedVersion + "\" does not form a valid feed address; no check today");
+        foundation::logDiagnostic("the installed version \"" + installedVersion + "\" does not form a valid feed address; no check today");
         return;
     }
     auto handler = [completion = std::move(completion)](Ref<foundation::Data> body, Ref<foundation::URLResponse>,
@@ -132,7 +133,7 @@ void Updater::availableVersion(const std::string& installedVersion, FeedCompleti
         Ref<Object> feed = foundation::JSONSerialization::JSONObjectWithData(
             *body, foundation::JSONReadingOptions::AllowFragments, nullptr);
         if (!feed || !feed->isDictionary()) {
-            printDiagnostic("the release feed is not a JSON object; no release announced today");
+            foundation::logDiagnostic("the release feed is not a JSON object; no release announced today");
             return;
         }
         completion(foundation::static_ref_cast<foundation::Dictionary>(feed));
@@ -161,12 +162,12 @@ void Updater::downloadAndRunNewVersion()
 {
     std::optional<std::string> releasePath = path();
     if (!releasePath) {
-        printDiagnostic("no release has been announced; nothing to download");
+        foundation::logDiagnostic("no release has been announced; nothing to download");
         return;
     }
     Ref<foundation::URL> url = foundation::URL::create(ProductPaths::current().packageServer + "/site/zvk/" + *releasePath);
     if (!url) {
-        printDiagnostic("the release path \"" + *releasePath + "\" does not form a valid download address; nothing downloaded");
+        foundation::logDiagnostic("the release path \"" + *releasePath + "\" does not form a valid download address; nothing downloaded");
         return;
     }
     auto completion = [self = Ref<Updater>(this)](Ref<foundation::URL> location, Ref<foundation::URLResponse>,

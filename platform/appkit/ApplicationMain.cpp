@@ -5,9 +5,9 @@
 #include "appkit/TerminalPresenter.h"
 #include "appkit/UIDescription.h"
 #include "foundation/runloop/RunLoop.h"
+#include "foundation/system/Log.h"
 
 #include <csignal>
-#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <unistd.h>
@@ -57,8 +57,7 @@ int ApplicationMain(int argc, const char* const* argv, const std::string& descri
     Ref<UIDescription> description = UIDescription::load(resolvedPath(descriptionPath), error);
     if (!description) {
         presenter.reset();
-        std::string program = argc > 0 ? std::filesystem::path(argv[0]).filename().string() : "application";
-        std::fprintf(stderr, "%s: %s\n", program.c_str(), error->localizedDescription().c_str());
+        foundation::logDiagnostic(error->localizedDescription());
         return 1;
     }
 

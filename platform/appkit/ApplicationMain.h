@@ -17,8 +17,8 @@ namespace appkit {
 //     loop until SIGINT or SIGTERM;
 //  5. sends applicationWillTerminate: to the delegate, by name, and
 //     answers 0.
-// A description that cannot be loaded prints one line on standard error
-// and answers 1. Call it on the main thread.
+// A description that cannot be loaded is one diagnostic (logDiagnostic:
+// a line on standard error) and answers 1. Call it on the main thread.
 int ApplicationMain(int argc, const char* const* argv, const std::string& descriptionPath);
 
 } // namespace appkit

@@ -3,29 +3,21 @@
 #include "appkit/Button.h"
 #include "appkit/Quoted.h"
 #include "appkit/Window.h"
-#include "appkit/WriteFully.h"
+#include "foundation/objects/CharacterSet.h"
+#include "foundation/system/FileIO.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
 namespace appkit {
 
 using foundation::Ref;
+using foundation::trimmed;
 
 namespace {
 
 constexpr std::string_view escape = "\x1b";
-
-std::string_view trimmed(std::string_view text)
-{
-    constexpr std::string_view blanks = " \t\r\n\v\f";
-    auto first = text.find_first_not_of(blanks);
-    if (first == std::string_view::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
-}
 
 bool isCloseChoice(std::string_view choice)
 {
@@ -312,7 +304,7 @@ void TerminalPresenter::readEnd()
 
 void TerminalPresenter::write(std::string_view text)
 {
-    appkit::writeFully(outputFd_, text);
+    (void)foundation::writeAll(outputFd_, text);  // nobody may be reading: the text is dropped
 }
 
 } // namespace appkit

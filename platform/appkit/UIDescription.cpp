@@ -6,14 +6,12 @@
 #include "appkit/Window.h"
 #include "foundation/objects/Exception.h"
 #include "foundation/objects/String.h"
+#include "foundation/system/FileIO.h"
 
 #include <nlohmann/json.hpp>
 
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <limits>
-#include <memory>
 
 namespace appkit {
 
@@ -38,16 +36,9 @@ struct LoadFailure {
 
 std::string readFile(const std::string& path)
 {
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);
-    if (!file)
-        fail(std::string("cannot read the file: ") + std::strerror(errno), UnreadableFile);
     std::string text;
-    char buffer[16384];
-    size_t count;
-    while ((count = std::fread(buffer, 1, sizeof buffer, file.get())) > 0)
-        text.append(buffer, count);
-    if (std::ferror(file.get()))
-        fail(std::string("cannot read the file: ") + std::strerror(errno), UnreadableFile);
+    if (int result = foundation::readFile(path, text))
+        fail(std::string("cannot read the file: ") + std::strerror(result), UnreadableFile);
     return text;
 }
 

@@ -2,6 +2,7 @@
 
 #include "agent/Updater.h"
 
+#include "foundation/system/Log.h"
 #include "support/CapturedOutput.h"
 #include "support/Waiting.h"
 
@@ -9,10 +10,6 @@
 
 using namespace foundation;
 using corvane::Updater;
-using testing::internal::CaptureStderr;
-using testing::internal::CaptureStdout;
-using testing::internal::GetCapturedStderr;
-using testing::internal::GetCapturedStdout;
 
 class DownloadTest : public AgentTest {
 protected:
@@ -118,11 +115,12 @@ TEST_F(DownloadTest, NamesThatWouldLeaveTheDirectoryAreNotKept)
 TEST_F(DownloadTest, PathThatIsNoURLRequestsNothing)
 {
     updater->setPath("a/x y.dmg");
-    CaptureStdout();
-    CaptureStderr();
+    testsupport::CapturedOutput standardOutput(STDOUT_FILENO);
+    LogCapture log;
     updater->downloadAndRunNewVersion();
-    EXPECT_EQ(GetCapturedStdout(), "");
-    EXPECT_NE(GetCapturedStderr().find("does not form a valid download address"), std::string::npos);
+    EXPECT_EQ(standardOutput.stop(), "");
+    ASSERT_EQ(log.messages().size(), 1u);
+    EXPECT_NE(log.messages()[0].find("does not form a valid download address"), std::string::npos);
     EXPECT_TRUE(server.requests().empty());
 }
 
@@ -132,10 +130,11 @@ TEST_F(DownloadTest, MissingDiskImageToolIsOneLineOnStandardErrorNotACrash)
     paths.diskImageTool = (directory / "no-such-hdiutil").string();
     corvane::ProductPaths::setCurrent(paths);
     server.setReply("/site/zvk/x.dmg", testsupport::CannedReply::withBody("image"));
-    testsupport::CapturedOutput standardError(STDERR_FILENO);
+    LogCapture log;
     EXPECT_EQ(download("x.dmg"), "nil\n");
-    ASSERT_TRUE(standardError.waitForLines(1));
-    std::string errors = standardError.text();
-    EXPECT_NE(errors.find("no-such-hdiutil"), std::string::npos) << errors;
-    EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
+    ASSERT_TRUE(log.waitForMessages(1));
+    std::vector<std::string> messages = log.messages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].find("no-such-hdiutil"), std::string::npos) << messages[0];
+    EXPECT_EQ(messages[0].find('\n'), std::string::npos) << messages[0];
 }

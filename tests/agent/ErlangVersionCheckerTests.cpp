@@ -1,14 +1,15 @@
 #include "agent/ErlangVersionChecker.h"
 
+#include "support/CapturedOutput.h"
 #include "support/TemporaryDirectory.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
+#include <unistd.h>
+
 using corvane::ErlangVersionChecker;
-using testing::internal::CaptureStdout;
-using testing::internal::GetCapturedStdout;
 
 TEST(ErlangVersionChecker, TrimsSurroundingWhiteSpaceOnly)
 {
@@ -48,9 +49,9 @@ TEST(ErlangVersionChecker, UnreadableFilePrintsExactlyOneErrorLine)
     directory.write("latin1", "26.2\xE9\n");
     for (const char* name : {"missing", "latin1"}) {
         ErlangVersionChecker checker((directory / name).string());
-        CaptureStdout();
+        testsupport::CapturedOutput standardOutput(STDOUT_FILENO);
         EXPECT_EQ(checker.currentErlangVersion(), std::nullopt) << name;
-        std::string output = GetCapturedStdout();
+        std::string output = standardOutput.stop();
         EXPECT_EQ(output.rfind("Error: Optional(", 0), 0u) << output;
         EXPECT_NE(output.find(name), std::string::npos) << output;  // names the file
         EXPECT_EQ(std::count(output.begin(), output.end(), '\n'), 1) << output;

@@ -5,13 +5,12 @@
 #include "foundation/storage/JSONSerialization.h"
 #include "foundation/objects/Number.h"
 #include "foundation/storage/UserDefaults.h"
+#include "foundation/system/Log.h"
 #include "support/CapturedOutput.h"
 #include "support/Waiting.h"
 
 using namespace foundation;
 using corvane::Updater;
-using testing::internal::CaptureStdout;
-using testing::internal::GetCapturedStdout;
 
 namespace {
 
@@ -60,9 +59,9 @@ TEST_F(UpdaterTest, VisibleWindowStopsTheCheckBeforeAnyReadOrRequest)
     // No version file: a read would print an "Error: " line.
     window->visible = true;
     Ref<Updater> updater = makeUpdater();
-    CaptureStdout();
+    testsupport::CapturedOutput standardOutput(STDOUT_FILENO);
     time.advance(86400);
-    EXPECT_EQ(GetCapturedStdout(), "");
+    EXPECT_EQ(standardOutput.stop(), "");
     EXPECT_EQ(window->visibilityQuestions, 1);
     EXPECT_TRUE(server.requests().empty());
     EXPECT_FALSE(updater->canonical_version().has_value());
@@ -71,9 +70,9 @@ TEST_F(UpdaterTest, VisibleWindowStopsTheCheckBeforeAnyReadOrRequest)
 TEST_F(UpdaterTest, MissingVersionFileEndsTheCheckWithOneErrorLine)
 {
     Ref<Updater> updater = makeUpdater();
-    CaptureStdout();
+    testsupport::CapturedOutput standardOutput(STDOUT_FILENO);
     time.advance(86400);
-    std::string output = GetCapturedStdout();
+    std::string output = standardOutput.stop();
     EXPECT_EQ(output.rfind("Error: Optional(", 0), 0u) << output;
     EXPECT_EQ(std::count(output.begin(), output.end(), '\n'), 1);
     EXPECT_TRUE(server.requests().empty());
@@ -171,7 +170,7 @@ TEST_F(UpdaterTest, FeedRequestCompletesOnlyForAJSONObjectWhateverTheStatus)
         // failure ends quietly, so this is the only mark of its end.
         auto heldByTheCompletion = std::make_shared<int>();
         std::weak_ptr<int> requestInFlight = heldByTheCompletion;
-        testsupport::CapturedOutput standardError(STDERR_FILENO);
+        LogCapture log;
         updater->availableVersion(c.version, [outcome, held = std::move(heldByTheCompletion)](Ref<Dictionary>) {
             outcome->onMainThread = RunLoop::isMainThread();
             outcome->called = true;
@@ -181,8 +180,8 @@ TEST_F(UpdaterTest, FeedRequestCompletesOnlyForAJSONObjectWhateverTheStatus)
         if (c.delivered) {
             EXPECT_FALSE(outcome->onMainThread) << c.version;
         } else if (!c.reply.closeWithoutReply) {
-            EXPECT_TRUE(standardError.waitForLines(1)) << c.version;
-            EXPECT_NE(standardError.text().find("not a JSON object"), std::string::npos) << c.version;
+            ASSERT_TRUE(log.waitForMessages(1)) << c.version;  // the reply was handled
+            EXPECT_NE(log.messages()[0].find("not a JSON object"), std::string::npos) << c.version;
         }
     }
 }
@@ -205,9 +204,10 @@ TEST_F(UpdaterTest, VersionThatIsNoURLStartsNoRequest)
 {
     installVersion("26 beta");
     Ref<Updater> updater = makeUpdater();
-    testing::internal::CaptureStderr();
+    LogCapture log;
     time.advance(86400);
-    EXPECT_NE(testing::internal::GetCapturedStderr().find("does not form a valid feed address"), std::string::npos);
+    ASSERT_EQ(log.messages().size(), 1u);
+    EXPECT_NE(log.messages()[0].find("does not form a valid feed address"), std::string::npos);
     EXPECT_TRUE(server.requests().empty());
 }
 
@@ -241,8 +241,8 @@ TEST_F(UpdaterTest, CheckWithoutADelegateDoesNothing)
 {
     Ref<Updater> updater = makeUpdater();
     window = nullptr;  // the only reference: the Updater holds it weakly
-    CaptureStdout();
+    testsupport::CapturedOutput standardOutput(STDOUT_FILENO);
     time.advance(86400);
-    EXPECT_EQ(GetCapturedStdout(), "");
+    EXPECT_EQ(standardOutput.stop(), "");
     EXPECT_TRUE(server.requests().empty());
 }

@@ -105,7 +105,7 @@ TEST(ApplicationMain, ABadDescriptionIsOneLineOnStandardErrorAndAFailure)
     auto path = directory.write("MainMenu.json", R"({"objects": [{"class": "NoSuchDelegate"}]})");
     Outcome run = runApplication(path.string(), "");
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "corvane: " + path.string() + ": object at objects[0] (NoSuchDelegate): unknown class \"NoSuchDelegate\"\n");
+    EXPECT_EQ(run.err, "appkit_tests: " + path.string() + ": object at objects[0] (NoSuchDelegate): unknown class \"NoSuchDelegate\"\n");
     EXPECT_EQ(run.out, "");
 }
 
@@ -114,5 +114,5 @@ TEST(ApplicationMain, ARelativeDescriptionPathIsLookedForBesideTheProgram)
     Outcome run = runApplication("no-such-description.json", "");
     EXPECT_EQ(run.status, 1);
     auto beside = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "no-such-description.json";
-    EXPECT_EQ(run.err, "corvane: " + beside.string() + ": cannot read the file: No such file or directory\n");
+    EXPECT_EQ(run.err, "appkit_tests: " + beside.string() + ": cannot read the file: No such file or directory\n");
 }

@@ -1,4 +1,5 @@
 #include "foundation/system/Bundle.h"
+#include "foundation/system/Log.h"
 
 #include "support/TemporaryDirectory.h"
 
@@ -75,11 +76,13 @@ TEST_F(BundleTest, ABadTableIsReportedOnceAndActsAsMissing)
 {
     directory.write("Flat/Localizable.strings", "\"PaneTitle\" = \"unterminated;\n");
     Ref<Bundle> bundle = Bundle::bundleWithPath((directory / "Flat").string());
-    ::testing::internal::CaptureStderr();
+    foundation::LogCapture log;
     EXPECT_EQ(localized(*bundle, "PaneTitle", ""), "PaneTitle");
     EXPECT_EQ(localized(*bundle, "OtpVsn", "unknown"), "unknown");
-    std::string report = ::testing::internal::GetCapturedStderr();
-    EXPECT_EQ(std::count(report.begin(), report.end(), '\n'), 1) << report;
+    std::vector<std::string> messages = log.messages();
+    ASSERT_EQ(messages.size(), 1u);
+    std::string report = messages[0];
+    EXPECT_EQ(report.find('\n'), std::string::npos) << report;
     EXPECT_NE(report.find("Localizable.strings"), std::string::npos) << report;
     EXPECT_NE(report.find("never closed"), std::string::npos) << report;
 }

@@ -1,6 +1,8 @@
 #include "foundation/system/Log.h"
 #include "foundation/objects/String.h"
 
+#include "support/CapturedOutput.h"
+
 #include <gtest/gtest.h>
 
 #include <cctype>
@@ -23,14 +25,14 @@ TEST(Log, TheNewestCaptureReceives)
 
 TEST(Log, StandardErrorCopyHasThePlatformLoggersShape)
 {
-    ::testing::internal::CaptureStderr();
+    testsupport::CapturedOutput standardError(STDERR_FILENO);
     {
         foundation::LogCapture capture;
         foundation::logFormat("userInfo %@\n", foundation::str("details"));
         EXPECT_EQ(capture.messages(), std::vector<std::string>{"userInfo details\n"});
     }
     foundation::log("outside");
-    std::string text = ::testing::internal::GetCapturedStderr();
+    std::string text = standardError.stop();
     // "2026-12-06 19:44:31.123 foundation_tests[pid:tid] userInfo details", no doubled line feed
     const std::string stamp = "dddd-dd-dd dd:dd:dd.ddd ";
     ASSERT_GT(text.size(), stamp.size());
@@ -39,6 +41,17 @@ TEST(Log, StandardErrorCopyHasThePlatformLoggersShape)
     std::string process = "foundation_tests[" + std::to_string(::getpid()) + ":" + std::to_string(::gettid()) + "] ";
     EXPECT_EQ(text.substr(stamp.size(), process.size() + 17), process + "userInfo details\n");
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2) << text;
+}
+
+TEST(Log, ADiagnosticIsOneLineAfterTheProgramName)
+{
+    foundation::LogCapture log;
+    testsupport::CapturedOutput standardError(STDERR_FILENO);
+    foundation::logDiagnostic("the strings table x is ignored");
+    foundation::logDiagnostic("could not launch y\n");
+    EXPECT_EQ(standardError.stop(), "foundation_tests: the strings table x is ignored\n"
+                                    "foundation_tests: could not launch y\n");
+    EXPECT_EQ(log.messages(), (std::vector<std::string>{"the strings table x is ignored", "could not launch y\n"}));
 }
 
 } // namespace

@@ -1,7 +1,9 @@
 #include "foundation/objects/Exception.h"
 #include "foundation/runloop/RunLoop.h"
+#include "foundation/system/Log.h"
 #include "foundation/system/Task.h"
 
+#include "support/CapturedOutput.h"
 #include "support/TemporaryDirectory.h"
 #include "support/Waiting.h"
 
@@ -41,10 +43,10 @@ TEST(Task, RunsTheToolWithExactlyTheGivenArgumentsAndNoShell)
     Ref<Task> task = Task::create();
     task->setLaunchPath(recorder);
     task->setArguments({"attach", "-autoopen", "file:///tmp/x y.dmg", "$HOME; echo injected", "", "*"});
-    ::testing::internal::CaptureStdout();
+    testsupport::CapturedOutput standardOutput(STDOUT_FILENO);
     task->launch();
     task->waitUntilExit();
-    std::string output = ::testing::internal::GetCapturedStdout();
+    std::string output = standardOutput.stop();
 
     EXPECT_EQ(testsupport::readFile(directory / "args"),
               recorder + "\nattach\n-autoopen\nfile:///tmp/x y.dmg\n$HOME; echo injected\n\n*\n");
@@ -97,11 +99,12 @@ TEST(Task, AFailedLaunchWritesOneLineAndDoesNotRaise)
         Ref<Task> task = Task::create();
         task->setLaunchPath(path);
         task->setArguments({"attach"});
-        ::testing::internal::CaptureStderr();
+        foundation::LogCapture log;
         EXPECT_NO_THROW(task->launch());
-        std::string line = ::testing::internal::GetCapturedStderr();
-        EXPECT_EQ(std::count(line.begin(), line.end(), '\n'), 1) << line;
-        EXPECT_NE(line.find(path), std::string::npos) << line;
+        std::vector<std::string> messages = log.messages();
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_EQ(messages[0].find('\n'), std::string::npos) << messages[0];
+        EXPECT_NE(messages[0].find(path), std::string::npos) << messages[0];
         EXPECT_FALSE(task->isRunning());
         EXPECT_EQ(task->processIdentifier(), 0);
         task->waitUntilExit();  // returns: there is nothing to wait for

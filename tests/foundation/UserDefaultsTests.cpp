@@ -1,15 +1,23 @@
+#include "foundation/objects/Array.h"
+#include "foundation/objects/Data.h"
+#include "foundation/objects/Date.h"
+#include "foundation/objects/Dictionary.h"
 #include "foundation/objects/Exception.h"
 #include "foundation/objects/Null.h"
 #include "foundation/objects/Number.h"
+#include "foundation/objects/String.h"
 #include "foundation/storage/UserDefaults.h"
+#include "foundation/system/Log.h"
 
 #include "support/TemporaryDirectory.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <bit>
 #include <cmath>
 #include <filesystem>
+#include <future>
 #include <limits>
 #include <thread>
 
@@ -37,6 +45,20 @@ protected:
     testsupport::TemporaryDirectory directory;
     testsupport::ScopedEnvironment configHome{"XDG_CONFIG_HOME", directory.path().string()};
 };
+
+// The string stored under the key, or "(no string)".
+std::string storedString(const UserDefaults& defaults, std::string_view key)
+{
+    Ref<Object> value = defaults.valueForKey(key);
+    return value && value->isString() ? std::string(static_ref_cast<String>(value)->utf8()) : "(no string)";
+}
+
+// The integer stored under the key, or -1.
+std::int64_t storedInteger(const UserDefaults& defaults, std::string_view key)
+{
+    Ref<Object> value = defaults.valueForKey(key);
+    return value && value->isNumber() ? static_ref_cast<Number>(value)->int64Value() : -1;
+}
 
 // The same type code and the same bits, however the number is read.
 bool sameNumber(const Number& a, const Number& b)
@@ -81,9 +103,9 @@ TEST_F(UserDefaultsTest, EveryPropertyListTypeReadsBackExactlyAfterARestart)
         defaults.setValue(Date::withTimeIntervalSince1970(NAN).get(), "undated");
         EXPECT_TRUE(defaults.synchronize());
     }
-    ::testing::internal::CaptureStderr();
+    LogCapture log;
     UserDefaults defaults("org.zvk.corvane");
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "") << "the file was not read back";
+    EXPECT_EQ(log.messages(), std::vector<std::string>{}) << "the file was not read back";
     Ref<Object> undated = defaults.valueForKey("undated");
     ASSERT_TRUE(undated && undated->isDate());
     EXPECT_TRUE(std::isnan(static_ref_cast<Date>(undated)->timeIntervalSince1970()));
@@ -106,7 +128,7 @@ TEST_F(UserDefaultsTest, StoresACopy)
     settings->setObject(str("a").get(), "k");
     defaults.setValue(settings.get(), "settings");
     settings->setObject(str("b").get(), "k");
-    EXPECT_EQ(defaults.dictionaryForKey("settings")->objectForKey("k")->description(), "a");
+    EXPECT_EQ(static_ref_cast<Dictionary>(defaults.valueForKey("settings"))->objectForKey("k")->description(), "a");
 }
 
 TEST_F(UserDefaultsTest, NullRemovesAStoredValue)
@@ -144,11 +166,12 @@ TEST_F(UserDefaultsTest, CorruptFileIsMovedAsideWithOneLineAndTheDomainStartsEmp
                                 std::string("skipVersion = 1.0;"), std::string("{\"format\": \"defaults\", \"vers"), deep}) {
         SCOPED_TRACE(content.substr(0, 80));
         directory.write("d.defaults.json", content);
-        ::testing::internal::CaptureStderr();
+        LogCapture log;
         UserDefaults defaults("d");
-        std::string stderrText = ::testing::internal::GetCapturedStderr();
-        EXPECT_EQ(std::count(stderrText.begin(), stderrText.end(), '\n'), 1) << stderrText;
-        EXPECT_NE(stderrText.find(file("d").string()), std::string::npos) << stderrText;
+        std::vector<std::string> messages = log.messages();
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_EQ(messages[0].find('\n'), std::string::npos) << messages[0];  // one line
+        EXPECT_NE(messages[0].find(file("d").string()), std::string::npos) << messages[0];
         EXPECT_FALSE(defaults.valueForKey("k"));
 
         std::vector<std::string> names = filesIn(directory.path());
@@ -158,7 +181,7 @@ TEST_F(UserDefaultsTest, CorruptFileIsMovedAsideWithOneLineAndTheDomainStartsEmp
 
         defaults.setValue(str("2.0").get(), "skipVersion");
         EXPECT_TRUE(defaults.synchronize());
-        EXPECT_EQ(UserDefaults("d").stringForKey("skipVersion")->utf8(), "2.0");
+        EXPECT_EQ(storedString(UserDefaults("d"), "skipVersion"), "2.0");
         fs::remove(directory / names[0]);
         fs::remove(file("d"));
     }
@@ -173,7 +196,7 @@ TEST_F(UserDefaultsTest, AFailedWriteKeepsTheChangesForTheNext)
     EXPECT_FALSE(defaults.synchronize());
     fs::remove(directory / "config");
     EXPECT_TRUE(defaults.synchronize());  // keeps the changes, and makes the missing directory
-    EXPECT_EQ(UserDefaults("d").stringForKey("skipVersion")->utf8(), "1.0");
+    EXPECT_EQ(storedString(UserDefaults("d"), "skipVersion"), "1.0");
 }
 
 TEST_F(UserDefaultsTest, WritesLeaveNoTemporariesAndAreForTheUserOnly)
@@ -210,8 +233,8 @@ TEST_F(UserDefaultsTest, ConcurrentWritersAndReadersLoseNothing)
         threads.emplace_back([&defaults, t] {
             for (int i = 0; i < 100; ++i) {
                 std::string key = std::to_string(t * 1000 + i);
-                defaults.setInteger(i, key);
-                EXPECT_EQ(defaults.integerForKey(key), i);
+                defaults.setValue(Number::withSigned(i).get(), key);
+                EXPECT_EQ(storedInteger(defaults, key), i);
                 if (i % 25 == 0) {
                     EXPECT_TRUE(defaults.synchronize());
                 }
@@ -223,7 +246,87 @@ TEST_F(UserDefaultsTest, ConcurrentWritersAndReadersLoseNothing)
     UserDefaults reread("d");
     for (int t = 0; t < 4; ++t)
         for (int i = 0; i < 100; ++i)
-            EXPECT_EQ(reread.integerForKey(std::to_string(t * 1000 + i)), i);
+            EXPECT_EQ(storedInteger(reread, std::to_string(t * 1000 + i)), i);
+}
+
+TEST_F(UserDefaultsTest, AFailedSaveIsOneDiagnosticWithTheSystemsReason)
+{
+    testsupport::ScopedEnvironment blocked("XDG_CONFIG_HOME", (directory / "config").string());
+    directory.write("config", "a file where the directory should be");
+    UserDefaults defaults("d");
+    defaults.setValue(str("1.0").get(), "skipVersion");
+    LogCapture log;
+    EXPECT_FALSE(defaults.synchronize());
+    std::vector<std::string> messages = log.messages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].find(defaults.filePath()), std::string::npos) << messages[0];
+    EXPECT_NE(messages[0].find("Not a directory"), std::string::npos) << messages[0];
+    EXPECT_EQ(messages[0].find('\n'), std::string::npos) << messages[0];
+}
+
+// Starts a save of `defaults` on a thread of its own and holds it after its
+// snapshot is taken, before it is written, until release(). Later saves
+// pass the observer without stopping.
+class HeldSave {
+public:
+    explicit HeldSave(UserDefaults& defaults)
+    {
+        defaults.setWillWriteObserver([this] {
+            if (!held_.exchange(true)) {
+                writing_.set_value();
+                mayWrite_.wait();
+            }
+        });
+        saver_ = std::thread([&defaults] { EXPECT_TRUE(defaults.synchronize()); });
+        writing_.get_future().wait();
+    }
+    ~HeldSave() { release(); }
+
+    void release()
+    {
+        if (!saver_.joinable())
+            return;
+        written_.set_value();
+        saver_.join();
+    }
+
+private:
+    std::atomic<bool> held_ = false;
+    std::promise<void> writing_;
+    std::promise<void> written_;
+    std::shared_future<void> mayWrite_ = written_.get_future().share();
+    std::thread saver_;
+};
+
+TEST_F(UserDefaultsTest, ValuesStayUsableWhileASaveIsWritten)
+{
+    UserDefaults defaults("d");
+    defaults.setValue(str("older").get(), "k");
+    HeldSave save(defaults);
+    std::promise<void> used;
+    std::thread user([&] {
+        defaults.setValue(str("newer").get(), "k");
+        EXPECT_EQ(storedString(defaults, "k"), "newer");
+        used.set_value();
+    });
+    EXPECT_EQ(used.get_future().wait_for(std::chrono::seconds(10)), std::future_status::ready)
+        << "reading and writing values waited for the save";
+    save.release();
+    user.join();
+}
+
+TEST_F(UserDefaultsTest, ALaterSaveIsNeverOverwrittenByAnEarlierOne)
+{
+    UserDefaults defaults("d");
+    defaults.setValue(str("older").get(), "k");
+    {
+        HeldSave save(defaults);  // holds a snapshot with "older"
+        defaults.setValue(str("newer").get(), "k");
+        std::thread laterSave([&] { EXPECT_TRUE(defaults.synchronize()); });
+        save.release();
+        laterSave.join();
+    }
+    EXPECT_EQ(storedString(UserDefaults("d"), "k"), "newer");
 }
 
 } // namespace

@@ -19,11 +19,19 @@ CapturedOutput::CapturedOutput(int descriptor) : descriptor_(descriptor)
 
 CapturedOutput::~CapturedOutput()
 {
-    dup2(saved_, descriptor_);  // the pipe's last writer goes: the reader sees its end
-    close(saved_);
-    close(pipe_[1]);
-    reader_.join();
-    close(pipe_[0]);
+    stop();
+}
+
+std::string CapturedOutput::stop()
+{
+    if (reader_.joinable()) {
+        dup2(saved_, descriptor_);  // the pipe's last writer goes: the reader sees its end
+        close(saved_);
+        close(pipe_[1]);
+        reader_.join();
+        close(pipe_[0]);
+    }
+    return text();
 }
 
 void CapturedOutput::read()

@@ -19,7 +19,11 @@ public:
 
     // Waits until `count` whole lines have arrived; false after the limit.
     [[nodiscard]] bool waitForLines(std::size_t count, double seconds = 10);
+    // What has arrived so far.
     std::string text() const;
+    // Ends the capture (the descriptor is itself again) and answers all
+    // that was written to it meanwhile.
+    std::string stop();
 
 private:
     void read();

@@ -1,5 +1,7 @@
 #include "support/ChildProcess.h"
 
+#include "foundation/system/FileIO.h"
+
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -81,14 +83,7 @@ ChildProcess::~ChildProcess()
 
 void ChildProcess::writeInput(std::string_view text)
 {
-    while (!text.empty()) {
-        ssize_t written = write(input_, text.data(), text.size());
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return;
-        text.remove_prefix(static_cast<std::size_t>(written));
-    }
+    (void)foundation::writeAll(input_, text);  // a child that has gone reads nothing
 }
 
 void ChildProcess::closeInput()

@@ -73,4 +73,13 @@ Ref<String> stringByTrimmingCharactersInSet(const String& string, const Characte
     return String::createUnchecked(text.substr(begin, end - begin));
 }
 
+std::string_view trimmed(std::string_view text) noexcept
+{
+    constexpr std::string_view blanks = " \t\r\n\v\f";
+    auto first = text.find_first_not_of(blanks);
+    if (first == std::string_view::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+}
+
 } // namespace foundation

@@ -2,6 +2,7 @@
 
 #include "foundation/objects/String.h"
 
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -24,5 +25,9 @@ private:
 // The string without the set's characters at either end; the characters
 // inside are kept. Answers the same string when there is nothing to trim.
 [[nodiscard]] Ref<String> stringByTrimmingCharactersInSet(const String& string, const CharacterSet& set);
+
+// The bytes without ASCII white space (space, tab, CR, LF, VT, FF) at either
+// end: for protocol and terminal lines, where only these count.
+[[nodiscard]] std::string_view trimmed(std::string_view text) noexcept;
 
 } // namespace foundation

@@ -3,6 +3,7 @@
 #include "foundation/objects/CocoaError.h"
 #include "foundation/objects/Format.h"
 #include "foundation/objects/URL.h"
+#include "foundation/system/FileIO.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -54,46 +55,21 @@ std::string temporarySibling(const std::string& destination)
     return parentDirectory(destination) + "/." + lastPathComponent(destination) + ".moving-XXXXXX";
 }
 
-int copyBytes(int from, int to)
-{
-    char buffer[1 << 16];
-    for (;;) {
-        ssize_t count = ::read(from, buffer, sizeof buffer);
-        if (count == 0)
-            return 0;
-        if (count < 0) {
-            if (errno == EINTR)
-                continue;
-            return errno;
-        }
-        for (ssize_t done = 0; done < count;) {
-            ssize_t written = ::write(to, buffer + done, static_cast<std::size_t>(count - done));
-            if (written < 0 && errno != EINTR)
-                return errno;
-            done += written > 0 ? written : 0;
-        }
-    }
-}
-
 // Copies a regular file to a new temporary name; answers 0 or an errno.
 int copyFile(const std::string& source, const struct stat& status, std::string& temporary)
 {
-    int from = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
-    if (from < 0)
+    FileDescriptor from = FileDescriptor::open(source, O_RDONLY);
+    if (!from)
         return errno;
-    int to = ::mkostemp(temporary.data(), O_CLOEXEC);
-    if (to < 0) {
-        int result = errno;
-        ::close(from);
-        return result;
-    }
-    int result = copyBytes(from, to);
+    FileDescriptor to = FileDescriptor::createUnique(temporary);
+    if (!to)
+        return errno;
+    int result = copyAll(from.get(), to.get());
     const timespec times[2] = {status.st_atim, status.st_mtim};
-    if (!result && (::fchmod(to, status.st_mode & 07777) != 0 || ::futimens(to, times) != 0 || ::fsync(to) != 0))
+    if (!result && (::fchmod(to.get(), status.st_mode & 07777) != 0 || ::futimens(to.get(), times) != 0 || ::fsync(to.get()) != 0))
         result = errno;
-    if (::close(to) != 0 && !result)
-        result = errno;
-    ::close(from);
+    if (int closed = to.close(); closed && !result)
+        result = closed;
     if (result)
         ::unlink(temporary.c_str());
     return result;

@@ -4,13 +4,10 @@
 #include "foundation/objects/Format.h"
 #include "foundation/objects/Number.h"
 #include "foundation/objects/URL.h"
+#include "foundation/system/FileIO.h"
 
 #include <cerrno>
 #include <string>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace foundation {
 
@@ -38,40 +35,12 @@ Ref<Error> readError(std::string_view path, int errorNumber)
     }
 }
 
-// The whole content of a file, or the errno that stopped the read.
-int readAll(const std::string& path, std::string& content)
-{
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return errno;
-    struct stat status {};
-    int result = 0;
-    if (::fstat(fd, &status) != 0)
-        result = errno;
-    else if (S_ISDIR(status.st_mode))
-        result = EISDIR;
-    if (!result && status.st_size > 0)
-        content.reserve(static_cast<std::size_t>(status.st_size));
-    char buffer[65536];
-    while (!result) {
-        ssize_t count = ::read(fd, buffer, sizeof buffer);
-        if (count > 0)
-            content.append(buffer, static_cast<std::size_t>(count));
-        else if (count == 0)
-            break;
-        else if (errno != EINTR)
-            result = errno;
-    }
-    ::close(fd);
-    return result;
-}
-
 } // namespace
 
 Ref<String> stringWithContentsOfFile(std::string_view path, Ref<Error>* error)
 {
     std::string content;
-    if (int errorNumber = readAll(std::string(path), content)) {
+    if (int errorNumber = readFile(std::string(path), content)) {
         report(error, readError(path, errorNumber));
         return nullptr;
     }

@@ -1,15 +1,18 @@
 #include "foundation/storage/UserDefaults.h"
 
+#include "foundation/objects/Dictionary.h"
 #include "foundation/objects/Exception.h"
-#include "foundation/objects/Number.h"
+#include "foundation/objects/String.h"
 #include "foundation/storage/PropertyList.h"
+#include "foundation/system/FileIO.h"
+#include "foundation/system/Log.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <mutex>
+#include <optional>
 
 #include <fcntl.h>
 #include <pwd.h>
@@ -60,43 +63,6 @@ int makeDirectories(const std::string& path)
     }
 }
 
-int writeAll(int fd, std::string_view bytes)
-{
-    while (!bytes.empty()) {
-        ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return errno;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return 0;
-}
-
-// The whole file, or the errno that stopped the read (ENOENT: no file).
-int readAll(const std::string& path, std::string& content)
-{
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return errno;
-    char buffer[16384];
-    int result = 0;
-    for (;;) {
-        ssize_t count = ::read(fd, buffer, sizeof buffer);
-        if (count > 0) {
-            content.append(buffer, static_cast<std::size_t>(count));
-        } else if (count == 0) {
-            break;
-        } else if (errno != EINTR) {
-            result = errno;
-            break;
-        }
-    }
-    ::close(fd);
-    return result;
-}
-
 std::string timeStamp()
 {
     std::time_t now = std::time(nullptr);
@@ -122,7 +88,7 @@ public:
     void load()
     {
         std::string content;
-        int result = readAll(path, content);
+        int result = readFile(path, content);
         if (result == ENOENT || result == ENOTDIR)  // no file yet
             return;
         if (result) {
@@ -156,64 +122,91 @@ public:
             aside = base + "-" + std::to_string(attempt);
         }
         if (!result) {
-            std::fprintf(stderr, "%s: the defaults file %s could not be read (%s); it was moved to %s and the defaults start empty\n",
-                         program_invocation_short_name, path.c_str(), why.c_str(), aside.c_str());
+            logDiagnostic("the defaults file " + path + " could not be read (" + why + "); it was moved to " + aside
+                          + " and the defaults start empty");
             return;
         }
         writable = false;
-        std::fprintf(stderr, "%s: the defaults file %s could not be read (%s) nor moved aside (%s); the defaults start empty and will not be saved\n",
-                     program_invocation_short_name, path.c_str(), why.c_str(), std::strerror(result));
+        logDiagnostic("the defaults file " + path + " could not be read (" + why + ") nor moved aside ("
+                      + std::strerror(result) + "); the defaults start empty and will not be saved");
     }
 
     // Temporary file in the same directory, flushed, renamed over the old
     // file, then the directory flushed so that the rename itself is durable.
-    int write(const std::string& text)
+    // Answers what failed and why, or nothing.
+    std::optional<std::string> write(const std::string& text)
     {
+        auto failure = [](std::string what, int result) { return what + ": " + std::strerror(result); };
         if (int result = makeDirectories(directory))
-            return result;
+            return failure("the folder " + directory + " could not be made", result);
         std::string temporary = directory + "/." + domain + ".defaults.json.XXXXXX";
-        int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
-        if (fd < 0)
-            return errno;
-        int result = writeAll(fd, text);
-        if (!result && ::fsync(fd) != 0)
-            result = errno;
-        if (::close(fd) != 0 && !result)
-            result = errno;
-        if (!result && ::rename(temporary.c_str(), path.c_str()) != 0)
-            result = errno;
-        if (result) {
+        FileDescriptor file = FileDescriptor::createUnique(temporary);
+        if (!file)
+            return failure("no new file could be made in " + directory, errno);
+        std::optional<std::string> failed;
+        if (int result = writeAll(file.get(), text))
+            failed = failure("writing " + temporary + " failed", result);
+        else if (::fsync(file.get()) != 0)
+            failed = failure("flushing " + temporary + " to disk failed", errno);
+        else if (int result = file.close())
+            failed = failure("closing " + temporary + " failed", result);
+        else if (::rename(temporary.c_str(), path.c_str()) != 0)
+            failed = failure("it could not replace the old file", errno);
+        if (failed) {
             ::unlink(temporary.c_str());
-            return result;
+            return failed;
         }
-        int directoryFd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (directoryFd >= 0) {
-            ::fsync(directoryFd);
-            ::close(directoryFd);
-        }
-        return 0;
+        if (FileDescriptor folder = FileDescriptor::open(directory, O_RDONLY | O_DIRECTORY))
+            ::fsync(folder.get());
+        return std::nullopt;
     }
 
+    // The changes are snapshotted under `mutex` and written under
+    // `writeMutex` only, so readers and writers of values never wait for the
+    // disk. Snapshots are taken while `writeMutex` is held, so the files go
+    // out in the order of their snapshots: an older one never replaces a
+    // newer one.
     bool synchronize()
     {
+        std::lock_guard writing(writeMutex);
+        Ref<Object> snapshot;
+        std::uint64_t snapshotChange;
+        {
+            std::lock_guard lock(mutex);
+            if (savedChange == change)
+                return true;
+            if (!writable)
+                return false;
+            // The values are immutable copies: the top level is all to copy.
+            snapshot = values->copy();
+            snapshotChange = change;
+        }
+#if ENABLE_TEST_SEAMS
+        if (willWrite)
+            willWrite();
+#endif
+        if (auto failed = write(encodeDefaultsDocument(static_cast<const Dictionary&>(*snapshot)))) {
+            logDiagnostic("the defaults file " + path + " could not be saved (" + *failed
+                          + "); the changes stay in memory and the next save tries again");
+            return false;
+        }
         std::lock_guard lock(mutex);
-        if (!dirty)
-            return true;
-        if (!writable)
-            return false;
-        if (write(encodeDefaultsDocument(*values)))
-            return false;
-        dirty = false;
+        savedChange = snapshotChange;
         return true;
     }
 
     const std::string domain;
     const std::string directory;
     const std::string path;
-    mutable std::mutex mutex;
+    std::mutex writeMutex;        // one save at a time; taken before `mutex`, never while it is held
+    mutable std::mutex mutex;     // guards what follows
     Ref<MutableDictionary> values = MutableDictionary::create();
-    bool dirty = false;
+    std::uint64_t change = 0;       // counts the changes to `values`
+    std::uint64_t savedChange = 0;  // the change the file holds
     bool writable = true;
+#if ENABLE_TEST_SEAMS
+    std::function<void()> willWrite;  // guarded by writeMutex
+#endif
 };
 
 namespace {
@@ -297,80 +290,20 @@ void UserDefaults::setValue(Object* value, std::string_view key)
         storage_->values->setObject(copy.get(), name.get());
     else
         storage_->values->removeObjectForKey(name.get());
-    storage_->dirty = true;
-}
-
-namespace {
-
-template <typename T>
-Ref<T> ofKind(Ref<Object> value, Kind kind)
-{
-    return value && value->kind() == kind ? static_ref_cast<T>(value) : nullptr;
-}
-
-} // namespace
-
-Ref<String> UserDefaults::stringForKey(std::string_view key) const
-{
-    return ofKind<String>(valueForKey(key), Kind::String);
-}
-
-Ref<Array> UserDefaults::arrayForKey(std::string_view key) const
-{
-    return ofKind<Array>(valueForKey(key), Kind::Array);
-}
-
-Ref<Dictionary> UserDefaults::dictionaryForKey(std::string_view key) const
-{
-    return ofKind<Dictionary>(valueForKey(key), Kind::Dictionary);
-}
-
-Ref<Data> UserDefaults::dataForKey(std::string_view key) const
-{
-    return ofKind<Data>(valueForKey(key), Kind::Data);
-}
-
-Ref<Date> UserDefaults::dateForKey(std::string_view key) const
-{
-    return ofKind<Date>(valueForKey(key), Kind::Date);
-}
-
-std::int64_t UserDefaults::integerForKey(std::string_view key) const
-{
-    Ref<Number> number = ofKind<Number>(valueForKey(key), Kind::Number);
-    return number ? number->int64Value() : 0;
-}
-
-double UserDefaults::doubleForKey(std::string_view key) const
-{
-    Ref<Number> number = ofKind<Number>(valueForKey(key), Kind::Number);
-    return number ? number->doubleValue() : 0;
-}
-
-bool UserDefaults::boolForKey(std::string_view key) const
-{
-    Ref<Number> number = ofKind<Number>(valueForKey(key), Kind::Number);
-    return number && number->boolValue();
-}
-
-void UserDefaults::setInteger(std::int64_t value, std::string_view key)
-{
-    setValue(Number::withSigned(value).get(), key);
-}
-
-void UserDefaults::setDouble(double value, std::string_view key)
-{
-    setValue(Number::withDouble(value).get(), key);
-}
-
-void UserDefaults::setBool(bool value, std::string_view key)
-{
-    setValue(Number::boolean(value), key);
+    ++storage_->change;
 }
 
 bool UserDefaults::synchronize()
 {
     return storage_->synchronize();
 }
+
+#if ENABLE_TEST_SEAMS
+void UserDefaults::setWillWriteObserver(std::function<void()> observer)
+{
+    std::lock_guard writing(storage_->writeMutex);
+    storage_->willWrite = std::move(observer);
+}
+#endif
 
 } // namespace foundation

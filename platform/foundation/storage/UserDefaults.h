@@ -1,12 +1,9 @@
 #pragma once
 
-#include "foundation/objects/Array.h"
-#include "foundation/objects/Data.h"
-#include "foundation/objects/Date.h"
-#include "foundation/objects/Dictionary.h"
-#include "foundation/objects/String.h"
+#include "foundation/objects/Object.h"
+#include "foundation/objects/Ref.h"
 
-#include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -22,10 +19,10 @@ namespace foundation {
 //
 // The file is read when the object is made. A file that cannot be read
 // as a defaults file is renamed to "<file>.unreadable-<time>" (never deleted),
-// one line on standard error says so, and the domain starts empty. Writes go
-// to a temporary file in the same directory, which is flushed to disk and
-// then renamed over the old file, so a crash leaves either the old or the
-// new file, never a torn one. Every operation is safe from any thread.
+// one diagnostic says so (logDiagnostic), and the domain starts empty.
+// Writes go to a temporary file in the same directory, which is flushed to
+// disk and then renamed over the old file, so a crash leaves either the old
+// or the new file, never a torn one. Every operation is safe from any thread.
 class UserDefaults {
 public:
     // The application's domain (see setApplicationDomain).
@@ -55,34 +52,26 @@ public:
     const std::string& domain() const noexcept;
     const std::string& filePath() const noexcept;
 
-    // The value stored under the key, or null.
+    // The value stored under the key, or null; the caller checks its kind.
     Ref<Object> valueForKey(std::string_view key) const;
-    Ref<Object> objectForKey(std::string_view key) const { return valueForKey(key); }
     // Stores a deep immutable copy; null removes the key. A value that is
     // not a property list raises an invalid-argument exception.
     void setValue(Object* value, std::string_view key);
-    void setObject(Object* value, std::string_view key) { setValue(value, key); }
-    void removeObjectForKey(std::string_view key) { setValue(nullptr, key); }
-
-    // Typed reads: null (or 0 / false) when the key is missing or holds
-    // another type. Numbers read as integers or doubles whatever their type
-    // code; strings are not converted.
-    Ref<String> stringForKey(std::string_view key) const;
-    Ref<Array> arrayForKey(std::string_view key) const;
-    Ref<Dictionary> dictionaryForKey(std::string_view key) const;
-    Ref<Data> dataForKey(std::string_view key) const;
-    Ref<Date> dateForKey(std::string_view key) const;
-    std::int64_t integerForKey(std::string_view key) const;
-    double doubleForKey(std::string_view key) const;
-    bool boolForKey(std::string_view key) const;
-    void setInteger(std::int64_t value, std::string_view key);
-    void setDouble(double value, std::string_view key);
-    void setBool(bool value, std::string_view key);
 
     // Writes unsaved changes to the file now. Answers whether the file holds
-    // every change; after a failure the changes stay in memory and the next
-    // synchronize (or the end of the process) tries again.
+    // every change made before the call; after a failure a diagnostic names
+    // the step that failed and the system's reason (logDiagnostic), and the
+    // changes stay in memory for the next synchronize (or the end of the
+    // process) to try again. Readers and writers of values do not wait
+    // while the file is written and flushed to disk; concurrent calls write
+    // one after the other, each a snapshot at least as new as the last.
     bool synchronize();
+
+#if ENABLE_TEST_SEAMS
+    // Called on the saving thread with each snapshot about to be written,
+    // outside the lock that readers and writers of values take.
+    void setWillWriteObserver(std::function<void()> observer);
+#endif
 
 private:
     class Storage;

@@ -1,13 +1,13 @@
 #include "foundation/system/Bundle.h"
 
+#include "foundation/system/FileIO.h"
+#include "foundation/system/Log.h"
 #include "foundation/system/StringsFile.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include <dlfcn.h>
 
@@ -143,16 +143,14 @@ const StringsFile& Bundle::table(const std::string& name) const
 
     StringsFile parsed;
     if (auto path = pathForResource(name, "strings")) {
-        std::ifstream in(*path, std::ios::binary);
-        std::ostringstream content;
-        content << in.rdbuf();
+        std::string content;
         std::string error;
-        if (!in.bad())
-            parsed = StringsFile::parse(content.str(), error);
+        if (int result = readFile(*path, content))
+            error = std::string("it could not be read: ") + std::strerror(result);
         else
-            error = "it could not be read";
+            parsed = StringsFile::parse(content, error);
         if (!error.empty())
-            std::fprintf(stderr, "%s: the strings table %s is ignored: %s\n", program_invocation_short_name, path->c_str(), error.c_str());
+            logDiagnostic("the strings table " + *path + " is ignored: " + error);
     }
     return tables_.emplace(name, std::move(parsed)).first->second;
 }

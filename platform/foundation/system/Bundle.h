@@ -39,8 +39,8 @@ public:
 
     // The string for the key in the table ("Localizable" when the table is
     // empty). A missing key, table or unreadable table gives `value` when it
-    // is not empty, else the key. A table that cannot be parsed is reported
-    // once on standard error and then treated as missing.
+    // is not empty, else the key. A table that cannot be read or parsed is
+    // reported once (logDiagnostic) and then treated as missing.
     Ref<String> localizedStringForKey(std::string_view key, std::string_view value, std::string_view table) const;
 
     const char* className() const override { return "NSBundle"; }

@@ -1,6 +1,9 @@
 #include "foundation/system/Log.h"
 
+#include "foundation/system/FileIO.h"
+
 #include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <ctime>
 #include <mutex>
@@ -13,6 +16,7 @@ namespace foundation {
 namespace {
 
 std::mutex logMutex;
+std::condition_variable messageArrived;
 LogCapture* currentCapture = nullptr;
 
 void openSystemLog()
@@ -21,9 +25,15 @@ void openSystemLog()
     std::call_once(opened, [] { ::openlog(program_invocation_short_name, LOG_PID, LOG_USER); });
 }
 
-} // namespace
+std::string withLineFeed(std::string line)
+{
+    if (line.empty() || line.back() != '\n')
+        line += '\n';
+    return line;
+}
 
-std::string logLine(std::string_view message)
+// The standard-error line of log(): the message as logged now by this thread.
+std::string stampedLine(std::string_view message)
 {
     using namespace std::chrono;
     auto now = system_clock::now();
@@ -36,32 +46,38 @@ std::string logLine(std::string_view message)
     char prefix[128];
     std::snprintf(prefix, sizeof prefix, "%s.%03lld %s[%d:%d] ", stamp, static_cast<long long>(milliseconds),
                   program_invocation_short_name, static_cast<int>(::getpid()), static_cast<int>(::gettid()));
-    std::string line = prefix;
-    line.append(message);
-    if (line.back() != '\n')
-        line += '\n';
-    return line;
+    return withLineFeed(prefix + std::string(message));
 }
+
+} // namespace
+
+// The one way out for every message: the capture or syslog, then standard error.
+struct LogSink {
+    static void emit(std::string_view message, std::string_view line, bool toSystemLog)
+    {
+        {
+            std::lock_guard lock(logMutex);
+            if (currentCapture) {
+                currentCapture->append(message);
+                messageArrived.notify_all();
+            } else if (toSystemLog) {
+                openSystemLog();
+                ::syslog(LOG_NOTICE, "%.*s", static_cast<int>(message.size()), message.data());
+            }
+        }
+        // Nobody may be reading standard error: the line is then dropped.
+        (void)writeAll(STDERR_FILENO, line);
+    }
+};
 
 void log(std::string_view message)
 {
-    std::string line = logLine(message);
-    {
-        std::lock_guard lock(logMutex);
-        if (currentCapture) {
-            currentCapture->append(message);
-        } else {
-            openSystemLog();
-            ::syslog(LOG_NOTICE, "%.*s", static_cast<int>(message.size()), message.data());
-        }
-    }
-    // One write, so that lines of different threads never interleave.
-    for (std::string_view rest = line; !rest.empty();) {
-        ssize_t written = ::write(STDERR_FILENO, rest.data(), rest.size());
-        if (written <= 0)
-            break;
-        rest.remove_prefix(static_cast<std::size_t>(written));
-    }
+    LogSink::emit(message, stampedLine(message), true);
+}
+
+void logDiagnostic(std::string_view message)
+{
+    LogSink::emit(message, withLineFeed(program_invocation_short_name + std::string(": ") + std::string(message)), false);
 }
 
 LogCapture::LogCapture()
@@ -86,6 +102,12 @@ std::vector<std::string> LogCapture::messages() const
 {
     std::lock_guard lock(logMutex);
     return messages_;
+}
+
+bool LogCapture::waitForMessages(std::size_t count, double seconds) const
+{
+    std::unique_lock lock(logMutex);
+    return messageArrived.wait_for(lock, std::chrono::duration<double>(seconds), [&] { return messages_.size() >= count; });
 }
 
 } // namespace foundation

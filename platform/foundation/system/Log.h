@@ -2,17 +2,22 @@
 
 #include "foundation/objects/Format.h"
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace foundation {
 
+// Every message the platform writes goes through here, in one of two forms,
+// and reaches standard error in one write, so that lines of different
+// threads never interleave. A message that does not end with a line feed
+// gets one.
+
 // The system log (the platform's NSLog): each message goes to syslog(3) and,
-// as the platform's logger does, a copy goes to standard error in one write:
+// as the platform's logger does, a copy goes to standard error:
 //   2026-12-06 19:44:31.123 corvane[1234:5678] message
-// (local time, program name, process and thread ids). A message that does
-// not end with a line feed gets one.
+// (local time, program name, process and thread ids).
 void log(std::string_view message);
 
 // log(format(...)), with "%@" for objects: logFormat("userInfo %@", info).
@@ -22,12 +27,16 @@ void logFormat(std::string_view formatText, const Arguments&... arguments)
     log(format(formatText, arguments...));
 }
 
-// The standard-error line for a message logged now by this thread.
-[[nodiscard]] std::string logLine(std::string_view message);
+// A diagnostic: what the program noticed and worked around or gave up on
+// (a defaults file it could not read or save, a tool it could not launch),
+// for whoever reads its standard error, where it is one line:
+//   corvane: message
+// (the program name, as in command-line tools' messages). Not sent to syslog.
+void logDiagnostic(std::string_view message);
 
-// For tests: while a capture exists, messages are kept by it instead of
-// going to syslog (the standard-error copy is still written). Captures nest;
-// the newest one receives the messages.
+// For tests: while a capture exists, the messages of both forms are kept by
+// it instead of going to syslog (the standard-error line is still written).
+// Captures nest; the newest one receives the messages.
 class LogCapture {
 public:
     LogCapture();
@@ -35,10 +44,14 @@ public:
     LogCapture(const LogCapture&) = delete;
     LogCapture& operator=(const LogCapture&) = delete;
 
+    // The messages as they were given, oldest first.
     std::vector<std::string> messages() const;
+    // Waits until `count` messages have arrived, for one that another thread
+    // writes; false after `seconds`.
+    [[nodiscard]] bool waitForMessages(std::size_t count, double seconds = 10) const;
 
 private:
-    friend void log(std::string_view message);
+    friend struct LogSink;
     void append(std::string_view message);
 
     LogCapture* previous_;

@@ -1,10 +1,10 @@
 #include "foundation/system/Task.h"
 
 #include "foundation/objects/Exception.h"
+#include "foundation/system/Log.h"
 
 #include <cerrno>
 #include <csignal>
-#include <cstdio>
 #include <cstring>
 #include <system_error>
 #include <thread>
@@ -95,8 +95,8 @@ void Task::launch()
         ? ENOENT
         : ::posix_spawn(&pid, launchPath_.c_str(), nullptr, attributes->get(), argv.data(), environ);
     if (result != 0) {
-        std::fprintf(stderr, "%s: could not launch %s: %s\n", program_invocation_short_name,
-                     launchPath_.empty() ? "(no launch path)" : launchPath_.c_str(), std::strerror(result));
+        logDiagnostic("could not launch " + (launchPath_.empty() ? std::string("(no launch path)") : launchPath_) + ": "
+                      + std::strerror(result));
         return;
     }
     pid_ = pid;

@@ -34,8 +34,8 @@ public:
     void setTerminationHandler(std::function<void(Task&)> handler);
 
     // Starts the child and returns at once. A launch that fails (no such
-    // file, not executable, ...) writes one line naming the path and the
-    // cause on standard error and leaves the task not running; it does not
+    // file, not executable, ...) logs a diagnostic naming the path and the
+    // cause (logDiagnostic) and leaves the task not running; it does not
     // raise. Launching a task a second time is a programmer error and raises
     // an internal-inconsistency exception. When no reaper thread can be
     // started, launch() waits for the child itself (and the handler runs on

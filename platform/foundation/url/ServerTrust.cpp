@@ -1,5 +1,7 @@
 #include "foundation/url/ServerTrust.h"
 
+#include "foundation/objects/Base64.h"
+
 #include <memory>
 #include <openssl/evp.h>
 #include <openssl/pem.h>
@@ -27,10 +29,7 @@ std::string publicKeyPinOf(const std::string& certificatePEM)
     OPENSSL_free(der);
     if (!hashed)
         return {};
-    std::string base64(4 * ((digestLength + 2) / 3) + 1, '\0');
-    int written = EVP_EncodeBlock(reinterpret_cast<unsigned char*>(base64.data()), digest, static_cast<int>(digestLength));
-    base64.resize(static_cast<std::size_t>(written));
-    return "sha256//" + base64;
+    return "sha256//" + base64Encoded(std::string_view(reinterpret_cast<const char*>(digest), digestLength));
 }
 
 } // namespace

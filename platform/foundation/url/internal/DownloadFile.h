@@ -1,5 +1,7 @@
 #pragma once
 
+#include "foundation/system/FileIO.h"
+
 #include <memory>
 #include <string>
 #include <string_view>
@@ -27,10 +29,10 @@ public:
     [[nodiscard]] bool close();
 
 private:
-    DownloadFile(int descriptor, std::string path, dev_t device, ino_t inode)
-        : descriptor_(descriptor), path_(std::move(path)), device_(device), inode_(inode) {}
+    DownloadFile(FileDescriptor descriptor, std::string path, dev_t device, ino_t inode)
+        : descriptor_(std::move(descriptor)), path_(std::move(path)), device_(device), inode_(inode) {}
 
-    int descriptor_;
+    FileDescriptor descriptor_;
     std::string path_;
     dev_t device_;
     ino_t inode_;

@@ -1,5 +1,6 @@
 #include "appkit/TextField.h"
 
+#include "appkit/MainThread.h"
 #include "appkit/OperationArguments.h"
 
 namespace appkit {
@@ -33,6 +34,7 @@ void TextField::setStringValue(Ref<String> value)
 
 void TextField::setAttributedStringValue(Ref<AttributedString> value)
 {
+    requireMainThread();
     value_ = value ? std::move(value) : AttributedString::create(nullptr);
     setNeedsDisplay();
 }
@@ -45,18 +47,18 @@ const foundation::OperationTable& TextField::operations() const
 {
     static const foundation::OperationTable table(&View::operations(), {
         {"stringValue", [](Object& self, Object*) -> Ref<Object> {
-            return &field(self).stringValue();
+            return Ref(&field(self).stringValue());
         }},
         {"setStringValue:", [](Object& self, Object* argument) -> Ref<Object> {
             field(self).setStringValue(arguments::stringOf(self, "setStringValue:", argument));
             return nullptr;
         }},
         {"attributedStringValue", [](Object& self, Object*) -> Ref<Object> {
-            return &field(self).attributedStringValue();
+            return Ref(&field(self).attributedStringValue());
         }},
         {"setAttributedStringValue:", [](Object& self, Object* argument) -> Ref<Object> {
-            field(self).setAttributedStringValue(arguments::objectOf<AttributedString>(
-                self, "setAttributedStringValue:", argument, "an attributed string"));
+            field(self).setAttributedStringValue(Ref(arguments::objectOf<AttributedString>(
+                self, "setAttributedStringValue:", argument, "an attributed string")));
             return nullptr;
         }},
     });

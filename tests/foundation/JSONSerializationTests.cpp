@@ -50,7 +50,7 @@ TEST(JSONSerialization, NumbersKeepThePlatformTypeCodes)
 TEST(JSONSerialization, BadInputOrAFragmentWithoutTheOptionGivesNullAndAnError)
 {
     EXPECT_TRUE(decode(R"("27.1")")->isString());
-    EXPECT_EQ(decode("null"), Null::null());
+    EXPECT_EQ(decode("null").get(), Null::null());
     std::string deep(JSONSerialization::MaximumDepth + 1, '[');
     std::string deepest(JSONSerialization::MaximumDepth, '[');
     deepest += std::string(JSONSerialization::MaximumDepth, ']');

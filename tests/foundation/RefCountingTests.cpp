@@ -47,7 +47,7 @@ TEST(RefCounting, AdoptCopyMoveAssignAndCollectionsKeepCountsExact)
     EXPECT_EQ(Tracked::live, 0);
     // Shared singletons survive any number of releases.
     for (int i = 0; i < 10; ++i)
-        Ref<Number> yes = Number::trueValue();
+        Ref<Number> yes(Number::trueValue());
     EXPECT_TRUE(Number::trueValue()->boolValue());
 }
 

@@ -126,7 +126,7 @@ TEST(ContainerEncoding, NestingIsWrittenUpToTheLimitAndRefusedBeyond)
     EXPECT_EQ(failureMessage(nestedArrays(JTMaximumNestingDepth + 1).get()), message);
     EXPECT_EQ(failureMessage(nestedArrays(2000).get(), JTSerializeOptionPretty), message);
 
-    Ref<Object> dictionaries = foundation::Null::null();
+    Ref<Object> dictionaries(foundation::Null::null());
     for (std::size_t level = 0; level <= JTMaximumNestingDepth; ++level)
         dictionaries = Dictionary::create({{str("k").get(), dictionaries.get()}});
     EXPECT_EQ(failureMessage(dictionaries.get()), message);

@@ -271,7 +271,7 @@ Ref<HTTPURLResponse> Transfer::response()
     curl_easy_getinfo(handle_, CURLINFO_RESPONSE_CODE, &status);
     if (status == 0)
         return nullptr;
-    Ref<URL> url = request_->url();
+    Ref<URL> url(request_->url());
     char* effective = nullptr;
     if (curl_easy_getinfo(handle_, CURLINFO_EFFECTIVE_URL, &effective) == CURLE_OK && effective) {
         if (Ref<URL> final = URL::create(effective))

@@ -77,6 +77,16 @@ Ending run(const std::string& url, const TransferWithOption::Configure& configur
     return future.get();
 }
 
+// A libcurl built without a protocol refuses its name in the protocol limit
+// just as this one refuses a name it has never heard of.
+Ending runWithARefusedProtocolLimit(LoopbackServer& server)
+{
+    server.setReply("/", CannedReply::withBody("sent"));
+    return run(server.url("/"), [](TransferWithOption& transfer) {
+        transfer.require(CURLOPT_PROTOCOLS_STR, "http,no-such-protocol", URLErrorCode::UnsupportedURL);
+    });
+}
+
 std::string debugDescription(const Error& error)
 {
     auto* text = error.userInfo() ? error.userInfo()->objectForKey("NSDebugDescription") : nullptr;
@@ -88,12 +98,7 @@ std::string debugDescription(const Error& error)
 TEST(TransferOptions, ARefusedRequiredOptionFailsTheTransferWithTheOptionAndLibcurlsReason)
 {
     LoopbackServer server;
-    server.setReply("/", CannedReply::withBody("sent"));
-    // A libcurl built without a protocol refuses its name in the protocol
-    // limit just as this one refuses a name it has never heard of.
-    Ending ending = run(server.url("/"), [](TransferWithOption& transfer) {
-        transfer.require(CURLOPT_PROTOCOLS_STR, "http,no-such-protocol", URLErrorCode::UnsupportedURL);
-    });
+    Ending ending = runWithARefusedProtocolLimit(server);
     ASSERT_TRUE(ending.error);
     EXPECT_EQ(ending.error->domain().utf8(), URLErrorDomain);
     EXPECT_EQ(ending.error->code(), URLErrorCode::UnsupportedURL);
@@ -106,10 +111,7 @@ TEST(TransferOptions, ARefusedRequiredOptionFailsTheTransferWithTheOptionAndLibc
 TEST(TransferOptions, ATransferWhoseRequiredOptionWasRefusedSendsNothing)
 {
     LoopbackServer server;
-    server.setReply("/", CannedReply::withBody("sent"));
-    Ending ending = run(server.url("/"), [](TransferWithOption& transfer) {
-        transfer.require(CURLOPT_PROTOCOLS_STR, "http,no-such-protocol", URLErrorCode::UnsupportedURL);
-    });
+    Ending ending = runWithARefusedProtocolLimit(server);
     ASSERT_TRUE(ending.error);
     // A started transfer completes only after the server has recorded its
     // request, so none recorded by now means none was sent.

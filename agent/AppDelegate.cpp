@@ -121,7 +121,7 @@ const foundation::OperationTable& AppDelegate::operations() const
              return nullptr;
          }},
         {"windowIsVisible", [](Object& o, Object*) -> Ref<Object> {
-             return foundation::Number::boolean(delegateOf(o).windowIsVisible());
+             return appkit::arguments::boolean(delegateOf(o).windowIsVisible());
          }},
         {"init", [](Object& o, Object*) -> Ref<Object> { return Ref<Object>(&o); }},
     });

@@ -37,7 +37,7 @@ void UserInfoDelegate::didReceiveAuthenticationChallenge(foundation::URLConnecti
     foundation::ServerTrust* trust = space.serverTrust();
     if (space.authenticationMethod() == foundation::URLAuthenticationMethod::ServerTrust && trust
         && space.host() == UserInfoServer::host() && certificateNamesHost(*trust, UserInfoServer::host())) {
-        challenge->sender().useCredential(foundation::URLCredential::credentialForTrust(Ref<foundation::ServerTrust>(trust)),
+        challenge->sender().useCredential(foundation::URLCredential::credentialForTrust(trust),
                                           *challenge);
         return;
     }

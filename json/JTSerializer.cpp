@@ -76,7 +76,7 @@ Ref<Object> JTSerializer::serialize(Object* object, JTSerializeOptionFlags seria
         if (!state.classFormatterIMP)
             foundation::raise(foundation::ExceptionName::InvalidArgument,
                 "The serializeUnsupportedClassesUsingDelegate: delegate does not respond to the selector argument.");
-        state.formatterDelegate = delegate;
+        state.formatterDelegate = foundation::Ref(delegate);
     }
     state.formatterBlock = block;
     state.serializeOptionFlags = serializeOptionFlags;

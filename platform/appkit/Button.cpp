@@ -1,5 +1,6 @@
 #include "appkit/Button.h"
 
+#include "appkit/MainThread.h"
 #include "appkit/OperationArguments.h"
 
 namespace appkit {
@@ -32,12 +33,14 @@ Ref<Button> Button::create()
 
 void Button::setTitle(Ref<String> title)
 {
+    requireMainThread();
     title_ = title ? std::move(title) : Ref<String>(String::empty());
     setNeedsDisplay();
 }
 
 void Button::setKeyEquivalent(Ref<String> key)
 {
+    requireMainThread();
     keyEquivalent_ = key ? std::move(key) : Ref<String>(String::empty());
     setNeedsDisplay();
 }
@@ -60,14 +63,14 @@ const foundation::OperationTable& Button::operations() const
 {
     static const foundation::OperationTable table(&View::operations(), {
         {"title", [](Object& self, Object*) -> Ref<Object> {
-            return &button(self).title();
+            return Ref(&button(self).title());
         }},
         {"setTitle:", [](Object& self, Object* argument) -> Ref<Object> {
             button(self).setTitle(arguments::stringOf(self, "setTitle:", argument));
             return nullptr;
         }},
         {"keyEquivalent", [](Object& self, Object*) -> Ref<Object> {
-            return &button(self).keyEquivalent();
+            return Ref(&button(self).keyEquivalent());
         }},
         {"setKeyEquivalent:", [](Object& self, Object* argument) -> Ref<Object> {
             button(self).setKeyEquivalent(arguments::stringOf(self, "setKeyEquivalent:", argument));

@@ -37,8 +37,8 @@ inline foundation::Ref<foundation::String> stringOf(const foundation::Object& re
                                                     foundation::Object* argument)
 {
     if (!argument)
-        return foundation::String::empty();
-    return objectOf<foundation::String>(receiver, operation, argument, "a string");
+        return foundation::Ref(foundation::String::empty());
+    return foundation::Ref(objectOf<foundation::String>(receiver, operation, argument, "a string"));
 }
 
 // A number argument (booleans included); a missing one is a programmer error.
@@ -53,7 +53,7 @@ inline foundation::Number& numberOf(const foundation::Object& receiver, std::str
 
 inline foundation::Ref<foundation::Object> boolean(bool value)
 {
-    return foundation::Number::boolean(value);
+    return foundation::Ref(foundation::Number::boolean(value));
 }
 
 } // namespace appkit::arguments

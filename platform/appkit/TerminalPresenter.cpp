@@ -238,7 +238,7 @@ void TerminalPresenter::handleChoice(std::string_view choice)
             write("== ignored " + inQuotes(choice) + ": no window is showing\n");
         return;
     }
-    if (Ref<Button> button = buttonForChoice(*window, choice)) {
+    if (Ref<Button> button{buttonForChoice(*window, choice)}) {
         button->performClick();
         return;
     }

@@ -1,5 +1,6 @@
 #include "appkit/TextField.h"
 
+#include "appkit/MainThread.h"
 #include "appkit/Notification.h"
 #include "appkit/OperationArguments.h"
 
@@ -37,6 +38,7 @@ void TextField::setStringValue(Ref<String> value)
 
 void TextField::setAttributedStringValue(Ref<AttributedString> value)
 {
+    requireMainThread();
     value_ = value ? std::move(value) : AttributedString::create(nullptr);
     setNeedsDisplay();
 }
@@ -68,14 +70,14 @@ const foundation::OperationTable& TextField::operations() const
 {
     static const foundation::OperationTable table(&View::operations(), {
         {"stringValue", [](Object& self, Object*) -> Ref<Object> {
-            return &field(self).stringValue();
+            return Ref(&field(self).stringValue());
         }},
         {"setStringValue:", [](Object& self, Object* argument) -> Ref<Object> {
             field(self).setStringValue(arguments::stringOf(self, "setStringValue:", argument));
             return nullptr;
         }},
         {"attributedStringValue", [](Object& self, Object*) -> Ref<Object> {
-            return &field(self).attributedStringValue();
+            return Ref(&field(self).attributedStringValue());
         }},
         {"setAttributedStringValue:", [](Object& self, Object* argument) -> Ref<Object> {
             field(self).setAttributedStringValue(Ref<AttributedString>(arguments::objectOf<AttributedString>(

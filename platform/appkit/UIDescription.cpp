@@ -275,7 +275,7 @@ private:
     {
         std::vector<Ref<Object>> objects = made_;
         if (Object* owner = objects_["owner"].get())
-            objects.push_back(owner);
+            objects.emplace_back(owner);
         for (auto& object : objects) {
             if (object->respondsToSelector("awakeFromNib"))
                 send(*object, "awakeFromNib", nullptr, std::string("awakeFromNib of ") + object->className());

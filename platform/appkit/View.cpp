@@ -1,5 +1,6 @@
 #include "appkit/View.h"
 
+#include "appkit/MainThread.h"
 #include "appkit/OperationArguments.h"
 #include "appkit/Window.h"
 #include "foundation/objects/Array.h"
@@ -37,6 +38,7 @@ Window* View::window() const noexcept
 
 void View::addSubview(Ref<View> view)
 {
+    requireMainThread();
     FOUNDATION_PARAMETER_ASSERT(view);
     for (const View* ancestor = this; ancestor; ancestor = ancestor->superview_)
         FOUNDATION_PARAMETER_ASSERT(ancestor != view.get());
@@ -48,6 +50,7 @@ void View::addSubview(Ref<View> view)
 
 void View::removeFromSuperview()
 {
+    requireMainThread();
     View* superview = std::exchange(superview_, nullptr);
     if (!superview)
         return;
@@ -60,6 +63,7 @@ void View::removeFromSuperview()
 
 void View::setHidden(bool hidden)
 {
+    requireMainThread();
     if (hidden_ == hidden)
         return;
     hidden_ = hidden;
@@ -68,6 +72,7 @@ void View::setHidden(bool hidden)
 
 void View::setWantsLayer(bool wantsLayer)
 {
+    requireMainThread();
     if (wantsLayer == this->wantsLayer())
         return;
     layer_ = wantsLayer ? Layer::create() : nullptr;
@@ -75,6 +80,7 @@ void View::setWantsLayer(bool wantsLayer)
 
 void View::setNeedsDisplay()
 {
+    requireMainThread();
     if (Window* window = this->window())
         window->viewNeedsDisplay();
 }
@@ -93,7 +99,7 @@ const foundation::OperationTable& View::operations() const
         {"addSubview:", [](Object& self, Object* argument) -> Ref<Object> {
             auto* subview = arguments::objectOf<View>(self, "addSubview:", argument, "a view");
             FOUNDATION_PARAMETER_ASSERT(subview);
-            view(self).addSubview(subview);
+            view(self).addSubview(Ref(subview));
             return nullptr;
         }},
         {"removeFromSuperview", [](Object& self, Object*) -> Ref<Object> {
@@ -101,10 +107,10 @@ const foundation::OperationTable& View::operations() const
             return nullptr;
         }},
         {"superview", [](Object& self, Object*) -> Ref<Object> {
-            return view(self).superview();
+            return Ref(view(self).superview());
         }},
         {"window", [](Object& self, Object*) -> Ref<Object> {
-            return view(self).window();
+            return Ref(view(self).window());
         }},
         {"isHidden", [](Object& self, Object*) -> Ref<Object> {
             return arguments::boolean(view(self).isHidden());
@@ -121,7 +127,7 @@ const foundation::OperationTable& View::operations() const
             return nullptr;
         }},
         {"layer", [](Object& self, Object*) -> Ref<Object> {
-            return view(self).layer();
+            return Ref(view(self).layer());
         }},
     });
     return table;

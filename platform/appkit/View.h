@@ -12,7 +12,8 @@ class Window;
 
 // A rectangle of a window's content, with subviews. A view owns its
 // subviews; a subview knows its superview and, through it, its window.
-// Views are touched on the main thread only.
+// Views are touched on the main thread only; a debug check stops a change
+// from another thread.
 class View : public foundation::Object {
 public:
     static foundation::Ref<View> create();

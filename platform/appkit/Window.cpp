@@ -1,5 +1,6 @@
 #include "appkit/Window.h"
 
+#include "appkit/MainThread.h"
 #include "appkit/OperationArguments.h"
 
 namespace appkit {
@@ -60,6 +61,7 @@ Window::~Window()
 
 void Window::setDisplay(WindowDisplay* display) noexcept
 {
+    requireMainThread();
     currentDisplay = display;
 }
 
@@ -70,17 +72,32 @@ WindowDisplay* Window::display() noexcept
 
 void Window::setTitle(Ref<String> title)
 {
+    requireMainThread();
     title_ = title ? std::move(title) : Ref<String>(String::empty());
     viewNeedsDisplay();
 }
 
 void Window::setBackgroundColor(Ref<Color> color)
 {
+    requireMainThread();
     backgroundColor_ = color ? std::move(color) : defaultBackgroundColor();
+}
+
+void Window::setLevel(long level) noexcept
+{
+    requireMainThread();
+    level_ = level;
+}
+
+void Window::setOpaque(bool opaque) noexcept
+{
+    requireMainThread();
+    opaque_ = opaque;
 }
 
 void Window::setContentView(Ref<View> view)
 {
+    requireMainThread();
     FOUNDATION_PARAMETER_ASSERT(view);
     if (view == contentView_)
         return;
@@ -93,6 +110,7 @@ void Window::setContentView(Ref<View> view)
 
 void Window::makeKeyAndOrderFront(Object*)
 {
+    requireMainThread();
     visible_ = true;
     if (currentDisplay)
         currentDisplay->windowDidOrderFront(*this);
@@ -100,6 +118,7 @@ void Window::makeKeyAndOrderFront(Object*)
 
 void Window::orderOut(Object*)
 {
+    requireMainThread();
     if (!visible_)
         return;
     visible_ = false;
@@ -114,6 +133,7 @@ void Window::close()
 
 void Window::viewNeedsDisplay()
 {
+    requireMainThread();
     if (visible_ && currentDisplay)
         currentDisplay->windowNeedsDisplay(*this);
 }
@@ -145,7 +165,7 @@ const foundation::OperationTable& Window::operations() const
             return arguments::boolean(window(self).isVisible());
         }},
         {"title", [](Object& self, Object*) -> Ref<Object> {
-            return &window(self).title();
+            return Ref(&window(self).title());
         }},
         {"setTitle:", [](Object& self, Object* argument) -> Ref<Object> {
             window(self).setTitle(arguments::stringOf(self, "setTitle:", argument));
@@ -159,10 +179,10 @@ const foundation::OperationTable& Window::operations() const
             return nullptr;
         }},
         {"backgroundColor", [](Object& self, Object*) -> Ref<Object> {
-            return &window(self).backgroundColor();
+            return Ref(&window(self).backgroundColor());
         }},
         {"setBackgroundColor:", [](Object& self, Object* argument) -> Ref<Object> {
-            window(self).setBackgroundColor(arguments::objectOf<Color>(self, "setBackgroundColor:", argument, "a colour"));
+            window(self).setBackgroundColor(Ref(arguments::objectOf<Color>(self, "setBackgroundColor:", argument, "a colour")));
             return nullptr;
         }},
         {"isOpaque", [](Object& self, Object*) -> Ref<Object> {
@@ -173,12 +193,12 @@ const foundation::OperationTable& Window::operations() const
             return nullptr;
         }},
         {"contentView", [](Object& self, Object*) -> Ref<Object> {
-            return window(self).contentView();
+            return Ref(window(self).contentView());
         }},
         {"setContentView:", [](Object& self, Object* argument) -> Ref<Object> {
             auto* view = arguments::objectOf<View>(self, "setContentView:", argument, "a view");
             FOUNDATION_PARAMETER_ASSERT(view);
-            window(self).setContentView(view);
+            window(self).setContentView(Ref(view));
             return nullptr;
         }},
     });

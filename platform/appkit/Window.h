@@ -12,7 +12,7 @@ namespace appkit {
 // content view. It is on screen between makeKeyAndOrderFront and orderOut
 // or close. Closing only hides it: the window, its content view and the
 // subviews stay as they are and it can be shown again. Windows are touched
-// on the main thread only.
+// on the main thread only; a debug check stops a change from another thread.
 class Window : public foundation::Object {
 public:
     static foundation::Ref<Window> create();
@@ -30,14 +30,14 @@ public:
     void setTitle(foundation::Ref<foundation::String> title);
 
     long level() const noexcept { return level_; }
-    void setLevel(long level) noexcept { level_ = level; }
+    void setLevel(long level) noexcept;
 
     Color& backgroundColor() const noexcept { return *backgroundColor_; }
     // A null colour restores the default window background.
     void setBackgroundColor(foundation::Ref<Color> color);
 
     bool isOpaque() const noexcept { return opaque_; }
-    void setOpaque(bool opaque) noexcept { opaque_ = opaque; }
+    void setOpaque(bool opaque) noexcept;
 
     View* contentView() const noexcept { return contentView_.get(); }
     void setContentView(foundation::Ref<View> view);

@@ -15,7 +15,7 @@ Ref<InstallerPane> InstallerPane::create()
 
 Ref<foundation::String> InstallerPane::title() const
 {
-    return foundation::String::empty();
+    return Ref(foundation::String::empty());
 }
 
 void InstallerPane::didEnterPane(InstallerSectionDirection)

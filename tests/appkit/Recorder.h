@@ -55,7 +55,7 @@ private:
     template <int index>
     static foundation::Ref<foundation::Object> record(foundation::Object& self, foundation::Object* argument)
     {
-        static_cast<Recorder&>(self).messages.push_back({recordedNames[index], argument});
+        static_cast<Recorder&>(self).messages.push_back({recordedNames[index], foundation::Ref(argument)});
         return nullptr;
     }
 

@@ -136,7 +136,7 @@ public:
     const OperationTable& operations() const override
     {
         static const OperationTable table(&Object::operations(), {
-            {"echo:", [](Object&, Object* argument) -> Ref<Object> { return argument; }},
+            {"echo:", [](Object&, Object* argument) -> Ref<Object> { return Ref(argument); }},
         });
         return table;
     }

@@ -50,7 +50,7 @@ TEST(JSONSerialization, NumbersKeepThePlatformTypeCodes)
 TEST(JSONSerialization, AFragmentDecodesWithTheOption)
 {
     EXPECT_TRUE(decode(R"("27.1")")->isString());
-    EXPECT_EQ(decode("null"), Null::null());
+    EXPECT_EQ(decode("null").get(), Null::null());
 }
 
 TEST(JSONSerialization, NestingDecodesUpTo512Levels)

@@ -57,7 +57,7 @@ TEST(RefCounting, CollectionsHoldEachInsertion)
 TEST(RefCounting, SharedSingletonsSurviveAnyNumberOfReleases)
 {
     for (int i = 0; i < 10; ++i)
-        Ref<Number> yes = Number::trueValue();
+        Ref<Number> yes(Number::trueValue());
     EXPECT_TRUE(Number::trueValue()->boolValue());
 }
 

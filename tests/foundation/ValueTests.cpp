@@ -46,7 +46,7 @@ TEST(Strings, OrderIsByCodePoint)
 TEST(Numbers, EqualValuesAreEqualAcrossTypes)
 {
     Ref<Number> values[] = {Number::withSigned(1, 'c'), Number::withSigned(1, 'q'), Number::withUnsigned(1, 'Q'),
-                            Number::withDouble(1.0), Number::withFloat(1.0f), Number::trueValue(), Number::withBooleanValue(true)};
+                            Number::withDouble(1.0), Number::withFloat(1.0f), Ref(Number::trueValue()), Number::withBooleanValue(true)};
     for (const auto& a : values) {
         for (const auto& b : values) {
             EXPECT_TRUE(equal(a.get(), b.get())) << a->objCType() << " vs " << b->objCType();

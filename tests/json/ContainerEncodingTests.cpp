@@ -131,7 +131,7 @@ TEST(ContainerEncoding, NestingBeyond512LevelsIsRefused)
     EXPECT_EQ(failureMessage(nestedArrays(513).get()), message);
     EXPECT_EQ(failureMessage(nestedArrays(2000).get(), JTSerializeOptionPretty), message);
 
-    Ref<Object> dictionaries = foundation::Null::null();
+    Ref<Object> dictionaries(foundation::Null::null());
     for (std::size_t level = 0; level < 513; ++level)
         dictionaries = Dictionary::create({{str("k").get(), dictionaries.get()}});
     EXPECT_EQ(failureMessage(dictionaries.get()), message);

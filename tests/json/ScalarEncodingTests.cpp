@@ -104,8 +104,8 @@ TEST(NumberEncoding, ExactTextsForEveryTypeCode)
         std::string_view expected;
     };
     const Case cases[] = {
-        {"true singleton", Number::trueValue(), "true"},
-        {"false singleton", Number::falseValue(), "false"},
+        {"true singleton", Ref(Number::trueValue()), "true"},
+        {"false singleton", Ref(Number::falseValue()), "false"},
         {"B-typed, not a singleton", Number::withBooleanValue(true), "1"},
         {"c", Number::withSigned(-128, 'c'), "-128"},
         {"s", Number::withSigned(-32768, 's'), "-32768"},

@@ -22,9 +22,9 @@ inline foundation::Ref<foundation::Object> platformTree(const nlohmann::json& va
     using nlohmann::json;
     switch (value.type()) {
     case json::value_t::null:
-        return foundation::Null::null();
+        return foundation::Ref(foundation::Null::null());
     case json::value_t::boolean:
-        return foundation::Number::boolean(value.get<bool>());
+        return foundation::Ref(foundation::Number::boolean(value.get<bool>()));
     case json::value_t::number_integer:
         return foundation::Number::withSigned(value.get<std::int64_t>());
     case json::value_t::number_unsigned:

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "foundation/objects/DebugCheck.h"
 #include "foundation/objects/Ref.h"
 
 #include <atomic>
@@ -58,7 +59,17 @@ public:
     Object(const Object&) = delete;
     Object& operator=(const Object&) = delete;
 
-    void retain() const noexcept { refCount_.fetch_add(1, std::memory_order_relaxed); }
+    // Retaining an object whose count has reached 0 (from its destructor, or
+    // from code it calls) would bring it back for a moment and free it twice;
+    // a debug check stops it.
+    void retain() const noexcept
+    {
+        [[maybe_unused]] std::uint32_t previous = refCount_.fetch_add(1, std::memory_order_relaxed);
+        FOUNDATION_DEBUG_CHECK(previous != 0,
+            "retain of an object that is being destroyed (its reference count already reached 0)",
+            "do not make a Ref to `this` (or hand `this` to anything that keeps it) in a destructor or in "
+            "code a destructor calls; pass a plain pointer or reference there instead");
+    }
     void release() const noexcept
     {
         if (refCount_.fetch_sub(1, std::memory_order_acq_rel) == 1)
@@ -164,7 +175,7 @@ public:
     {
         if (!control_ || !control_->lockedTarget())
             return nullptr;
-        return Ref<T>::adopt(object_);  // lockedTarget retained it for us
+        return Ref<T>::adoptRetained(object_);  // lockedTarget retained it for us
     }
 
 private:

@@ -1,5 +1,6 @@
 #include "foundation/objects/String.h"
 
+#include "foundation/objects/DebugCheck.h"
 #include "foundation/objects/Hashing.h"
 
 #include <cstdio>
@@ -99,14 +100,22 @@ Ref<String> String::create(std::string_view utf8)
     if (units < 0)
         return nullptr;
     if (utf8.empty())
-        return empty();
+        return Ref(empty());
     return make(utf8, static_cast<std::size_t>(units));
 }
 
 Ref<String> String::createUnchecked(std::string_view validUTF8)
 {
+    // Every reader of a String (the length below, descriptions, the JSON
+    // encoder) walks its bytes as well-formed UTF-8 and would step past a
+    // bad sequence or stall on it; in checked builds the promise is verified.
+    FOUNDATION_DEBUG_CHECK(validatedUTF16Length(validUTF8) >= 0,
+        "String::createUnchecked (or str()) given bytes that are not valid UTF-8",
+        "make strings from bytes that come from outside the program (files, the network, the "
+        "environment) with String::create, which answers null for bad UTF-8; keep createUnchecked "
+        "and str() for literals and text this program has already validated");
     if (validUTF8.empty())
-        return empty();
+        return Ref(empty());
     // Every byte but a continuation byte starts a character; four-byte
     // characters take two UTF-16 units.
     std::size_t units = 0;

@@ -13,7 +13,8 @@ class String final : public Object {
 public:
     // Null when the bytes are not valid UTF-8.
     static Ref<String> create(std::string_view utf8);
-    // For bytes the caller has already validated as UTF-8.
+    // For bytes the caller has already validated as UTF-8. Nothing checks
+    // them in a release build; a debug check stops bytes that are not.
     static Ref<String> createUnchecked(std::string_view validUTF8);
     // The shared empty string.
     static String* empty() noexcept;

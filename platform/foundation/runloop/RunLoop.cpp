@@ -1,6 +1,7 @@
 #include "foundation/runloop/RunLoop.h"
 
 #include "foundation/runloop/Clock.h"
+#include "foundation/objects/DebugCheck.h"
 #include "foundation/objects/Exception.h"
 #include "foundation/runloop/Timer.h"
 
@@ -320,6 +321,12 @@ bool RunLoop::runUntil(const std::function<bool()>& done, double realTimeoutSeco
 
 void RunLoop::setClock(std::shared_ptr<Clock> clock)
 {
+    // clock() hands out a plain reference that the loop's thread keeps
+    // using; a replacement from another thread frees the clock under it.
+    FOUNDATION_DEBUG_CHECK(::gettid() == impl_->ownerThreadId,
+        "RunLoop::setClock called off the loop's own thread (the clock belongs to the loop's thread)",
+        "set the clock on the thread that runs the loop (for the main loop, the main thread), or post "
+        "the change to the loop with post()");
     if (!clock)
         raise(ExceptionName::InvalidArgument, "RunLoop::setClock: no clock");
     {

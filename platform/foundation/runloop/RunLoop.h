@@ -49,9 +49,9 @@ public:
     [[nodiscard]] bool runUntil(const std::function<bool()>& done, double realTimeoutSeconds);
 
     // Timers already scheduled keep their remaining time across the switch.
-    // Belongs to the loop's thread (or to start-up, before the loop runs
-    // elsewhere): the reference clock() answers stays valid until the next
-    // setClock, so only the thread that calls clock() may replace it.
+    // Belongs to the loop's thread: the reference clock() answers stays
+    // valid until the next setClock, so only the thread that calls clock()
+    // may replace it. A debug check stops a call from any other thread.
     void setClock(std::shared_ptr<Clock> clock);
     Clock& clock() const;
 

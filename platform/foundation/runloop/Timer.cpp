@@ -45,7 +45,7 @@ Timer::Block Timer::performer(Object* target, std::string_view selector)
 
 Ref<Timer> Timer::create(double interval, Object* target, std::string_view selector, Object* userInfo, bool repeats)
 {
-    return Ref<Timer>::adopt(new Timer(interval, repeats, performer(target, selector), userInfo));
+    return Ref<Timer>::adopt(new Timer(interval, repeats, performer(target, selector), Ref(userInfo)));
 }
 
 Ref<Timer> Timer::create(double interval, bool repeats, Block block)

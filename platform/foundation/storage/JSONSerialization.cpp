@@ -29,8 +29,8 @@ public:
     Ref<Object> root;
     std::optional<Failure> failure;
 
-    bool null() override { return add(Null::null()); }
-    bool boolean(bool value) override { return add(Number::boolean(value)); }
+    bool null() override { return add(Ref<Object>(Null::null())); }
+    bool boolean(bool value) override { return add(Ref<Object>(Number::boolean(value))); }
     bool number_integer(number_integer_t value) override { return add(Number::withSigned(value, 'q')); }
     bool number_unsigned(number_unsigned_t value) override
     {

@@ -150,7 +150,7 @@ Ref<Object> decodeTagged(const std::string& tag, const Json& value, int depth)
     if (tag == "number")
         return decodeNumber(value);
     if (tag == "boolean" && value.is_boolean())
-        return Number::boolean(value.get<bool>());
+        return Ref(Number::boolean(value.get<bool>()));
     if (tag == "date" && (value.is_number() || value.is_string()))
         return Date::withTimeIntervalSince1970(decodeDouble(value));
     if (tag == "data" && value.is_string()) {

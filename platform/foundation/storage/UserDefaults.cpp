@@ -278,7 +278,7 @@ const std::string& UserDefaults::filePath() const noexcept
 Ref<Object> UserDefaults::valueForKey(std::string_view key) const
 {
     std::lock_guard lock(storage_->mutex);
-    return storage_->values->objectForKey(key);
+    return Ref(storage_->values->objectForKey(key));
 }
 
 void UserDefaults::setValue(Object* value, std::string_view key)

@@ -8,9 +8,9 @@ Ref<URLCredential> URLCredential::credentialWithUser(std::string_view user, std:
     return Ref<URLCredential>::adopt(new URLCredential(user, password, persistence, nullptr));
 }
 
-Ref<URLCredential> URLCredential::credentialForTrust(Ref<ServerTrust> trust)
+Ref<URLCredential> URLCredential::credentialForTrust(ServerTrust* trust)
 {
-    return Ref<URLCredential>::adopt(new URLCredential({}, {}, URLCredentialPersistence::ForSession, std::move(trust)));
+    return Ref<URLCredential>::adopt(new URLCredential({}, {}, URLCredentialPersistence::ForSession, Ref(trust)));
 }
 
 std::string URLCredential::description() const

@@ -22,7 +22,8 @@ public:
     static Ref<URLCredential> credentialWithUser(std::string_view user, std::string_view password,
         URLCredentialPersistence persistence);
     // Answers a server-trust challenge: accept what that server presented.
-    static Ref<URLCredential> credentialForTrust(Ref<ServerTrust> trust);
+    // The credential keeps its own reference to the trust.
+    static Ref<URLCredential> credentialForTrust(ServerTrust* trust);
 
     const std::string& user() const noexcept { return user_; }
     const std::string& password() const noexcept { return password_; }

@@ -175,7 +175,7 @@ Ref<URLSession> URLSession::sharedSession()
     // torn down after, anything the session starts.
     OperationQueue::background();
     static URLSession* shared = Ref<URLSession>::adopt(new URLSession(URLSessionConfiguration())).leak();
-    return shared;
+    return Ref(shared);
 }
 
 Ref<URLSession> URLSession::create(const URLSessionConfiguration& configuration)

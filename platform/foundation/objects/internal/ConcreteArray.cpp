@@ -63,7 +63,7 @@ void ConcreteMutableArray::replaceObjectAtIndex(std::size_t index, Object* objec
         raiseInsertNil("replaceObjectAtIndex:withObject:");
     if (index >= objects_.size())
         raiseIndexBeyondBounds("replaceObjectAtIndex:withObject:", index, objects_.size());
-    objects_[index] = object;
+    objects_[index] = Ref(object);
     mutated();
 }
 

@@ -1,5 +1,7 @@
 #include "foundation/url/internal/Transfer.h"
 
+#include "foundation/objects/CharacterSet.h"
+#include "foundation/system/Log.h"
 #include "foundation/url/ConnectToOverride.h"
 #include "foundation/url/URLError.h"
 
@@ -65,15 +67,6 @@ long urlErrorCodeFor(CURLcode result)
     }
 }
 
-std::string_view trimmed(std::string_view text)
-{
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-        text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r' || text.back() == '\n'))
-        text.remove_suffix(1);
-    return text;
-}
-
 // Beyond this a time-out is as good as none; the cap keeps the conversion
 // to libcurl's integer milliseconds defined.
 constexpr double MaximumTimeoutSeconds = 30 * 24 * 3600;
@@ -99,33 +92,37 @@ Transfer::Transfer(Ref<URLRequest> request, const TransferLimits& limits)
     handle_ = curl_easy_init();
     if (!handle_)
         return;
-    curl_easy_setopt(handle_, CURLOPT_PRIVATE, this);
-    curl_easy_setopt(handle_, CURLOPT_ERRORBUFFER, errorText_.data());
-    curl_easy_setopt(handle_, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(handle_, CURLOPT_URL, request_->url()->absoluteString().c_str());
+    // Without the error buffer the detail falls back to libcurl's text for
+    // the result code.
+    prefer(CURLOPT_ERRORBUFFER, errorText_.data());
+    prefer(CURLOPT_NOSIGNAL, 1L);
+    require(CURLOPT_URL, request_->url()->absoluteString().c_str(), URLErrorCode::BadURL);
     // The path goes out exactly as given: "/./" and "/../" are the server's to judge.
-    curl_easy_setopt(handle_, CURLOPT_PATH_AS_IS, 1L);
-    curl_easy_setopt(handle_, CURLOPT_PROTOCOLS_STR, "http,https");
+    prefer(CURLOPT_PATH_AS_IS, 1L);
+    require(CURLOPT_PROTOCOLS_STR, "http,https", URLErrorCode::UnsupportedURL);
     // A redirect never leaves TLS once a request started on it: a body or
     // credentials sent over https must not be re-sent in clear text.
     bool secure = ::strcasecmp(std::string(request_->url()->scheme()).c_str(), "https") == 0;
-    curl_easy_setopt(handle_, CURLOPT_REDIR_PROTOCOLS_STR, secure ? "https" : "http,https");
-    curl_easy_setopt(handle_, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(handle_, CURLOPT_MAXREDIRS, MaximumRedirects);
-    curl_easy_setopt(handle_, CURLOPT_ACCEPT_ENCODING, "");
-    curl_easy_setopt(handle_, CURLOPT_SSL_VERIFYPEER, 1L);
-    curl_easy_setopt(handle_, CURLOPT_SSL_VERIFYHOST, 2L);
-    curl_easy_setopt(handle_, CURLOPT_WRITEFUNCTION, &Transfer::writeBody);
-    curl_easy_setopt(handle_, CURLOPT_WRITEDATA, this);
-    curl_easy_setopt(handle_, CURLOPT_HEADERFUNCTION, &Transfer::writeHeader);
-    curl_easy_setopt(handle_, CURLOPT_HEADERDATA, this);
+    require(CURLOPT_REDIR_PROTOCOLS_STR, secure ? "https" : "http,https", URLErrorCode::UnsupportedURL);
+    prefer(CURLOPT_FOLLOWLOCATION, 1L);
+    prefer(CURLOPT_MAXREDIRS, MaximumRedirects);
+    prefer(CURLOPT_ACCEPT_ENCODING, "");
+    require(CURLOPT_SSL_VERIFYPEER, 1L, URLErrorCode::SecureConnectionFailed);
+    require(CURLOPT_SSL_VERIFYHOST, 2L, URLErrorCode::SecureConnectionFailed);
+    // Without these libcurl would write the body to standard output, past
+    // the body and header limits.
+    require(CURLOPT_WRITEFUNCTION, &Transfer::writeBody, URLErrorCode::Unknown);
+    require(CURLOPT_WRITEDATA, static_cast<void*>(this), URLErrorCode::Unknown);
+    require(CURLOPT_HEADERFUNCTION, &Transfer::writeHeader, URLErrorCode::Unknown);
+    require(CURLOPT_HEADERDATA, static_cast<void*>(this), URLErrorCode::Unknown);
     applyRequest();
     applyLimits(limits);
 #if ENABLE_TEST_SEAMS
+    // Without the override a test's request would go to the real host.
     for (const std::string& entry : ConnectToOverride::entries())
-        connectTo_ = curl_slist_append(connectTo_, entry.c_str());
+        appendLine(connectTo_, entry, URLErrorCode::CannotConnectToHost);
     if (connectTo_)
-        curl_easy_setopt(handle_, CURLOPT_CONNECT_TO, connectTo_);
+        require(CURLOPT_CONNECT_TO, connectTo_, URLErrorCode::CannotConnectToHost);
 #endif
 }
 
@@ -139,59 +136,65 @@ Transfer::~Transfer()
 
 void Transfer::applyRequest()
 {
+    // A refusal here would send another request than the one asked for.
     const std::string& method = request_->HTTPMethod();
     if (method == "GET") {
-        curl_easy_setopt(handle_, CURLOPT_HTTPGET, 1L);
+        require(CURLOPT_HTTPGET, 1L, URLErrorCode::Unknown);
     } else if (method == "HEAD") {
-        curl_easy_setopt(handle_, CURLOPT_NOBODY, 1L);
+        require(CURLOPT_NOBODY, 1L, URLErrorCode::Unknown);
     } else {
-        curl_easy_setopt(handle_, CURLOPT_CUSTOMREQUEST, method.c_str());
+        require(CURLOPT_CUSTOMREQUEST, method.c_str(), URLErrorCode::Unknown);
         // The request (and so its body) lives as long as the transfer.
         Data* body = request_->HTTPBody();
-        curl_easy_setopt(handle_, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body ? body->length() : 0));
-        curl_easy_setopt(handle_, CURLOPT_POSTFIELDS, body ? reinterpret_cast<const char*>(body->bytes()) : "");
+        require(CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body ? body->length() : 0), URLErrorCode::Unknown);
+        require(CURLOPT_POSTFIELDS, body ? reinterpret_cast<const char*>(body->bytes()) : "", URLErrorCode::Unknown);
     }
 
     for (const auto& [name, value] : request_->allHTTPHeaderFields()) {
         // "Name;" is libcurl's way to send a field with an empty value.
-        std::string line = value.empty() ? name + ";" : name + ": " + value;
-        requestHeaders_ = curl_slist_append(requestHeaders_, line.c_str());
+        appendLine(requestHeaders_, value.empty() ? name + ";" : name + ": " + value, URLErrorCode::Unknown);
     }
     // No "Expect: 100-continue" round trip before a body, and no form
     // content type made up by libcurl for a body the request did not type.
-    requestHeaders_ = curl_slist_append(requestHeaders_, "Expect:");
+    appendLine(requestHeaders_, "Expect:", URLErrorCode::Unknown);
     if (!request_->valueForHTTPHeaderField("Content-Type"))
-        requestHeaders_ = curl_slist_append(requestHeaders_, "Content-Type:");
-    curl_easy_setopt(handle_, CURLOPT_HTTPHEADER, requestHeaders_);
+        appendLine(requestHeaders_, "Content-Type:", URLErrorCode::Unknown);
+    require(CURLOPT_HTTPHEADER, requestHeaders_, URLErrorCode::Unknown);
 }
 
 void Transfer::applyLimits(const TransferLimits& limits)
 {
-    curl_easy_setopt(handle_, CURLOPT_CONNECTTIMEOUT_MS, milliseconds(usableTimeout(limits.connectTimeout)));
-    curl_easy_setopt(handle_, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(handle_, CURLOPT_LOW_SPEED_TIME, std::max(1L, static_cast<long>(std::ceil(usableTimeout(limits.idleTimeout)))));
+    prefer(CURLOPT_CONNECTTIMEOUT_MS, milliseconds(usableTimeout(limits.connectTimeout)));
+    prefer(CURLOPT_LOW_SPEED_LIMIT, 1L);
+    prefer(CURLOPT_LOW_SPEED_TIME, std::max(1L, static_cast<long>(std::ceil(usableTimeout(limits.idleTimeout)))));
     if (limits.totalTimeout > 0)
-        curl_easy_setopt(handle_, CURLOPT_TIMEOUT_MS, milliseconds(usableTimeout(limits.totalTimeout)));
+        prefer(CURLOPT_TIMEOUT_MS, milliseconds(usableTimeout(limits.totalTimeout)));
 }
 
 void Transfer::trustOnlyPublicKey(const std::string& pin)
 {
     pin_ = pin;
-    curl_easy_setopt(handle_, CURLOPT_SSL_VERIFYPEER, 0L);
-    curl_easy_setopt(handle_, CURLOPT_SSL_VERIFYHOST, 0L);
-    curl_easy_setopt(handle_, CURLOPT_PINNEDPUBLICKEY, pin_.c_str());
-    curl_easy_setopt(handle_, CURLOPT_FRESH_CONNECT, 1L);
-    curl_easy_setopt(handle_, CURLOPT_FORBID_REUSE, 1L);
+    // The pin is what replaces verification: without it any server would
+    // do. Turning verification off may be refused: it then stays on, which
+    // only refuses more.
+    require(CURLOPT_PINNEDPUBLICKEY, pin_.c_str(), URLErrorCode::SecureConnectionFailed);
+    prefer(CURLOPT_SSL_VERIFYPEER, 0L);
+    prefer(CURLOPT_SSL_VERIFYHOST, 0L);
+    require(CURLOPT_FRESH_CONNECT, 1L, URLErrorCode::SecureConnectionFailed);
+    require(CURLOPT_FORBID_REUSE, 1L, URLErrorCode::SecureConnectionFailed);
 }
 
 void Transfer::connectOnlyToSeeCertificates()
 {
-    curl_easy_setopt(handle_, CURLOPT_CONNECT_ONLY, 1L);
-    curl_easy_setopt(handle_, CURLOPT_CERTINFO, 1L);
-    curl_easy_setopt(handle_, CURLOPT_SSL_VERIFYPEER, 0L);
-    curl_easy_setopt(handle_, CURLOPT_SSL_VERIFYHOST, 0L);
+    // Without connect-only the request itself would go to a server nobody
+    // has verified. The rest, refused, only leaves no certificate to see,
+    // and the connection fails for want of one.
+    require(CURLOPT_CONNECT_ONLY, 1L, URLErrorCode::SecureConnectionFailed);
+    prefer(CURLOPT_CERTINFO, 1L);
+    prefer(CURLOPT_SSL_VERIFYPEER, 0L);
+    prefer(CURLOPT_SSL_VERIFYHOST, 0L);
     // A pooled connection would show no certificates: its handshake is over.
-    curl_easy_setopt(handle_, CURLOPT_FRESH_CONNECT, 1L);
+    prefer(CURLOPT_FRESH_CONNECT, 1L);
 }
 
 std::vector<std::string> Transfer::serverCertificates() const
@@ -216,6 +219,29 @@ void Transfer::fail(long urlErrorCode, std::string detail)
         return;
     failure_ = urlErrorCode;
     failureDetail_ = std::move(detail);
+}
+
+void Transfer::checkOption(CURLoption option, CURLcode result, long urlErrorCode)
+{
+    if (result == CURLE_OK)
+        return;
+    const curl_easyoption* known = curl_easy_option_by_id(option);
+    std::string name = known ? std::string("CURLOPT_") + known->name : "option " + std::to_string(option);
+    std::string refusal = "libcurl refused " + name + ": " + curl_easy_strerror(result);
+    if (urlErrorCode)
+        fail(urlErrorCode, refusal + "; the transfer was not started");
+    else
+        log("URL loading: " + refusal + "; the transfer goes on without it");
+}
+
+void Transfer::appendLine(curl_slist*& list, const std::string& line, long urlErrorCode)
+{
+    // On failure libcurl leaves the list as it was, still ours to free. The
+    // line is not quoted in the error: it may be a credential.
+    if (curl_slist* longer = curl_slist_append(list, line.c_str()))
+        list = longer;
+    else
+        fail(urlErrorCode, "libcurl could not add a line to a list (out of memory); the transfer was not started");
 }
 
 std::size_t Transfer::writeBody(char* data, std::size_t size, std::size_t count, void* opaque)
@@ -271,7 +297,7 @@ Ref<HTTPURLResponse> Transfer::response()
     curl_easy_getinfo(handle_, CURLINFO_RESPONSE_CODE, &status);
     if (status == 0)
         return nullptr;
-    Ref<URL> url = request_->url();
+    Ref<URL> url(request_->url());
     char* effective = nullptr;
     if (curl_easy_getinfo(handle_, CURLINFO_EFFECTIVE_URL, &effective) == CURLE_OK && effective) {
         if (Ref<URL> final = URL::create(effective))

@@ -5,12 +5,11 @@
 #include "foundation/url/URLResponse.h"
 
 #include <cstdint>
+#include <curl/curl.h>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
-
-typedef void CURL;
-struct curl_slist;
 
 namespace foundation {
 
@@ -35,6 +34,10 @@ struct TransferLimits {
 // and turns libcurl's result into a URL loading error. Subclasses say where
 // the body goes and who hears of the end. Everything but the constructor
 // runs on the engine's thread.
+//
+// Every option is set through require() or prefer(), so that no refusal by
+// libcurl passes in silence (an old or differently built libcurl refuses
+// what it does not know or support).
 class Transfer {
 public:
     Transfer(Ref<URLRequest> request, const TransferLimits& limits);
@@ -44,6 +47,10 @@ public:
 
     // Null when libcurl could not make a handle.
     CURL* handle() const noexcept { return handle_; }
+    // Whether the engine may start the transfer: there is a handle and
+    // libcurl took every option the transfer requires. When not, the engine
+    // finishes it at once, unstarted, and nothing is sent.
+    bool canStart() const noexcept { return handle_ && !failure_; }
     const URLRequest& request() const noexcept { return *request_; }
 
     // The engine's report that libcurl is done with the handle (a CURLcode).
@@ -59,6 +66,30 @@ protected:
 
     // Records why the transfer is being stopped; the first reason counts.
     void fail(long urlErrorCode, std::string detail = {});
+
+    // Sets an option the transfer must not go on without: what keeps it
+    // safe (the allowed and redirect protocols, TLS verification, a public-
+    // key pin, the connect-to override) and what makes the request the one
+    // asked for (its URL, method, body, header fields, where its body and
+    // header go). A refusal fails the transfer with `urlErrorCode`, its
+    // detail naming the option and libcurl's reason, and it is never started.
+    template <typename Value>
+    void require(CURLoption option, Value value, long urlErrorCode)
+    {
+        static_assert(!std::is_same_v<Value, int>, "libcurl reads a long for a number option: write 1L, not 1");
+        if (handle_)
+            checkOption(option, curl_easy_setopt(handle_, option, value), urlErrorCode);
+    }
+    // Sets an option the transfer can do without (time-outs, decompression,
+    // the redirect limit): a refusal goes to the log and the transfer goes on.
+    template <typename Value>
+    void prefer(CURLoption option, Value value)
+    {
+        static_assert(!std::is_same_v<Value, int>, "libcurl reads a long for a number option: write 1L, not 1");
+        if (handle_)
+            checkOption(option, curl_easy_setopt(handle_, option, value), 0);
+    }
+
     // The final response, made once its header is complete; null before.
     Ref<HTTPURLResponse> response();
     // Accepts the server whose public key has this pin ("sha256//…")
@@ -76,6 +107,12 @@ private:
     static std::size_t writeBody(char* data, std::size_t size, std::size_t count, void* transfer);
     static std::size_t writeHeader(char* data, std::size_t size, std::size_t count, void* transfer);
     bool takeHeaderLine(std::string_view line);
+    // A refused option fails the transfer when urlErrorCode is not 0, and
+    // is logged otherwise.
+    void checkOption(CURLoption option, CURLcode result, long urlErrorCode);
+    // Adds a line to a list handed to libcurl; a line that cannot be added
+    // fails the transfer with urlErrorCode.
+    void appendLine(curl_slist*& list, const std::string& line, long urlErrorCode);
     void applyRequest();
     void applyLimits(const TransferLimits& limits);
 

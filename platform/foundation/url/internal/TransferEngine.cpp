@@ -55,8 +55,10 @@ void TransferEngine::adoptStarted()
         started.swap(started_);
     }
     for (std::unique_ptr<Transfer>& transfer : started) {
+        // A transfer that cannot start (no handle, or an option it requires
+        // was refused) ends here, unsent, through the usual completion.
         CURL* handle = transfer->handle();
-        if (!handle || curl_multi_add_handle(multi_, handle) != CURLM_OK) {
+        if (!transfer->canStart() || curl_multi_add_handle(multi_, handle) != CURLM_OK) {
             transfer->finish(CURLE_FAILED_INIT);
             continue;
         }

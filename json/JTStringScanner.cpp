@@ -68,10 +68,18 @@ public:
     bool run(const unsigned char* contentStart);
 
 private:
+    // Ends the scan with the error at `at`; with no message, the caller's
+    // "Invalid string." is the one recorded.
     bool fail(const unsigned char* at)
     {
         state_.atIndex = static_cast<std::size_t>(at - state_.stringBuffer.ptr);
         return false;
+    }
+    template <typename... Arguments>
+    bool fail(const unsigned char* at, std::string_view format, const Arguments&... arguments)
+    {
+        fail(at);
+        return jt_error(state_, format, arguments...);
     }
     bool lenient() const noexcept { return state_.options & JTParseOptionLenientUnicode; }
     bool atEnd() const noexcept { return p_ >= end(); }
@@ -84,8 +92,7 @@ private:
             return true;
         if (jt_managedBuffer_resize(buffer_, used_ + 1024))
             return true;
-        jt_error(state_, "Internal error: Unable to resize temporary buffer. %@ line #%ld", JT_SOURCE_POSITION);
-        return fail(p_);
+        return fail(p_, "Internal error: Unable to resize temporary buffer. %@ line #%ld", JT_SOURCE_POSITION);
     }
     void emit(unsigned char c) noexcept
     {
@@ -132,12 +139,10 @@ bool SlowScan::readHexUnit(std::uint32_t& unit)
         if (atEnd())
             return fail(p_);
         int digit = hexDigitValue(*p_);
-        if (digit < 0) {
-            jt_error(state_,
+        if (digit < 0)
+            return fail(p_,
                 "Unexpected character found in \\u Unicode escape sequence.  Found '%c', expected [0-9a-fA-F].",
                 static_cast<int>(*p_));
-            return fail(p_);
-        }
         unit = (unit << 4) | static_cast<std::uint32_t>(digit);
     }
     return true;
@@ -160,8 +165,7 @@ bool SlowScan::decodeUnicodeEscape()
                 codePoint = 0x10000 + ((codePoint - 0xD800) << 10) + (low - 0xDC00);
             } else {
                 if (!lenient()) {
-                    jt_error(state_, "Illegal \\u Unicode escape sequence.");
-                    return fail(escape);
+                    return fail(escape, "Illegal \\u Unicode escape sequence.");
                 }
                 codePoint = ReplacementCharacter;  // the second unit is dropped with it
             }
@@ -169,17 +173,15 @@ bool SlowScan::decodeUnicodeEscape()
             if (atEnd() || (p_[0] == '\\' && p_ + 1 >= end()))  // the input ends where the second escape should be
                 return fail(p_);
             if (!lenient()) {
-                jt_error(state_, "Required a second \\u Unicode escape sequence following a surrogate \\u Unicode "
+                return fail(escape, "Required a second \\u Unicode escape sequence following a surrogate \\u Unicode "
                                  "escape sequence.");
-                return fail(escape);
             }
             codePoint = ReplacementCharacter;  // what follows is read again as content
         }
     }
     if (isIllegalEscapedCodePoint(codePoint)) {
         if (!lenient()) {
-            jt_error(state_, "Illegal \\u Unicode escape sequence.");
-            return fail(escape);
+            return fail(escape, "Illegal \\u Unicode escape sequence.");
         }
         codePoint = ReplacementCharacter;
     }
@@ -206,8 +208,7 @@ bool SlowScan::decodeEscape()
         ++p_;
         return decodeUnicodeEscape();
     default:
-        jt_error(state_, "Invalid escape sequence found in \"\" string.");
-        return fail(p_ - 1);
+        return fail(p_ - 1, "Invalid escape sequence found in \"\" string.");
     }
     ++p_;
     emit(decoded);
@@ -224,14 +225,12 @@ bool SlowScan::decodeUTF8Sequence()
             emit(*p_++);
         return true;
     case ConversionResult::SourceExhausted:
-        jt_error(state_, "End of buffer reached while parsing UTF8 in \"\" string.");
-        return fail(p_);
+        return fail(p_, "End of buffer reached while parsing UTF8 in \"\" string.");
     case ConversionResult::SourceIllegal:
         break;
     }
     if (!lenient()) {
-        jt_error(state_, "Illegal UTF8 sequence found in \"\" string.");
-        return fail(p_);
+        return fail(p_, "Illegal UTF8 sequence found in \"\" string.");
     }
     emitCodePoint(ReplacementCharacter);
     p_ = next;
@@ -242,8 +241,7 @@ bool SlowScan::run(const unsigned char* contentStart)
 {
     std::size_t scanned = static_cast<std::size_t>(p_ - contentStart);
     if (scanned + 15 > buffer_.bytes.length && !jt_managedBuffer_resize(buffer_, scanned + 1023)) {
-        jt_error(state_, "Internal error: Unable to resize temporary buffer. %@ line #%ld", JT_SOURCE_POSITION);
-        return fail(p_);
+        return fail(p_, "Internal error: Unable to resize temporary buffer. %@ line #%ld", JT_SOURCE_POSITION);
     }
     std::memcpy(buffer_.bytes.ptr, contentStart, scanned);
     used_ = scanned;
@@ -273,8 +271,7 @@ bool SlowScan::run(const unsigned char* contentStart)
                 return false;
             continue;
         case Control:
-            jt_error(state_, "Invalid character < 0x20 found in string: 0x%2.2x.", static_cast<unsigned>(c));
-            return fail(p_);
+            return fail(p_, "Invalid character < 0x20 found in string: 0x%2.2x.", static_cast<unsigned>(c));
         default:
             if (!decodeUTF8Sequence())
                 return false;

@@ -77,7 +77,7 @@ TEST_F(JotterEndToEnd, CheckPrintsNothingAndReportsByStatus)
     EXPECT_EQ(valid.output, "");
     Run invalid = runJotter({"--check"}, "{\"a\" 1}");
     EXPECT_EQ(invalid.exitStatus, 1);
-    EXPECT_EQ(invalid.error, "jotter: <stdin>:1: Expected ':'. (byte 7)\n");
+    EXPECT_EQ(invalid.error, "jotter: <stdin>:1: Expected ':'. (byte 6)\n");
 }
 
 TEST_F(JotterEndToEnd, UsageErrorsExitWithTwo)

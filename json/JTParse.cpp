@@ -95,11 +95,14 @@ void clearAdopted(JTObjectStack& stack, std::size_t first) noexcept
     stack.index = first;
 }
 
-// A container must close before the input ends; a truncated document says so
-// rather than reporting a missing value further up.
-bool endOfInputInside(JTParseState& state)
+// Before each pass of a reader: input left to read, and room on the stack.
+// A container must close before the input ends; a truncated document says
+// so rather than reporting a missing value further up.
+bool readyForPass(JTParseState& state, const char* reader)
 {
-    return jt_error(state, "Reached the end of the buffer.");
+    if (!inputRemains(state)) [[unlikely]]
+        return jt_error(state, "Reached the end of the buffer.");
+    return reserveStack(state, reader);
 }
 
 Object* jt_parse_array(JTParseState& state)
@@ -109,11 +112,7 @@ Object* jt_parse_array(JTParseState& state)
     unsigned accept = AcceptValueOrEnd;
     Object* result = nullptr;
     while (!result && !state.error) {
-        if (!inputRemains(state)) {
-            endOfInputInside(state);
-            break;
-        }
-        if (!reserveStack(state, "array") || !jt_parse_next_token(state))
+        if (!readyForPass(state, "array") || !jt_parse_next_token(state))
             break;
         JTTokenType type = state.token.type;
         if (jt_tokenStartsValue(type)) {
@@ -192,11 +191,7 @@ Object* jt_parse_dictionary(JTParseState& state)
     unsigned accept = AcceptValueOrEnd;
     Object* result = nullptr;
     while (!result && !state.error) {
-        if (!inputRemains(state)) {
-            endOfInputInside(state);
-            break;
-        }
-        if (!reserveStack(state, "dictionary"))
+        if (!readyForPass(state, "dictionary"))
             break;
         std::size_t slot = stack.index++;  // the pair this pass may fill
         if (!jt_parse_next_token(state))

@@ -2,6 +2,7 @@
 // place; the first escape (or doubtful UTF-8) moves the scan to the token
 // buffer, where the contents are decoded.
 
+#include "foundation/objects/HexDigits.h"
 #include "json/ConvertSingleCodePointInUTF8.h"
 #include "json/JTParseState.h"
 
@@ -32,17 +33,6 @@ constexpr std::array<std::uint8_t, 256> stringByteClasses = [] {
     table['\\'] = Backslash;
     return table;
 }();
-
-constexpr int hexDigitValue(unsigned char c) noexcept
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 constexpr bool isHighSurrogate(std::uint32_t unit) noexcept { return unit >= 0xD800 && unit <= 0xDBFF; }
 constexpr bool isLowSurrogate(std::uint32_t unit) noexcept { return unit >= 0xDC00 && unit <= 0xDFFF; }
@@ -138,7 +128,7 @@ bool SlowScan::readHexUnit(std::uint32_t& unit)
     for (int i = 0; i < 4; ++i, ++p_) {
         if (atEnd())
             return fail(p_);
-        int digit = hexDigitValue(*p_);
+        int digit = foundation::hexDigitValue(static_cast<char>(*p_));
         if (digit < 0)
             return fail(p_,
                 "Unexpected character found in \\u Unicode escape sequence.  Found '%c', expected [0-9a-fA-F].",

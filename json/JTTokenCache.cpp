@@ -72,10 +72,13 @@ void fillItem(JTTokenCacheItem& item, Object& object, const JTTokenValue& value)
     if (item.object)
         item.object->release();
     item.object = nullptr;
-    auto* bytes = static_cast<unsigned char*>(std::realloc(item.bytes, value.bytes.length));
-    if (!bytes) {
-        emptyItem(item);
-        return;
+    unsigned char* bytes = item.bytes;
+    if (!bytes || item.size != value.bytes.length) {
+        bytes = static_cast<unsigned char*>(std::realloc(item.bytes, value.bytes.length));
+        if (!bytes) {
+            emptyItem(item);
+            return;
+        }
     }
     std::memcpy(bytes, value.bytes.ptr, value.bytes.length);
     object.retain();
@@ -89,7 +92,7 @@ void jt_cache_age(JTParseState& state) noexcept
     std::uint32_t x = state.cache.prng_lfsr;
     x = (x >> 1) ^ ((x & 1) ? 0x80200003u : 0u);
     state.cache.prng_lfsr = x;
-    state.cache.age[x % state.cache.count] >>= 1;
+    state.cache.age[x % JTTokenCacheItems] >>= 1;
 }
 
 Ref<Object> jt_cachedObjects(JTParseState& state)
@@ -104,7 +107,7 @@ Ref<Object> jt_cachedObjects(JTParseState& state)
     JTTokenCacheItem* place = nullptr;
     std::size_t placeIndex = 0;
     for (std::size_t probe = 0; probe < ProbeCount; ++probe) {
-        std::size_t index = (value.hash + probe * step) % cache.count;
+        std::size_t index = (value.hash + probe * step) % JTTokenCacheItems;
         JTTokenCacheItem& item = cache.items[index];
         if (!item.object) {
             place = &item;

@@ -39,16 +39,17 @@ bool inputRemains(const JTParseState& state) noexcept
     return state.atIndex < state.stringBuffer.length;
 }
 
-// "Expected A or B, not 'token'", naming what the accept state allows.
+// "Expected A or B, not 'token'", naming what the accept state allows. A
+// reader's states allow one or two things (5, 6 or 1), never all three.
 bool jt_error_parse_accept_or3(JTParseState& state, unsigned accept, const char* valuePhrase, const char* endPhrase)
 {
-    const char* phrases[2];
+    const char* phrases[3];
     int count = 0;
     if (accept & AcceptValue)
         phrases[count++] = valuePhrase;
     if (accept & AcceptComma)
         phrases[count++] = "a comma";
-    if ((accept & AcceptEnd) && count < 2)
+    if (accept & AcceptEnd)
         phrases[count++] = endPhrase;
     const JTConstPtrRange& token = state.token.tokenPtrRange;
     std::string tokenText(reinterpret_cast<const char*>(token.ptr), token.length);

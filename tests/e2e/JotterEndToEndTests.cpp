@@ -9,20 +9,20 @@
 
 namespace {
 
-struct Run {
+struct JotterRun {
     int exitStatus = -1;
     std::string output;
     std::string error;
 };
 
 // Runs jotter to its end, `input` on its standard input.
-Run runJotter(const std::vector<std::string>& arguments, std::string_view input = {})
+JotterRun runJotter(const std::vector<std::string>& arguments, std::string_view input = {})
 {
     testsupport::ChildProcess jotter(JOTTER_BINARY, arguments, {});
     jotter.writeInput(input);
     jotter.closeInput();
     int status = jotter.terminate(0, 20);  // signal 0 only waits for the exit
-    Run run;
+    JotterRun run;
     run.exitStatus = status >= 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     run.output = jotter.output();
     run.error = jotter.error();
@@ -37,7 +37,7 @@ protected:
 TEST_F(JotterEndToEnd, FileIsWrittenBackCompactWithOneLineBreak)
 {
     std::string path = directory.write("in.json", "{ \"a\" : [ 1 , 2.5 , true , null ] }\n").string();
-    Run run = runJotter({path});
+    JotterRun run = runJotter({path});
     EXPECT_EQ(run.exitStatus, 0);
     EXPECT_EQ(run.output, "{\"a\":[1,2.5,true,null]}\n");
     EXPECT_EQ(run.error, "");
@@ -45,13 +45,13 @@ TEST_F(JotterEndToEnd, FileIsWrittenBackCompactWithOneLineBreak)
 
 TEST_F(JotterEndToEnd, StandardInputIsReadWithoutAFileOrWithDash)
 {
-    EXPECT_EQ(runJotter({"--pretty"}, R"({"b":1,"a":[]})").output, "{\n  \"a\": [],\n  \"b\": 1\n}\n");
+    EXPECT_EQ(runJotter({"--pretty"}, R"({"b":1,"a":[2]})").output, "{\n  \"a\": [\n    2\n  ],\n  \"b\": 1\n}\n");
     EXPECT_EQ(runJotter({"-"}, "[1]").output, "[1]\n");
 }
 
 TEST_F(JotterEndToEnd, OptionsReachTheDecoderAndTheEncoder)
 {
-    Run run = runJotter({"--comments", "--escape-unicode", "--escape-slash", "--trailing-text"},
+    JotterRun run = runJotter({"--comments", "--escape-unicode", "--escape-slash", "--trailing-text"},
         "[\"\u00e9/\" /* note */] trailing");
     EXPECT_EQ(run.exitStatus, 0);
     EXPECT_EQ(run.output, "[\"\\u00e9\\/\"]\n");
@@ -62,7 +62,7 @@ TEST_F(JotterEndToEnd, OptionsReachTheDecoderAndTheEncoder)
 TEST_F(JotterEndToEnd, DecodingErrorIsOneLineWithFileLineAndOffset)
 {
     std::string path = directory.write("bad.json", "[1,\n2,\n,3]").string();
-    Run run = runJotter({path});
+    JotterRun run = runJotter({path});
     EXPECT_EQ(run.exitStatus, 1);
     EXPECT_EQ(run.output, "");
     EXPECT_EQ(run.error, "jotter: " + path + ":3: Unexpected ','. (byte 8)\n");
@@ -72,17 +72,17 @@ TEST_F(JotterEndToEnd, DecodingErrorIsOneLineWithFileLineAndOffset)
 
 TEST_F(JotterEndToEnd, CheckPrintsNothingAndReportsByStatus)
 {
-    Run valid = runJotter({"--check"}, "{\"a\": 1}");
+    JotterRun valid = runJotter({"--check"}, "{\"a\": 1}");
     EXPECT_EQ(valid.exitStatus, 0);
     EXPECT_EQ(valid.output, "");
-    Run invalid = runJotter({"--check"}, "{\"a\" 1}");
+    JotterRun invalid = runJotter({"--check"}, "{\"a\" 1}");
     EXPECT_EQ(invalid.exitStatus, 1);
     EXPECT_EQ(invalid.error, "jotter: <stdin>:1: Expected ':'. (byte 6)\n");
 }
 
 TEST_F(JotterEndToEnd, UsageErrorsExitWithTwo)
 {
-    Run unknown = runJotter({"--frobnicate"});
+    JotterRun unknown = runJotter({"--frobnicate"});
     EXPECT_EQ(unknown.exitStatus, 2);
     EXPECT_EQ(unknown.error, "jotter: unknown option '--frobnicate'\nTry 'jotter --help'.\n");
     EXPECT_EQ(runJotter({"a.json", "b.json"}).exitStatus, 2);
@@ -90,7 +90,7 @@ TEST_F(JotterEndToEnd, UsageErrorsExitWithTwo)
 
 TEST_F(JotterEndToEnd, HelpDescribesTheCommand)
 {
-    Run run = runJotter({"--help"});
+    JotterRun run = runJotter({"--help"});
     EXPECT_EQ(run.exitStatus, 0);
     EXPECT_EQ(run.output.rfind("Usage: jotter [OPTIONS] [FILE]\n", 0), 0u);
     for (const char* option : {"--pretty", "--escape-unicode", "--escape-slash", "--comments", "--unicode-newlines",
@@ -101,7 +101,7 @@ TEST_F(JotterEndToEnd, HelpDescribesTheCommand)
 TEST_F(JotterEndToEnd, UnreadableFileExitsWithOne)
 {
     std::string path = (directory / "missing.json").string();
-    Run run = runJotter({path});
+    JotterRun run = runJotter({path});
     EXPECT_EQ(run.exitStatus, 1);
     EXPECT_EQ(run.error, "jotter: " + path + ": No such file or directory\n");
 }

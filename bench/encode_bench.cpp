@@ -8,6 +8,8 @@
 #include "json/JTSerializer.h"
 #include "support/NlohmannTree.h"
 
+#include "BenchTiming.h"
+
 #include <nlohmann/json.hpp>
 
 #ifdef HAVE_RAPIDJSON
@@ -16,47 +18,15 @@
 #include <rapidjson/writer.h>
 #endif
 
-#include <chrono>
 #include <cstdio>
-#include <fstream>
 #include <functional>
-#include <sstream>
 #include <string>
 #include <vector>
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-// Seconds per call of `run` (which returns its output size), best of five
-// rounds.
-double secondsPerRun(const std::function<std::size_t()>& run, std::size_t& outputBytes)
-{
-    outputBytes = run();  // warm up
-    double best = 1e9;
-    for (int round = 0; round < 5; ++round) {
-        std::size_t iterations = 0;
-        Clock::time_point start = Clock::now();
-        double elapsed;
-        do {
-            outputBytes = run();
-            ++iterations;
-            elapsed = std::chrono::duration<double>(Clock::now() - start).count();
-        } while (elapsed < 0.25);
-        best = std::min(best, elapsed / static_cast<double>(iterations));
-    }
-    return best;
-}
-
-std::string readFile(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-        throw std::runtime_error("cannot read " + path);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
+using bench::readFile;
+using bench::secondsPerRun;
 
 struct Contender {
     const char* name;

@@ -10,4 +10,9 @@ namespace jotter {
 inline constexpr std::string_view JTErrorDomain = "JTErrorDomain";
 inline constexpr long JTErrorCode = -1;
 
+// User-info keys of a parse error: the byte offset and the line (counting
+// from 1) at which the parse failed, both unsigned numbers.
+inline constexpr std::string_view JTAtIndexKey = "JTAtIndexKey";
+inline constexpr std::string_view JTLineNumberKey = "JTLineNumberKey";
+
 } // namespace jotter

@@ -1,7 +1,9 @@
-// What the encoder writes, another parser reads back equal: the three
-// benchmark corpora and generated trees, through nlohmann-json.
+// What the encoder writes, another parser and our decoder read back equal:
+// the three benchmark corpora and generated trees, through nlohmann-json.
 
 #include "EncodingHelpers.h"
+
+#include "json/JSONDecoder.h"
 
 #include "support/NlohmannTree.h"
 
@@ -29,11 +31,19 @@ constexpr JTSerializeOptionFlags optionCombinations[] = {
 void expectRoundTrip(const json& original, const std::string& context)
 {
     foundation::Ref<foundation::Object> tree = support::platformTree(original);
+    static foundation::Ref<JSONDecoder> decoder = JSONDecoder::decoder();
     for (JTSerializeOptionFlags flags : optionCombinations) {
         std::string text = jsonText(tree.get(), flags);
         json readBack = json::parse(text, nullptr, false);
         ASSERT_FALSE(readBack.is_discarded()) << context << ", options " << flags << ": " << text.substr(0, 200);
         EXPECT_TRUE(readBack == original) << context << ", options " << flags;
+        // Our own decoder reads every form of the text back to the same
+        // tree, wrapped in an array since its top level must be a container.
+        std::string wrapped = "[" + text + "]";
+        foundation::Ref<foundation::Object> decoded = decoder->objectWithUTF8String(wrapped.data(), wrapped.size());
+        ASSERT_TRUE(decoded) << context << ", options " << flags << ": " << text.substr(0, 200);
+        EXPECT_TRUE(static_cast<foundation::Array&>(*decoded).objectAtIndex(0)->isEqual(*tree))
+            << context << ", options " << flags;
     }
 }
 

@@ -1,0 +1,352 @@
+// The readers of arrays and objects and the top-level rules, over the
+// tokenizer. Values wait on the object stack until their container closes;
+// the container then takes over their references.
+
+#include "json/JTParse.h"
+
+#include "foundation/objects/Null.h"
+#include "foundation/objects/Number.h"
+#include "foundation/objects/String.h"
+#include "json/JTArray.h"
+#include "json/JTDictionary.h"
+#include "json/JTObjectStack.h"
+
+#include <cstring>
+#include <string>
+
+namespace jotter {
+
+namespace {
+
+using foundation::Object;
+using foundation::Ref;
+
+constexpr unsigned AcceptValue = 1;
+constexpr unsigned AcceptComma = 2;
+constexpr unsigned AcceptEnd = 4;
+constexpr unsigned AcceptValueOrEnd = AcceptValue | AcceptEnd;
+constexpr unsigned AcceptCommaOrEnd = AcceptComma | AcceptEnd;
+
+// Entries the stack keeps free for a reader's next pass, and the step it
+// grows by when they run short.
+constexpr std::size_t StackHeadroom = 4;
+constexpr std::size_t StackGrowth = 128;
+
+Object* jt_object_for_token(JTParseState& state);
+
+bool inputRemains(const JTParseState& state) noexcept
+{
+    return state.atIndex < state.stringBuffer.length;
+}
+
+// "Expected A or B, not 'token'", naming what the accept state allows. A
+// reader's states allow one or two things (5, 6 or 1), never all three.
+bool jt_error_parse_accept_or3(JTParseState& state, unsigned accept, const char* valuePhrase, const char* endPhrase)
+{
+    const char* phrases[3];
+    int count = 0;
+    if (accept & AcceptValue)
+        phrases[count++] = valuePhrase;
+    if (accept & AcceptComma)
+        phrases[count++] = "a comma";
+    if (accept & AcceptEnd)
+        phrases[count++] = endPhrase;
+    const JTConstPtrRange& token = state.token.tokenPtrRange;
+    std::string tokenText(reinterpret_cast<const char*>(token.ptr), token.length);
+    int width = static_cast<int>(token.length);
+    Ref<foundation::String> first = foundation::str(phrases[0]);
+    if (count == 1)
+        return jt_error(state, "Expected %@, not '%*.*s'", first, width, width, tokenText);
+    Ref<foundation::String> second = foundation::str(phrases[1]);
+    return jt_error(state, "Expected %@ or %@, not '%*.*s'", first, second, width, width, tokenText);
+}
+
+// Keeps StackHeadroom entries free above `index`.
+bool reserveStack(JTParseState& state, const char* reader)
+{
+    JTObjectStack& stack = state.objectStack;
+    if (stack.index + StackHeadroom <= stack.count) [[likely]]
+        return true;
+    if (jt_objectStack_resize(stack, stack.count + StackGrowth))
+        return true;
+    return jt_error(state, "Internal error: [%s] objectsIndex > %zu, resize failed? %@ line #%ld", reader,
+        stack.count - StackHeadroom, JT_SOURCE_POSITION);
+}
+
+// Releases what a reader pushed from `first` on and gives the entries back.
+void unwindStack(JTObjectStack& stack, std::size_t first) noexcept
+{
+    for (std::size_t i = first; i < stack.index; ++i) {
+        if (stack.objects[i])
+            stack.objects[i]->release();
+        if (stack.keys[i])
+            stack.keys[i]->release();
+        stack.objects[i] = stack.keys[i] = nullptr;
+        stack.cfHashes[i] = 0;
+    }
+    stack.index = first;
+}
+
+// Forgets entries whose references a new collection took over.
+void clearAdopted(JTObjectStack& stack, std::size_t first) noexcept
+{
+    std::memset(stack.objects + first, 0, (stack.index - first) * sizeof *stack.objects);
+    std::memset(stack.keys + first, 0, (stack.index - first) * sizeof *stack.keys);
+    std::memset(stack.cfHashes + first, 0, (stack.index - first) * sizeof *stack.cfHashes);
+    stack.index = first;
+}
+
+// Before each pass of a reader: input left to read, and room on the stack.
+// A container must close before the input ends; a truncated document says
+// so rather than reporting a missing value further up.
+bool readyForPass(JTParseState& state, const char* reader)
+{
+    if (!inputRemains(state)) [[unlikely]]
+        return jt_error(state, "Reached the end of the buffer.");
+    return reserveStack(state, reader);
+}
+
+Object* jt_parse_array(JTParseState& state)
+{
+    JTObjectStack& stack = state.objectStack;
+    const std::size_t first = stack.index;
+    unsigned accept = AcceptValueOrEnd;
+    Object* result = nullptr;
+    while (!result && !state.error) {
+        if (!readyForPass(state, "array") || !jt_parse_next_token(state))
+            break;
+        JTTokenType type = state.token.type;
+        if (jt_tokenStartsValue(type)) {
+            if (!(accept & AcceptValue)) {
+                jt_error(state, "Unexpected value.");
+                break;
+            }
+            Object* object = jt_object_for_token(state);
+            if (!object) {
+                jt_error(state, "Internal error: Object == NULL");
+                break;
+            }
+            stack.objects[stack.index++] = object;
+            accept = AcceptCommaOrEnd;
+        } else if (type == JTTokenTypeArrayEnd) {
+            if (!(accept & AcceptEnd)) {
+                jt_error(state, "Unexpected ']'.");
+                break;
+            }
+            result = _JTArrayCreate(stack.objects + first, stack.index - first, state.makeMutable).leak();
+            if (!result) {
+                jt_error(state, "Internal error: Unable to create the array. %@ line #%ld", JT_SOURCE_POSITION);
+                break;
+            }
+            clearAdopted(stack, first);
+        } else if (type == JTTokenTypeComma) {
+            if (!(accept & AcceptComma)) {
+                jt_error(state, "Unexpected ','.");
+                break;
+            }
+            accept = AcceptValue;
+        } else {
+            jt_error_parse_accept_or3(state, accept, "a value", "a ']'");
+            break;
+        }
+    }
+    if (!result)
+        unwindStack(stack, first);
+    return result;
+}
+
+// The hash of a key just read: the one its cache item keeps, computed and
+// stored there the first time a dictionary needs it.
+std::uint64_t keyHash(const JTParseState& state, const Object& key)
+{
+    JTTokenCacheItem* item = state.token.value.cacheEntry;
+    if (!item)
+        return foundation::hashOf(key);
+    if (item->cfHash == 0)
+        item->cfHash = foundation::hashOf(key);
+    return item->cfHash;
+}
+
+// After a key: the colon and the value, into the pair's slot.
+bool readPairValue(JTParseState& state, unsigned accept, std::size_t slot)
+{
+    if (!jt_parse_next_token(state))
+        return false;
+    if (state.token.type != JTTokenTypeSeparator)
+        return jt_error(state, "Expected ':'.");
+    if (!jt_parse_next_token(state))
+        return false;
+    if (!jt_tokenStartsValue(state.token.type))
+        return jt_error_parse_accept_or3(state, accept, "a value", "a '}'");
+    Object* object = jt_object_for_token(state);
+    if (!object)
+        return jt_error(state, "Internal error: Object == NULL.");
+    state.objectStack.objects[slot] = object;
+    return true;
+}
+
+Object* jt_parse_dictionary(JTParseState& state)
+{
+    JTObjectStack& stack = state.objectStack;
+    const std::size_t first = stack.index;
+    unsigned accept = AcceptValueOrEnd;
+    Object* result = nullptr;
+    while (!result && !state.error) {
+        if (!readyForPass(state, "dictionary"))
+            break;
+        std::size_t slot = stack.index++;  // the pair this pass may fill
+        if (!jt_parse_next_token(state))
+            break;
+        JTTokenType type = state.token.type;
+        if (type == JTTokenTypeComma) {
+            if (!(accept & AcceptComma)) {
+                jt_error(state, "Unexpected ','.");
+                break;
+            }
+            --stack.index;
+            accept = AcceptValue;
+        } else if (type == JTTokenTypeObjectEnd) {
+            if (!(accept & AcceptEnd)) {
+                jt_error(state, "Unexpected '}'.");
+                break;
+            }
+            --stack.index;
+            std::size_t count = stack.index - first;
+            result = _JTDictionaryCreate(stack.keys + first, stack.cfHashes + first, stack.objects + first, count,
+                state.makeMutable)
+                         .leak();
+            if (!result) {
+                jt_error(state, "Internal error: Unable to create the dictionary. %@ line #%ld", JT_SOURCE_POSITION);
+                break;
+            }
+            clearAdopted(stack, first);
+        } else if (type == JTTokenTypeString) {
+            if (!(accept & AcceptValue)) {
+                jt_error(state, "Unexpected string.");
+                break;
+            }
+            Object* key = jt_cachedObjects(state).leak();
+            if (!key) {
+                jt_error(state, "Internal error: Key == NULL.");
+                break;
+            }
+            stack.keys[slot] = key;
+            stack.cfHashes[slot] = keyHash(state, *key);
+            if (!readPairValue(state, accept, slot))
+                break;
+            accept = AcceptCommaOrEnd;
+        } else {
+            jt_error_parse_accept_or3(state, accept, "a \"STRING\"", "a '}'");
+            break;
+        }
+    }
+    if (!result)
+        unwindStack(stack, first);
+    return result;
+}
+
+// The object for the token just read, owned once by the caller; null after
+// recording an error (or when the token starts no value).
+Object* jt_object_for_token(JTParseState& state)
+{
+    switch (state.token.type) {
+    case JTTokenTypeNumber:
+    case JTTokenTypeString:
+        return jt_cachedObjects(state).leak();
+    case JTTokenTypeTrue:
+        return Ref<Object>(foundation::Number::trueValue()).leak();
+    case JTTokenTypeFalse:
+        return Ref<Object>(foundation::Number::falseValue()).leak();
+    case JTTokenTypeNull:
+        return Ref<Object>(foundation::Null::null()).leak();
+    case JTTokenTypeArrayBegin:
+    case JTTokenTypeObjectBegin: {
+        if (state.depth >= JTMaximumParseDepth) [[unlikely]] {
+            jt_error(state, "Unable to parse arrays and objects nested deeper than %zu levels.", JTMaximumParseDepth);
+            return nullptr;
+        }
+        ++state.depth;
+        Object* container = state.token.type == JTTokenTypeArrayBegin ? jt_parse_array(state)
+                                                                       : jt_parse_dictionary(state);
+        --state.depth;
+        return container;
+    }
+    default:
+        jt_error(state, "Internal error: Unknown token type. %@ line #%ld", JT_SOURCE_POSITION);
+        return nullptr;
+    }
+}
+
+// Puts the parse's buffers back to empty however the parse ends: the lent
+// buffers die with the parse's frame. References still on the stack (only
+// after an exception) are released.
+class ParseBuffers {
+public:
+    explicit ParseBuffers(JTParseState& state) : state_(state) {}
+    ~ParseBuffers()
+    {
+        unwindStack(state_.objectStack, 0);
+        jt_objectStack_release(state_.objectStack);
+        jt_managedBuffer_release(state_.token.tokenBuffer);
+        state_.stringBuffer = {};
+        state_.depth = 0;
+    }
+    ParseBuffers(const ParseBuffers&) = delete;
+    ParseBuffers& operator=(const ParseBuffers&) = delete;
+
+private:
+    JTParseState& state_;
+};
+
+} // namespace
+
+Ref<Object> _JTParseUTF8String(JTParseState& state, bool makeMutable, const unsigned char* bytes, std::size_t length,
+    Ref<foundation::Error>* error)
+{
+    unsigned char tokenFrame[JTTokenFrameBufferSize];
+    Object* objectsFrame[JTObjectStackFrameEntries] = {};
+    Object* keysFrame[JTObjectStackFrameEntries] = {};
+    std::uint64_t cfHashesFrame[JTObjectStackFrameEntries] = {};
+
+    state.stringBuffer = {bytes, length};
+    state.atIndex = 0;
+    state.lineNumber = 1;
+    state.lineStart = 0;
+    state.depth = 0;
+    state.error = nullptr;
+    state.makeMutable = makeMutable;
+    jt_managedBuffer_release(state.token.tokenBuffer);
+    state.token.tokenBuffer = JTManagedBuffer::lent(tokenFrame, sizeof tokenFrame, JTTokenBufferGranularity);
+    jt_objectStack_release(state.objectStack);
+    jt_objectStack_setToStackBuffer(state.objectStack, objectsFrame, keysFrame, cfHashesFrame,
+        JTObjectStackFrameEntries);
+    ParseBuffers buffers(state);
+
+    Ref<Object> result;
+    while (!result && !state.error && inputRemains(state)) {
+        if (!jt_parse_next_token(state))
+            break;
+        if (state.token.type != JTTokenTypeArrayBegin && state.token.type != JTTokenTypeObjectBegin) {
+            jt_error(state, "Expected either '[' or '{'.");
+            break;
+        }
+        result = Ref<Object>::adopt(jt_object_for_token(state));
+    }
+    if (!result) {
+        if (state.atIndex == length)
+            jt_error(state, "Reached the end of the buffer.");
+        jt_error(state, "Unable to parse JSON.");
+    } else if (inputRemains(state)) {
+        jt_parse_skip_whitespace(state);
+        if (inputRemains(state) && !(state.options & JTParseOptionAllowTrailingText)) {
+            jt_error(state,
+                "A valid JSON object was parsed but there were additional non-white-space characters remaining.");
+            result = nullptr;
+        }
+    }
+    if (error)
+        *error = state.error;
+    return result;
+}
+
+} // namespace jotter

@@ -1,0 +1,320 @@
+// The string scanner. Contents without escapes are validated and hashed in
+// place; the first escape (or doubtful UTF-8) moves the scan to the token
+// buffer, where the contents are decoded.
+
+#include "foundation/objects/HexDigits.h"
+#include "json/ConvertSingleCodePointInUTF8.h"
+#include "json/JTParseState.h"
+
+#include <array>
+#include <cstring>
+
+namespace jotter {
+
+namespace {
+
+constexpr std::uint32_t ReplacementCharacter = 0xFFFD;
+
+enum StringByteClass : std::uint8_t {
+    Plain,
+    Quote,
+    Backslash,
+    Control,  // below 0x20
+    NonASCII,
+};
+
+constexpr std::array<std::uint8_t, 256> stringByteClasses = [] {
+    std::array<std::uint8_t, 256> table{};
+    for (int c = 0; c < 0x20; ++c)
+        table[c] = Control;
+    for (int c = 0x80; c < 0x100; ++c)
+        table[c] = NonASCII;
+    table['"'] = Quote;
+    table['\\'] = Backslash;
+    return table;
+}();
+
+constexpr bool isHighSurrogate(std::uint32_t unit) noexcept { return unit >= 0xD800 && unit <= 0xDBFF; }
+constexpr bool isLowSurrogate(std::uint32_t unit) noexcept { return unit >= 0xDC00 && unit <= 0xDFFF; }
+
+// Code points an escape may not produce: NUL, a lone low surrogate and the
+// noncharacters (the same ones the UTF-8 check refuses).
+constexpr bool isIllegalEscapedCodePoint(std::uint32_t codePoint) noexcept
+{
+    return codePoint == 0 || isLowSurrogate(codePoint) || (codePoint >= 0xFDD0 && codePoint <= 0xFDEF)
+        || (codePoint & 0xFFFE) == 0xFFFE;
+}
+
+// The decoding of a string with escapes, into the token buffer.
+class SlowScan {
+public:
+    SlowScan(JTParseState& state, const unsigned char* p, std::uint64_t hash)
+        : state_(state), buffer_(state.token.tokenBuffer), p_(p), hash_(hash)
+    {
+    }
+
+    // Copies the `scanned` bytes before p (already hashed) and decodes the
+    // rest; true with the value set, false after recording an error.
+    bool run(const unsigned char* contentStart);
+
+private:
+    // Ends the scan with the error at `at`; with no message, the caller's
+    // "Invalid string." is the one recorded.
+    bool fail(const unsigned char* at)
+    {
+        state_.atIndex = static_cast<std::size_t>(at - state_.stringBuffer.ptr);
+        return false;
+    }
+    template <typename... Arguments>
+    bool fail(const unsigned char* at, std::string_view format, const Arguments&... arguments)
+    {
+        fail(at);
+        return jt_error(state_, format, arguments...);
+    }
+    bool lenient() const noexcept { return state_.options & JTParseOptionLenientUnicode; }
+    bool atEnd() const noexcept { return p_ >= end(); }
+    const unsigned char* end() const noexcept { return state_.stringBuffer.ptr + state_.stringBuffer.length; }
+
+    // Room for the longest output of one step (a 4-byte sequence) with slack.
+    bool reserve()
+    {
+        if (used_ + 16 <= buffer_.bytes.length) [[likely]]
+            return true;
+        if (jt_managedBuffer_resize(buffer_, used_ + 1024))
+            return true;
+        return fail(p_, "Internal error: Unable to resize temporary buffer. %@ line #%ld", JT_SOURCE_POSITION);
+    }
+    void emit(unsigned char c) noexcept
+    {
+        buffer_.bytes.ptr[used_++] = c;
+        hash_ = jt_hashStep(hash_, c);
+    }
+    void emitCodePoint(std::uint32_t codePoint) noexcept;
+    bool readHexUnit(std::uint32_t& unit);
+    bool decodeEscape();
+    bool decodeUnicodeEscape();
+    bool decodeUTF8Sequence();
+
+    JTParseState& state_;
+    JTManagedBuffer& buffer_;
+    const unsigned char* p_;
+    std::uint64_t hash_;
+    std::size_t used_ = 0;
+};
+
+void SlowScan::emitCodePoint(std::uint32_t codePoint) noexcept
+{
+    if (codePoint < 0x80) {
+        emit(static_cast<unsigned char>(codePoint));
+    } else if (codePoint < 0x800) {
+        emit(static_cast<unsigned char>(0xC0 | (codePoint >> 6)));
+        emit(static_cast<unsigned char>(0x80 | (codePoint & 0x3F)));
+    } else if (codePoint < 0x10000) {
+        emit(static_cast<unsigned char>(0xE0 | (codePoint >> 12)));
+        emit(static_cast<unsigned char>(0x80 | ((codePoint >> 6) & 0x3F)));
+        emit(static_cast<unsigned char>(0x80 | (codePoint & 0x3F)));
+    } else {
+        emit(static_cast<unsigned char>(0xF0 | (codePoint >> 18)));
+        emit(static_cast<unsigned char>(0x80 | ((codePoint >> 12) & 0x3F)));
+        emit(static_cast<unsigned char>(0x80 | ((codePoint >> 6) & 0x3F)));
+        emit(static_cast<unsigned char>(0x80 | (codePoint & 0x3F)));
+    }
+}
+
+// The four hex digits after "\u", at p_.
+bool SlowScan::readHexUnit(std::uint32_t& unit)
+{
+    unit = 0;
+    for (int i = 0; i < 4; ++i, ++p_) {
+        if (atEnd())
+            return fail(p_);
+        int digit = foundation::hexDigitValue(static_cast<char>(*p_));
+        if (digit < 0)
+            return fail(p_,
+                "Unexpected character found in \\u Unicode escape sequence.  Found '%c', expected [0-9a-fA-F].",
+                static_cast<int>(*p_));
+        unit = (unit << 4) | static_cast<std::uint32_t>(digit);
+    }
+    return true;
+}
+
+// After "\u", at the first hex digit.
+bool SlowScan::decodeUnicodeEscape()
+{
+    const unsigned char* escape = p_ - 2;
+    std::uint32_t codePoint;
+    if (!readHexUnit(codePoint))
+        return false;
+    if (isHighSurrogate(codePoint)) {
+        if (p_ + 1 < end() && p_[0] == '\\' && p_[1] == 'u') {
+            p_ += 2;
+            std::uint32_t low;
+            if (!readHexUnit(low))
+                return false;
+            if (isLowSurrogate(low)) {
+                codePoint = 0x10000 + ((codePoint - 0xD800) << 10) + (low - 0xDC00);
+            } else {
+                if (!lenient()) {
+                    return fail(escape, "Illegal \\u Unicode escape sequence.");
+                }
+                codePoint = ReplacementCharacter;  // the second unit is dropped with it
+            }
+        } else {
+            if (atEnd() || (p_[0] == '\\' && p_ + 1 >= end()))  // the input ends where the second escape should be
+                return fail(p_);
+            if (!lenient()) {
+                return fail(escape, "Required a second \\u Unicode escape sequence following a surrogate \\u Unicode "
+                                 "escape sequence.");
+            }
+            codePoint = ReplacementCharacter;  // what follows is read again as content
+        }
+    }
+    if (isIllegalEscapedCodePoint(codePoint)) {
+        if (!lenient()) {
+            return fail(escape, "Illegal \\u Unicode escape sequence.");
+        }
+        codePoint = ReplacementCharacter;
+    }
+    emitCodePoint(codePoint);
+    return true;
+}
+
+// At the byte after a backslash.
+bool SlowScan::decodeEscape()
+{
+    if (atEnd())
+        return fail(p_);
+    unsigned char decoded;
+    switch (*p_) {
+    case '"': decoded = '"'; break;
+    case '\\': decoded = '\\'; break;
+    case '/': decoded = '/'; break;
+    case 'b': decoded = '\b'; break;
+    case 'f': decoded = '\f'; break;
+    case 'n': decoded = '\n'; break;
+    case 'r': decoded = '\r'; break;
+    case 't': decoded = '\t'; break;
+    case 'u':
+        ++p_;
+        return decodeUnicodeEscape();
+    default:
+        return fail(p_ - 1, "Invalid escape sequence found in \"\" string.");
+    }
+    ++p_;
+    emit(decoded);
+    return true;
+}
+
+bool SlowScan::decodeUTF8Sequence()
+{
+    const unsigned char* next;
+    std::uint32_t codePoint;
+    switch (ConvertSingleCodePointInUTF8(p_, end(), &next, &codePoint)) {
+    case ConversionResult::ConversionOK:
+        while (p_ < next)
+            emit(*p_++);
+        return true;
+    case ConversionResult::SourceExhausted:
+        return fail(p_, "End of buffer reached while parsing UTF8 in \"\" string.");
+    case ConversionResult::SourceIllegal:
+        break;
+    }
+    if (!lenient()) {
+        return fail(p_, "Illegal UTF8 sequence found in \"\" string.");
+    }
+    emitCodePoint(ReplacementCharacter);
+    p_ = next;
+    return true;
+}
+
+bool SlowScan::run(const unsigned char* contentStart)
+{
+    std::size_t scanned = static_cast<std::size_t>(p_ - contentStart);
+    if (scanned + 15 > buffer_.bytes.length && !jt_managedBuffer_resize(buffer_, scanned + 1023)) {
+        return fail(p_, "Internal error: Unable to resize temporary buffer. %@ line #%ld", JT_SOURCE_POSITION);
+    }
+    std::memcpy(buffer_.bytes.ptr, contentStart, scanned);
+    used_ = scanned;
+    for (;;) {
+        if (atEnd())
+            return fail(p_);
+        if (!reserve())
+            return false;
+        unsigned char c = *p_;
+        switch (stringByteClasses[c]) {
+        case Plain:
+            emit(c);
+            ++p_;
+            continue;
+        case Quote: {
+            JTTokenValue& value = state_.token.value;
+            value.bytes = {buffer_.bytes.ptr, used_};
+            value.hash = hash_;
+            const unsigned char* quote = contentStart - 1;
+            state_.token.tokenPtrRange = {quote, static_cast<std::size_t>(p_ + 1 - quote)};
+            state_.atIndex = static_cast<std::size_t>(p_ + 1 - state_.stringBuffer.ptr);
+            return true;
+        }
+        case Backslash:
+            ++p_;
+            if (!decodeEscape())
+                return false;
+            continue;
+        case Control:
+            return fail(p_, "Invalid character < 0x20 found in string: 0x%2.2x.", static_cast<unsigned>(c));
+        default:
+            if (!decodeUTF8Sequence())
+                return false;
+            continue;
+        }
+    }
+}
+
+} // namespace
+
+bool jt_parse_string(JTParseState& state)
+{
+    const unsigned char* quote = state.stringBuffer.ptr + state.atIndex;
+    const unsigned char* contentStart = quote + 1;
+    const unsigned char* end = state.stringBuffer.ptr + state.stringBuffer.length;
+    const unsigned char* p = contentStart;
+    std::uint64_t hash = JTStringHashStart;
+    state.token.type = JTTokenTypeString;
+    state.token.value.type = JTValueTypeString;
+
+    while (p < end) {
+        unsigned char c = *p;
+        std::uint8_t byteClass = stringByteClasses[c];
+        if (byteClass == Plain) [[likely]] {
+            hash = jt_hashStep(hash, c);
+            ++p;
+            continue;
+        }
+        if (byteClass == Quote) {
+            JTTokenValue& value = state.token.value;
+            value.bytes = {contentStart, static_cast<std::size_t>(p - contentStart)};
+            value.hash = hash;
+            state.token.tokenPtrRange = {quote, static_cast<std::size_t>(p + 1 - quote)};
+            state.atIndex = static_cast<std::size_t>(p + 1 - state.stringBuffer.ptr);
+            return true;
+        }
+        if (byteClass == NonASCII) {
+            const unsigned char* next;
+            std::uint32_t codePoint;
+            if (ConvertSingleCodePointInUTF8(p, end, &next, &codePoint) == ConversionResult::ConversionOK) {
+                for (; p < next; ++p)
+                    hash = jt_hashStep(hash, *p);
+                continue;
+            }
+        }
+        // An escape, a control character or doubtful UTF-8: the decoding
+        // scan takes over, and reports whatever is wrong.
+        if (SlowScan(state, p, hash).run(contentStart))
+            return true;
+        return jt_error(state, "Invalid string.");
+    }
+    state.atIndex = state.stringBuffer.length;
+    return jt_error(state, "Invalid string.");
+}
+
+} // namespace jotter

@@ -1,0 +1,106 @@
+// The decoder's string and number cache: sharing within and across parses,
+// the stored key hashes, ageing and clearCache.
+
+#include "DecodingHelpers.h"
+
+#include "json/JTParseState.h"
+
+namespace jotter::testing {
+namespace {
+
+foundation::Ref<foundation::Object> parse(JSONDecoder& decoder, std::string_view text)
+{
+    return decoder.objectWithUTF8String(text.data(), text.size());
+}
+
+foundation::Object* element(const foundation::Ref<foundation::Object>& tree, std::size_t index)
+{
+    return static_cast<foundation::Array&>(*tree).objectAtIndex(index);
+}
+
+// The cache item holding a string with these bytes, or null.
+const JTTokenCacheItem* itemForString(const JSONDecoder& decoder, std::string_view text)
+{
+    const JTTokenCache& cache = decoder.parseState().cache;
+    for (std::size_t i = 0; i < cache.count; ++i) {
+        const JTTokenCacheItem& item = cache.items[i];
+        if (item.object && item.type == JTValueTypeString
+            && std::string_view(reinterpret_cast<const char*>(item.bytes), item.size) == text)
+            return &item;
+    }
+    return nullptr;
+}
+
+TEST(DecoderCache, RepeatedValuesShareOneObject)
+{
+    foundation::Ref<JSONDecoder> decoder = JSONDecoder::decoder();
+    // The escaped form decodes to the same bytes and so finds the same item.
+    foundation::Ref<foundation::Object> tree = parse(*decoder, R"(["id", "\u0069d", 7, 7, 7.0, "7"])");
+    EXPECT_EQ(element(tree, 0), element(tree, 1));
+    EXPECT_EQ(element(tree, 2), element(tree, 3));
+    EXPECT_NE(element(tree, 2), element(tree, 4));  // 7 and 7.0 differ in type
+    EXPECT_NE(element(tree, 2), element(tree, 5));
+}
+
+TEST(DecoderCache, SecondParseTakesItsValuesFromTheCache)
+{
+    foundation::Ref<JSONDecoder> decoder = JSONDecoder::decoder();
+    const std::string document = R"({"name": "Ada", "born": 1815, "ratio": 0.5, "tags": ["x", "y"]})";
+    foundation::Ref<foundation::Object> first = parse(*decoder, document);
+    foundation::Ref<foundation::Object> second = parse(*decoder, document);
+    ASSERT_TRUE(first && second);
+    EXPECT_NE(first.get(), second.get());
+    EXPECT_TRUE(first->isEqual(*second));
+    auto& a = static_cast<foundation::Dictionary&>(*first);
+    auto& b = static_cast<foundation::Dictionary&>(*second);
+    for (const char* key : {"name", "born", "ratio"})
+        EXPECT_EQ(a.objectForKey(key), b.objectForKey(key)) << key;
+}
+
+TEST(DecoderCache, KeysKeepTheirHashInTheCache)
+{
+    foundation::Ref<JSONDecoder> decoder = JSONDecoder::decoder();
+    foundation::Ref<foundation::Object> values = parse(*decoder, R"(["key"])");
+    const JTTokenCacheItem* item = itemForString(*decoder, "key");
+    ASSERT_TRUE(item);
+    EXPECT_EQ(item->cfHash, 0u);  // not needed yet: no dictionary used it
+    parse(*decoder, R"({"key": 1})");
+    EXPECT_EQ(item->cfHash, foundation::hashOf(*foundation::str("key")));
+}
+
+TEST(DecoderCache, ClearCacheReleasesTheCachedObjects)
+{
+    foundation::Ref<JSONDecoder> decoder = JSONDecoder::decoder();
+    foundation::Ref<foundation::Object> tree = parse(*decoder, R"(["kept"])");
+    foundation::Object* kept = element(tree, 0);
+    EXPECT_EQ(kept->refCount(), 2u);
+    decoder->clearCache();
+    EXPECT_EQ(kept->refCount(), 1u);
+    EXPECT_EQ(itemForString(*decoder, "kept"), nullptr);
+    EXPECT_NE(element(parse(*decoder, R"(["kept"])"), 0), kept);
+}
+
+TEST(DecoderCache, HitsKeepAValueAgainstPassingMisses)
+{
+    // Fill the cache with hot values (each hit several times), then pass
+    // thousands of one-off values over it: most hot values must survive.
+    foundation::Ref<JSONDecoder> decoder = JSONDecoder::decoder();
+    std::string hot = "[";
+    for (int i = 0; i < 300; ++i)
+        hot += "\"hot" + std::to_string(i) + "\",";
+    hot.back() = ']';
+    for (int round = 0; round < 4; ++round)
+        parse(*decoder, hot);
+    std::string cold = "[";
+    for (int i = 0; i < 600; ++i)
+        cold += "\"cold" + std::to_string(i) + "\",";
+    cold.back() = ']';
+    parse(*decoder, cold);
+    int survivors = 0;
+    for (int i = 0; i < 300; ++i)
+        survivors += itemForString(*decoder, "hot" + std::to_string(i)) != nullptr;
+    EXPECT_GT(survivors, 200);
+}
+
+} // namespace
+} // namespace jotter::testing

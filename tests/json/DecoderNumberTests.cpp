@@ -1,0 +1,90 @@
+// Numbers: the grammar, the three conversions, their types and range errors.
+
+#include "DecodingHelpers.h"
+
+#include <cmath>
+#include <stdexcept>
+
+namespace jotter::testing {
+namespace {
+
+// The number in a one-element array, kept alive after the array goes.
+foundation::Ref<foundation::Number> onlyNumber(const foundation::Ref<foundation::Object>& tree)
+{
+    foundation::Object* element = tree ? onlyElement(tree) : nullptr;
+    if (!element || !element->isNumber())
+        throw std::runtime_error("not a number");
+    return foundation::Ref<foundation::Number>(static_cast<foundation::Number*>(element));
+}
+
+TEST(DecoderNumbers, IntegersAreSignedUpTo2To63Minus1)
+{
+    foundation::Ref<foundation::Number> maximum = onlyNumber(decoded("[9223372036854775807]"));
+    EXPECT_EQ(maximum->typeCode(), 'q');
+    EXPECT_EQ(maximum->int64Value(), 9223372036854775807);
+    foundation::Ref<foundation::Number> negative = onlyNumber(decoded("[-9223372036854775808]"));
+    EXPECT_EQ(negative->typeCode(), 'q');
+    EXPECT_EQ(negative->int64Value(), INT64_MIN);
+    EXPECT_EQ(onlyNumber(decoded("[-1]"))->int64Value(), -1);
+}
+
+TEST(DecoderNumbers, LargerIntegersAreUnsignedUpTo2To64Minus1)
+{
+    foundation::Ref<foundation::Number> above = onlyNumber(decoded("[9223372036854775808]"));
+    EXPECT_EQ(above->typeCode(), 'Q');
+    EXPECT_EQ(above->uint64Value(), 9223372036854775808u);
+    foundation::Ref<foundation::Number> maximum = onlyNumber(decoded("[18446744073709551615]"));
+    EXPECT_EQ(maximum->typeCode(), 'Q');
+    EXPECT_EQ(maximum->uint64Value(), 18446744073709551615u);
+}
+
+TEST(DecoderNumbers, IntegersOutOfRangeNameTheLimit)
+{
+    EXPECT_EQ(decodeFailure("[18446744073709551616]"),
+        "The value '18446744073709551616' exceeded the maximum value that could be represented: "
+        "18446744073709551615.");
+    EXPECT_EQ(decodeFailure("[-9223372036854775809]"),
+        "The value '-9223372036854775809' exceeded the minimum value that could be represented: "
+        "-9223372036854775808.");
+}
+
+TEST(DecoderNumbers, FractionsExponentsAndMinusZeroAreDoubles)
+{
+    foundation::Ref<foundation::Number> minusZero = onlyNumber(decoded("[-0]"));
+    EXPECT_EQ(minusZero->typeCode(), 'd');
+    EXPECT_TRUE(std::signbit(minusZero->doubleValue()));
+    EXPECT_EQ(onlyNumber(decoded("[0]"))->typeCode(), 'q');
+    EXPECT_EQ(onlyNumber(decoded("[2.5]"))->doubleValue(), 2.5);
+    EXPECT_EQ(onlyNumber(decoded("[-1E+2]"))->doubleValue(), -100.0);
+    EXPECT_EQ(onlyNumber(decoded("[1e-2]"))->doubleValue(), 0.01);
+    // A subnormal is representable.
+    EXPECT_EQ(onlyNumber(decoded("[5e-324]"))->doubleValue(), 4.9406564584124654e-324);
+}
+
+TEST(DecoderNumbers, DoublesOutOfRangeSayWhy)
+{
+    EXPECT_EQ(decodeFailure("[1e400]"), "The value '1e400' could not be represented as a 'double' due to overflow.");
+    EXPECT_EQ(decodeFailure("[-1e400]"), "The value '-1e400' could not be represented as a 'double' due to overflow.");
+    EXPECT_EQ(decodeFailure("[1e-400]"), "The value '1e-400' could not be represented as a 'double' due to underflow.");
+}
+
+TEST(DecoderNumbers, LeadingZeroEndsTheNumber)
+{
+    EXPECT_EQ(decodeFailure("[01]"), "Unexpected value.");
+    EXPECT_EQ(recoded("[0.5,0e1,-0.0]"), "[0.5,0,-0]");
+}
+
+TEST(DecoderNumbers, MalformedNumbersAreInvalid)
+{
+    for (const char* text : {"[-]", "[-a]", "[1.]", "[1.e5]", "[1e]", "[1e+]"})
+        EXPECT_EQ(decodeFailure(text), "Invalid number.") << text;
+}
+
+TEST(DecoderNumbers, NumberEndingTheInputIsInvalid)
+{
+    EXPECT_EQ(decodeFailure("[1"), "Invalid number.");
+    EXPECT_EQ(decodeFailure("[1.5e3"), "Invalid number.");
+}
+
+} // namespace
+} // namespace jotter::testing

@@ -323,10 +323,14 @@ void DesktopPresenter::rebuild(Shown& shown, std::vector<const appkit::View*> st
         } else {
             row = gtk_box_new(GTK_ORIENTATION_VERTICAL, 10);
             keepAlive(row, view);
+            GtkWidget* children = row;
             if (view.wantsLayer()) {
-                g_object_set(row, "margin", 0, nullptr);
-                gtk_container_set_border_width(GTK_CONTAINER(row), 16);
+                // The layer fills the view; its subviews keep a margin inside it.
                 g_signal_connect(row, "draw", G_CALLBACK(drawLayer), const_cast<appkit::View*>(&view));
+                children = gtk_box_new(GTK_ORIENTATION_VERTICAL, 10);
+                g_object_set(children, "margin", 16, nullptr);
+                gtk_box_pack_start(GTK_BOX(row), children, TRUE, TRUE, 0);
+                gtk_widget_show(children);
             }
             GtkWidget* buttons = nullptr;  // consecutive buttons share one row
             for (const auto& subview : view.subviews()) {
@@ -336,13 +340,13 @@ void DesktopPresenter::rebuild(Shown& shown, std::vector<const appkit::View*> st
                         buttons = gtk_button_box_new(GTK_ORIENTATION_HORIZONTAL);
                         gtk_button_box_set_layout(GTK_BUTTON_BOX(buttons), GTK_BUTTONBOX_END);
                         gtk_box_set_spacing(GTK_BOX(buttons), 8);
-                        gtk_box_pack_start(GTK_BOX(row), buttons, FALSE, FALSE, 0);
+                        gtk_box_pack_start(GTK_BOX(children), buttons, FALSE, FALSE, 0);
                         gtk_widget_show(buttons);
                     }
                     gtk_container_add(GTK_CONTAINER(buttons), child);
                 } else {
                     buttons = nullptr;
-                    gtk_box_pack_start(GTK_BOX(row), child, FALSE, FALSE, 0);
+                    gtk_box_pack_start(GTK_BOX(children), child, FALSE, FALSE, 0);
                 }
             }
             shown.widgets[&view] = row;

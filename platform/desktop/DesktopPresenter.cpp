@@ -27,6 +27,7 @@ struct DesktopPresenter::Shown {
     std::map<const appkit::View*, GtkWidget*> rows;     // what holds it in its parent (hidden with it)
     std::vector<Control> controls;
     std::vector<GtkWidget*> controlButtons;
+    std::function<void()> closeHandler;
     bool frontRequested = false;
 };
 
@@ -88,7 +89,9 @@ gboolean drawWindowBackground(GtkWidget*, cairo_t* cr, gpointer data)
 gboolean closeRequested(GtkWidget*, GdkEvent*, gpointer data)
 {
     auto* shown = static_cast<DesktopPresenter::Shown*>(data);
-    if (Ref<appkit::Window> model = shown->model.get())
+    if (shown->closeHandler)
+        std::function<void()>(shown->closeHandler)();
+    else if (Ref<appkit::Window> model = shown->model.get())
         model->close();
     return TRUE;  // kept: the model decides what is shown
 }
@@ -189,6 +192,11 @@ void DesktopPresenter::setControls(const appkit::Window& window, std::vector<Con
     }
     gtk_widget_set_visible(shown.controlsRow, !shown.controls.empty());
     scheduleDisplay();
+}
+
+void DesktopPresenter::setCloseHandler(const appkit::Window& window, std::function<void()> handler)
+{
+    shownFor(const_cast<appkit::Window&>(window)).closeHandler = std::move(handler);
 }
 
 void DesktopPresenter::scheduleDisplay()

@@ -74,6 +74,10 @@ public:
 
     // Replaces the host's controls of `window`.
     void setControls(const appkit::Window& window, std::vector<Control> controls);
+    // What the window manager's close does to `window`: by default the
+    // model is closed (hidden, kept); a host whose window is the program
+    // (the installer) ends the program instead.
+    void setCloseHandler(const appkit::Window& window, std::function<void()> handler);
 
     // Brings every GTK window up to date with its model now.
     void display();

@@ -339,6 +339,8 @@ void DesktopPresenter::rebuild(Shown& shown, std::vector<const appkit::View*> st
                 g_object_set(children, "margin", 16, nullptr);
                 gtk_box_pack_start(GTK_BOX(row), children, TRUE, TRUE, 0);
                 gtk_widget_show(children);
+            } else if (&view == shown.structure.front()) {
+                g_object_set(row, "margin", 16, nullptr);  // the window's content keeps off its edges
             }
             GtkWidget* buttons = nullptr;  // consecutive buttons share one row
             for (const auto& subview : view.subviews()) {

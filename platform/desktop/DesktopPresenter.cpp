@@ -201,13 +201,7 @@ void DesktopPresenter::setCloseHandler(const appkit::Window& window, std::functi
 
 void DesktopPresenter::scheduleDisplay()
 {
-    if (displayPending_)
-        return;
-    displayPending_ = true;
-    foundation::RunLoop::main().post([alive = std::weak_ptr<int>(alive_), this] {
-        if (alive.lock())
-            display();
-    });
+    schedule_.request();
 }
 
 DesktopPresenter::Shown& DesktopPresenter::shownFor(appkit::Window& window)
@@ -238,7 +232,7 @@ DesktopPresenter::Shown& DesktopPresenter::shownFor(appkit::Window& window)
 
 void DesktopPresenter::display()
 {
-    displayPending_ = false;
+    schedule_.displayed();
     std::erase_if(shown_, [](const std::unique_ptr<Shown>& shown) {
         if (shown->model.get())
             return false;

@@ -4,6 +4,7 @@
 
 #include "appkit/View.h"
 #include "appkit/Window.h"
+#include "appkit/DisplaySchedule.h"
 #include "appkit/WindowDisplay.h"
 
 #include <gtk/gtk.h>
@@ -104,9 +105,7 @@ private:
 
     GLibEventSource source_;
     std::vector<std::unique_ptr<Shown>> shown_;
-    bool displayPending_ = false;
-    // Tasks posted by this presenter do nothing once it is gone.
-    std::shared_ptr<int> alive_ = std::make_shared<int>(0);
+    appkit::DisplaySchedule schedule_{[this] { display(); }};
 };
 
 } // namespace desktop

@@ -4,6 +4,7 @@
 #include "agent/TestSettings.h"
 
 #include "appkit/ApplicationMain.h"
+#include "desktop/DesktopPresenter.h"
 #include "foundation/storage/UserDefaults.h"
 
 #include <fcntl.h>
@@ -42,5 +43,8 @@ int main(int argc, char** argv)
     corvane::registerAgentClasses();
     // ApplicationMain returns 0 after a normal end (SIGINT or SIGTERM); a UI
     // description it could not load is a failure, reported as one.
-    return appkit::ApplicationMain(argc, argv, mainUIDescription().string());
+    return appkit::ApplicationMain(argc, argv, mainUIDescription().string(),
+                                   [](std::string& error) -> std::unique_ptr<appkit::WindowDisplay> {
+                                       return desktop::DesktopPresenter::open(error);
+                                   });
 }

@@ -2,6 +2,7 @@
 
 #include "appkit/Application.h"
 #include "appkit/Notification.h"
+#include "appkit/PresenterChoice.h"
 #include "appkit/TerminalPresenter.h"
 #include "appkit/UIDescription.h"
 #include "foundation/runloop/RunLoop.h"
@@ -39,7 +40,8 @@ void tellDelegate(std::string_view operation, std::string_view notificationName)
 
 } // namespace
 
-int ApplicationMain(int argc, const char* const* argv, const std::string& descriptionPath)
+int ApplicationMain(int argc, const char* const* argv, const std::string& descriptionPath,
+                    const DesktopOpener& openDesktop)
 {
     Application::shared().setArguments(argc, argv);
     // An agent whose reader has gone away keeps running; writes just fail.
@@ -50,8 +52,34 @@ int ApplicationMain(int argc, const char* const* argv, const std::string& descri
 
     // The presenter draws only when the run loop turns, so a window that
     // the launch shows and hides again never reaches the screen.
-    auto presenter = std::make_unique<TerminalPresenter>(
-        STDIN_FILENO, STDERR_FILENO, [&loop](TerminalPresenter::Task task) { loop.post(std::move(task)); });
+    bool forced = false;
+    std::string why;
+    std::optional<PresenterKind> kind = presenterForProcess(argc, argv, STDERR_FILENO, forced, why);
+    if (!kind) {
+        foundation::logDiagnostic(why);
+        return 1;
+    }
+    std::unique_ptr<WindowDisplay> presenter;
+    if (*kind == PresenterKind::Desktop) {
+        if (openDesktop)
+            presenter = openDesktop(why);
+        else
+            why = "this program has no desktop presenter";
+        if (!presenter && forced) {
+            foundation::logDiagnostic(why);
+            return 1;
+        }
+        if (!presenter) {
+            kind = choosePresenter(std::nullopt, false, ::isatty(STDIN_FILENO) && ::isatty(STDERR_FILENO));
+            foundation::logDiagnostic(why + "; showing windows "
+                                      + (*kind == PresenterKind::Terminal ? "in the terminal" : "as lines"));
+        }
+    }
+    if (!presenter) {
+        presenter = std::make_unique<TerminalPresenter>(
+            STDIN_FILENO, STDERR_FILENO, [&loop](TerminalPresenter::Task task) { loop.post(std::move(task)); },
+            *kind == PresenterKind::Lines ? TerminalPresenter::Mode::Lines : TerminalPresenter::Mode::Terminal);
+    }
 
     Ref<foundation::Error> error;
     Ref<UIDescription> description = UIDescription::load(resolvedPath(descriptionPath), error);

@@ -122,9 +122,9 @@ std::size_t terminalColumns(int fd)
 
 } // namespace
 
-TerminalPresenter::TerminalPresenter(int inputFd, int outputFd, Poster post)
+TerminalPresenter::TerminalPresenter(int inputFd, int outputFd, Poster post, Mode preferred)
     : outputFd_(outputFd)
-    , mode_(::isatty(inputFd) && ::isatty(outputFd) ? Mode::Terminal : Mode::Lines)
+    , mode_(preferred == Mode::Terminal && ::isatty(inputFd) && ::isatty(outputFd) ? Mode::Terminal : Mode::Lines)
     , post_(std::move(post))
 {
     if (mode_ == Mode::Terminal)

@@ -42,7 +42,9 @@ public:
 
     enum class Mode { Terminal, Lines };
 
-    TerminalPresenter(int inputFd, int outputFd, Poster post);
+    // Terminal mode needs both descriptors to be terminals; `preferred`
+    // Lines keeps to line mode even there.
+    TerminalPresenter(int inputFd, int outputFd, Poster post, Mode preferred = Mode::Terminal);
     ~TerminalPresenter();
 
     TerminalPresenter(const TerminalPresenter&) = delete;

@@ -9,13 +9,12 @@ class Window;
 // visibility, its end). At most one is installed (Window::setDisplay).
 // Called on the main thread only; the window must not be retained from
 // windowNeedsDisplay, which a window also sends while it is destroyed.
+// The program owns its display and may hold it as a WindowDisplay.
 class WindowDisplay {
 public:
+    virtual ~WindowDisplay() = default;
     virtual void windowDidOrderFront(Window& window) = 0;
     virtual void windowNeedsDisplay(Window& window) = 0;
-
-protected:
-    ~WindowDisplay() = default;
 };
 
 } // namespace appkit

@@ -63,13 +63,7 @@ void InstallerConsole::windowNeedsDisplay(appkit::Window&)
 
 void InstallerConsole::scheduleDisplay()
 {
-    if (displayPending_)
-        return;
-    displayPending_ = true;
-    foundation::RunLoop::main().post([alive = std::weak_ptr<int>(alive_), this] {
-        if (alive.lock())
-            display();
-    });
+    schedule_.request();
 }
 
 std::string InstallerConsole::paneBlock() const
@@ -92,7 +86,7 @@ std::string InstallerConsole::paneBlock() const
 
 void InstallerConsole::display()
 {
-    displayPending_ = false;
+    schedule_.displayed();
     std::string block = paneBlock();
     if (block == shownBlock_)
         return;
@@ -134,7 +128,7 @@ void InstallerConsole::handleLine(std::string_view line)
     if (command.empty())
         return;
     // What the command answers follows what the person saw before it.
-    if (displayPending_)
+    if (schedule_.isPending())
         display();
     if (command == "quit")
         quit_(1);

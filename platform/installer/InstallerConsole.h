@@ -2,6 +2,7 @@
 
 #include "installer/PaneSequence.h"
 
+#include "appkit/DisplaySchedule.h"
 #include "appkit/WindowDisplay.h"
 #include "foundation/runloop/RunLoop.h"
 
@@ -64,9 +65,7 @@ private:
     bool watching_ = false;
     std::string partialLine_;
     std::string shownBlock_;
-    bool displayPending_ = false;
-    // Tasks posted by this console do nothing once it is gone.
-    std::shared_ptr<int> alive_ = std::make_shared<int>(0);
+    appkit::DisplaySchedule schedule_{[this] { display(); }};
 };
 
 } // namespace installer

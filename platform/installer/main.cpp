@@ -1,8 +1,12 @@
 // The installer stand-in: walks a person through an introduction, the
-// panes of one plug-in bundle and a finish pane, in the terminal or driven
-// by line commands on standard input.
+// panes of one plug-in bundle and a finish pane, in a desktop window when a
+// display is named, else in the terminal or driven by line commands on
+// standard input.
 //
-//   installer PATH/TO/Quillon.bundle
+//   installer [--presenter=desktop|terminal|lines] PATH/TO/Quillon.bundle
+//
+// (APPKIT_PRESENTER forces the presenter too; terminal and lines both mean
+// the line commands here.)
 //
 // Exit status: 0 when the person closed the installer on its last pane, 1
 // when they quit before (or the input ended, or SIGINT or SIGTERM came), 2
@@ -11,12 +15,14 @@
 #include "installer/InstallerConsole.h"
 #include "installer/PluginBundle.h"
 #include "installer/TextPane.h"
+#include "installer_desktop/InstallerWindow.h"
 
 #include "appkit/Application.h"
+#include "appkit/PresenterChoice.h"
 #include "foundation/runloop/RunLoop.h"
+#include "foundation/system/Log.h"
 
 #include <csignal>
-#include <cstdio>
 #include <unistd.h>
 
 namespace {
@@ -25,7 +31,7 @@ constexpr const char* WindowTitle = "Install Erlang/OTP";
 
 int fail(const std::string& message)
 {
-    std::fprintf(stderr, "installer: %s\n", message.c_str());
+    foundation::logDiagnostic(message);
     return 2;
 }
 
@@ -33,8 +39,18 @@ int fail(const std::string& message)
 
 int main(int argc, char** argv)
 {
-    if (argc != 2)
-        return fail("usage: installer PATH/TO/PLUGIN.bundle");
+    std::vector<const char*> paths;
+    for (int index = 1; index < argc; ++index) {
+        if (!appkit::isPresenterOption(argv[index]))
+            paths.push_back(argv[index]);
+    }
+    if (paths.size() != 1)
+        return fail("usage: installer [--presenter=desktop|terminal|lines] PATH/TO/PLUGIN.bundle");
+    bool forced = false;
+    std::string why;
+    std::optional<appkit::PresenterKind> kind = appkit::presenterForProcess(argc, argv, STDOUT_FILENO, forced, why);
+    if (!kind)
+        return fail(why);
     std::signal(SIGPIPE, SIG_IGN);
     appkit::Application::shared().setArguments(argc, argv);
 
@@ -45,7 +61,7 @@ int main(int argc, char** argv)
                                                  "Welcome to the Erlang/OTP installer. You will be guided through the "
                                                  "steps necessary to install this software."),
                      nullptr});
-    if (!plugin.load(argv[1], error) || !plugin.makePanes(panes, error))
+    if (!plugin.load(paths.front(), error) || !plugin.makePanes(panes, error))
         return fail(error);
     panes.push_back({installer::TextPane::create("Summary", "The installation was completed successfully."), nullptr});
 
@@ -60,13 +76,29 @@ int main(int argc, char** argv)
     };
     loop.setTerminationHandler([&] { quit(1); });
 
+    std::unique_ptr<desktop::DesktopPresenter> desktop;
+    if (*kind == appkit::PresenterKind::Desktop) {
+        desktop = desktop::DesktopPresenter::open(why);
+        if (!desktop && forced)
+            return fail(why);
+        if (!desktop)
+            foundation::logDiagnostic(why + "; showing the panes as lines");
+    }
+
     auto window = appkit::Window::create();
     window->setTitle(foundation::str(WindowTitle));
-    installer::InstallerConsole* console = nullptr;
+    std::function<void()> changed;
     installer::PaneSequence sequence(
-        window, std::move(panes), [&console] { if (console) console->scheduleDisplay(); }, [&quit] { quit(0); });
-    installer::InstallerConsole shown(sequence, STDIN_FILENO, STDOUT_FILENO, quit);
-    console = &shown;
+        window, std::move(panes), [&changed] { if (changed) changed(); }, [&quit] { quit(0); });
+    std::unique_ptr<installer::InstallerWindow> desktopWindow;
+    std::unique_ptr<installer::InstallerConsole> console;
+    if (desktop) {
+        desktopWindow = std::make_unique<installer::InstallerWindow>(*desktop, sequence, quit);
+        changed = [&desktopWindow] { desktopWindow->paneChanged(); };
+    } else {
+        console = std::make_unique<installer::InstallerConsole>(sequence, STDIN_FILENO, STDOUT_FILENO, quit);
+        changed = [&console] { console->scheduleDisplay(); };
+    }
     sequence.start();
     loop.run();
     return status;

@@ -32,11 +32,15 @@ protected:
     }
 
     // A day lasts 86400 / clockScale real seconds.
-    std::unique_ptr<testsupport::ChildProcess> startAgent(const char* clockScale = "172800")
+    // The window as lines, display or not, unless the test says otherwise.
+    std::unique_ptr<testsupport::ChildProcess> startAgent(const char* clockScale = "172800",
+                                                          testsupport::ChildProcess::Environment presentation = {{"APPKIT_PRESENTER", "lines"}},
+                                                          std::vector<std::string> arguments = {})
     {
         return std::make_unique<testsupport::ChildProcess>(
-            CORVANE_BINARY, std::vector<std::string>{},
+            CORVANE_BINARY, arguments,
             testsupport::ChildProcess::Environment{
+                presentation.front(), presentation.back(),
                 {"XDG_CONFIG_HOME", (directory / "config").string()},
                 {"CORVANE_CLOCK_SCALE", clockScale},
                 {"CORVANE_VERSION_FILE", (directory / "zvk_otp_version").string()},
@@ -108,4 +112,22 @@ TEST_F(CorvaneEndToEnd, DownloadFetchesMovesAndOpensTheImage)
     EXPECT_EQ(testsupport::readFile(directory / "hdiutil.args"),
               "attach\n-autoopen\nfile://" + (directory / "tmp").string() + "/x.dmg\n");
     EXPECT_EQ(testsupport::readFile(directory / "tmp" / "x.dmg"), "disk image bytes");
+}
+
+TEST_F(CorvaneEndToEnd, AnUnreachableDisplayFallsBackToLinesButAForcedDesktopFails)
+{
+    // A display on a socket path where no server can be.
+    std::string unreachable = (directory / "no-server").string() + ":0";
+    auto agent = startAgent("172800", {{"DISPLAY", unreachable}, {"APPKIT_PRESENTER", ""}});
+    ASSERT_TRUE(agent->waitForError(announcement, 20)) << agent->error();
+    EXPECT_NE(agent->error().find("corvane: cannot open display " + unreachable + "; showing windows as lines\n"),
+              std::string::npos) << agent->error();
+    EXPECT_EQ(agent->output(), "");
+    EXPECT_NE(agent->terminate(SIGTERM, 10), -1);
+
+    auto forced = startAgent("172800", {{"DISPLAY", unreachable}, {"APPKIT_PRESENTER", ""}}, {"--presenter=desktop"});
+    int status = forced->terminate(0, 20);  // signal 0: only wait
+    ASSERT_TRUE(WIFEXITED(status)) << status;
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    EXPECT_EQ(forced->error(), "corvane: cannot open display " + unreachable + "\n");
 }

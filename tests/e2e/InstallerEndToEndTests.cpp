@@ -18,7 +18,8 @@ protected:
     {
         return std::make_unique<testsupport::ChildProcess>(
             INSTALLER_BINARY, std::vector<std::string>{QUILLON_BUNDLE},
-            testsupport::ChildProcess::Environment{{"QUILLON_CONNECT_TO", "127.0.0.1:" + std::to_string(server.port())}});
+            testsupport::ChildProcess::Environment{{"APPKIT_PRESENTER", "lines"},
+                                                   {"QUILLON_CONNECT_TO", "127.0.0.1:" + std::to_string(server.port())}});
     }
 
     int exitStatus(testsupport::ChildProcess& installer)

@@ -174,10 +174,24 @@ public:
                 candidates.push_back({watch.id, watch.handler});
             }
         }
+        // The source's descriptors follow ours; it sees only its own.
+        std::vector<pollfd> sourceFds;
+        if (eventSource)
+            maxWait = std::min(maxWait, eventSource->prepare(sourceFds));
+        std::size_t ownCount = fds.size();
+        fds.insert(fds.end(), sourceFds.begin(), sourceFds.end());
         double wait = maxWait < maximumWait ? std::max(0.0, maxWait) : maximumWait;
         double whole = std::floor(wait);
         timespec timeout{static_cast<time_t>(whole), static_cast<long>((wait - whole) * 1e9)};
         int ready = ::ppoll(fds.data(), fds.size(), &timeout, nullptr);
+        if (eventSource) {
+            std::copy(fds.begin() + static_cast<std::ptrdiff_t>(ownCount), fds.end(), sourceFds.begin());
+            if (ready < 0)
+                for (auto& fd : sourceFds)
+                    fd.revents = 0;
+            eventSource->dispatch(sourceFds);
+        }
+        fds.resize(ownCount);
         if (ready <= 0)
             return;
         if (fds[0].revents) {
@@ -221,6 +235,7 @@ public:
     WatchId nextWatchId = 1;
     int wakeFd;
     std::atomic<bool> stopRequested{false};
+    RunLoopEventSource* eventSource = nullptr;  // the loop's thread only
     std::function<void()> terminationHandler;
     WatchId terminationWatch = 0;
 };
@@ -458,6 +473,12 @@ void RunLoop::unwatch(WatchId id)
         watches.erase(found);
     }
     impl_->wake();
+}
+
+void RunLoop::setEventSource(RunLoopEventSource* source)
+{
+    requireOwnerThread("setEventSource");
+    impl_->eventSource = source;
 }
 
 void RunLoop::setTerminationHandler(std::function<void()> handler)

@@ -5,11 +5,32 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
+
+#include <poll.h>
 
 namespace foundation {
 
 class Clock;
 class Timer;
+
+// Another event loop's sources, waited for inside a RunLoop's own sleep so
+// that one thread serves both (a toolkit's main context, say). Each turn of
+// the loop calls prepare before it sleeps and dispatch after it wakes, on
+// the loop's thread, never one without the other.
+class RunLoopEventSource {
+public:
+    // Adds the descriptors to wait on and answers the longest real wait in
+    // seconds the source allows (0 when it has work ready, infinity for no
+    // limit).
+    virtual double prepare(std::vector<pollfd>& fds) = 0;
+    // Hands back the same descriptors with what the wait saw; the source
+    // runs what became ready.
+    virtual void dispatch(const std::vector<pollfd>& fds) = 0;
+
+protected:
+    ~RunLoopEventSource() = default;
+};
 
 // An event loop bound to one thread: work posted from any thread, timers on
 // an injectable clock, readable file descriptors, and (on the main loop) the
@@ -72,6 +93,11 @@ public:
     using WatchId = std::uint64_t;
     WatchId watchReadable(int fd, std::function<void()> handler);
     void unwatch(WatchId id);
+
+    // Waits for `source` too from now on; null takes it away. At most one.
+    // Loop's thread only: a source must never be prepared on one thread
+    // and dispatched on another.
+    void setEventSource(RunLoopEventSource* source);
 
     // Main loop only: on SIGINT or SIGTERM the handler runs on the main
     // thread, then the loop stops and run() returns. Nothing but a byte on a

@@ -1,0 +1,24 @@
+#include "installer_desktop/InstallerWindow.h"
+
+namespace installer {
+
+InstallerWindow::InstallerWindow(desktop::DesktopPresenter& presenter, PaneSequence& sequence,
+                                 std::function<void(int)> quit)
+    : presenter_(presenter)
+    , sequence_(sequence)
+{
+    PaneSequence* steps = &sequence;
+    presenter.setControls(sequence.window(), {
+        {[] { return std::string("Back"); }, [steps] { return steps->currentIndex() > 0; }, [steps] { steps->goBack(); }},
+        {[steps] { return std::string(steps->currentIndex() + 1 == steps->count() ? "Close" : "Next"); },
+         [steps] { return steps->isNextEnabled(); }, [steps] { steps->goNext(); }},
+    });
+    presenter.setCloseHandler(sequence.window(), [quit = std::move(quit)] { quit(1); });
+}
+
+void InstallerWindow::paneChanged()
+{
+    presenter_.windowNeedsDisplay(sequence_.window());
+}
+
+} // namespace installer

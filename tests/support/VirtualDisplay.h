@@ -1,0 +1,32 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+
+namespace testsupport {
+
+// An X server of the test's own (Xvfb), on a display number the server
+// picks itself among the free ones (-displayfd), so that a test never
+// draws on a display it did not make. DISPLAY names it for the life of the
+// object; the server is ended and reaped when the object goes.
+class VirtualDisplay {
+public:
+    VirtualDisplay();
+    ~VirtualDisplay();
+    VirtualDisplay(const VirtualDisplay&) = delete;
+    VirtualDisplay& operator=(const VirtualDisplay&) = delete;
+
+    // Empty when Xvfb could not be started; then `error` says why.
+    const std::string& name() const noexcept { return name_; }
+    const std::string& error() const noexcept { return error_; }
+
+private:
+    pid_t pid_ = -1;
+    std::string name_;
+    std::string error_;
+    std::string previous_;
+    bool hadPrevious_ = false;
+};
+
+} // namespace testsupport

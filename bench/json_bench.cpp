@@ -3,7 +3,8 @@
 // tree compact and pretty, and the peak memory of one decode. One run gives
 // every figure, so the ratios compare like with like.
 //
-// Times exclude freeing what the operation made. MB/s is corpus bytes per
+// Times are the benchmark thread's processor time (BenchTiming.h says why)
+// and exclude freeing what the operation made. MB/s is corpus bytes per
 // second for every row, so a ratio of MB/s is a ratio of times. simdjson's
 // DOM is a read-only tape, not a tree one can change or build: it is listed
 // apart, as the speed of light.
@@ -366,7 +367,8 @@ int main(int argc, char** argv)
         if (argc == 3 && std::strcmp(argv[1], "--rounds") == 0)
             rounds = std::max(20, std::atoi(argv[2]));
         printMachine("Started");
-        std::printf("Median of %d rounds; ratios are peer time ÷ Jotter time (above 1: Jotter faster).\n", rounds);
+        std::printf("Processor time, median of %d rounds; ratios are peer time ÷ Jotter time (above 1: Jotter faster).\n",
+            rounds);
         for (const char* corpus : Corpora)
             benchmarkCorpus(corpus, rounds);
         printPeakMemory(std::filesystem::read_symlink("/proc/self/exe").string());

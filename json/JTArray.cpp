@@ -31,16 +31,26 @@ Ref<JTArray> _JTArrayCreate(Object* const* objects, std::size_t count, bool isMu
     for (std::size_t i = 0; i < count; ++i)
         assert(objects[i] != nullptr);
 #endif
-    if (count > std::numeric_limits<std::size_t>::max() / sizeof(Object*))
+    if (count > (std::numeric_limits<std::size_t>::max() - sizeof(JTArray)) / sizeof(Object*))
         return nullptr;
     std::size_t bytes = count * sizeof(Object*);
-    // An empty array still owns a block, so the element pointer is never null.
+    if (!isMutable) {
+        JTArray* array = new (bytes, std::nothrow) JTArray(nullptr, count, false);
+        if (!array)
+            return nullptr;
+        array->objects_ = array->inlineElements();
+        if (bytes)
+            std::memcpy(array->objects_, objects, bytes);
+        return Ref<JTArray>::adopt(array);
+    }
+    // A mutable array's block grows on its own; an empty one still owns a
+    // block, so the element pointer is never null.
     auto* block = static_cast<Object**>(std::malloc(bytes ? bytes : 1));
     if (!block)
         return nullptr;
     if (bytes)
         std::memcpy(block, objects, bytes);
-    JTArray* array = new (std::nothrow) JTArray(block, count, isMutable);
+    JTArray* array = new (0, std::nothrow) JTArray(block, count, true);
     if (!array) {
         std::free(block);
         return nullptr;
@@ -52,7 +62,8 @@ JTArray::~JTArray()
 {
     for (std::size_t i = 0; i < count_; ++i)
         objects_[i]->release();
-    std::free(objects_);
+    if (objects_ != inlineElements())
+        std::free(objects_);
 }
 
 void JTArray::checkMutable(const char* selector) const

@@ -35,13 +35,22 @@ Ref<JTDictionary> _JTDictionaryCreate(Object* const* keys, const std::uint64_t* 
         assert(keys[i] != nullptr && objects[i] != nullptr && keyHashes[i] == foundation::hashOf(*keys[i]));
 #endif
     std::size_t capacity = _JTDictionaryCapacityForCount(count);
-    JTHashTableEntry* table = allocateTable(capacity);
-    if (capacity && !table)
-        return nullptr;
-    JTDictionary* dictionary = new (std::nothrow) JTDictionary(table, capacity);
-    if (!dictionary) {
-        std::free(table);
-        return nullptr;
+    JTDictionary* dictionary;
+    if (!isMutable) {
+        dictionary = new (capacity, std::nothrow) JTDictionary(nullptr, capacity);
+        if (!dictionary)
+            return nullptr;
+        if (capacity)
+            dictionary->entry_ = dictionary->inlineTable();
+    } else {
+        JTHashTableEntry* table = allocateTable(capacity);
+        if (capacity && !table)
+            return nullptr;
+        dictionary = new (0, std::nothrow) JTDictionary(table, capacity);
+        if (!dictionary) {
+            std::free(table);
+            return nullptr;
+        }
     }
     for (std::size_t i = 0; i < count; ++i)
         _JTDictionaryAddObject(*dictionary, keyHashes[i], keys[i], objects[i]);
@@ -57,7 +66,8 @@ JTDictionary::~JTDictionary()
             entry.object->release();
         }
     }
-    std::free(entry_);
+    if (entry_ != inlineTable())
+        std::free(entry_);
 }
 
 void JTDictionary::checkMutable(const char* selector) const

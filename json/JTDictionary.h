@@ -5,6 +5,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
+#include <new>
 
 namespace jotter {
 
@@ -96,6 +98,15 @@ private:
 
     JTDictionary(JTHashTableEntry* entry, std::size_t capacity) noexcept : capacity_(capacity), entry_(entry) {}
     ~JTDictionary() override;
+
+    // An immutable dictionary's table never grows, so it sits right after
+    // the dictionary, in the same zeroed allocation.
+    static void* operator new(std::size_t size, std::size_t tableSlots, const std::nothrow_t&) noexcept
+    {
+        return std::calloc(1, size + tableSlots * sizeof(JTHashTableEntry));
+    }
+    static void operator delete(void* memory) noexcept { std::free(memory); }
+    JTHashTableEntry* inlineTable() noexcept { return reinterpret_cast<JTHashTableEntry*>(this + 1); }
 
     void checkMutable(const char* selector) const;
     // The slot holding an equal key, else the first free slot on the key's

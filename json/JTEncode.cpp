@@ -34,9 +34,12 @@ constexpr std::size_t FetchInOneCallLimit = 1020;
 
 // ---- Buffer growth ---------------------------------------------------------
 
+// Grows by half the buffer at least: stepping by the rounding alone made a
+// large document's text be copied over and over as realloc moved it.
 [[gnu::noinline]] bool grow(JTEncodeState& state, std::size_t size)
 {
-    if (jt_managedBuffer_resize(state.stringBuffer, size))
+    std::size_t length = state.stringBuffer.bytes.length;
+    if (jt_managedBuffer_resize(state.stringBuffer, std::max(size, length + length / 2)))
         return true;
     return jt_encode_error(state, "Unable to resize temporary buffer.");
 }

@@ -10,6 +10,16 @@ TEST(DecoderTokens, BlanksTabsAndLineBreaksSeparateTokens)
     EXPECT_EQ(recoded(" \t\r\n[ 1 ,\t2\r\n,\n3 ] \n"), "[1,2,3]");
 }
 
+TEST(DecoderTokens, LongRunsOfSpacesEndAtTheFirstOtherByte)
+{
+    // Runs longer than a word, ending at every offset within one, then a tab,
+    // a line break or the end of the input.
+    EXPECT_EQ(recoded("[1,         \t2,                \n3,           4]                "), "[1,2,3,4]");
+    foundation::Ref<foundation::Error> error = decodeError("[1,\n             x]");
+    EXPECT_EQ(errorInfo(*error, "JTAtIndexKey"), 17u);
+    EXPECT_EQ(errorInfo(*error, "JTLineNumberKey"), 2u);
+}
+
 TEST(DecoderTokens, ErrorsCarryLineNumberAndByteOffset)
 {
     // CR LF counts once, a lone CR and a lone LF once each.

@@ -2,7 +2,10 @@
 // panes of one plug-in bundle and a finish pane, in the terminal or driven
 // by line commands on standard input.
 //
-//   installer PATH/TO/Quillon.bundle
+//   installer [PATH/TO/PLUGIN.bundle]
+//
+// Without a path it loads the plug-in installed with it (DEFAULT_PLUGIN,
+// relative to the program), or, in the build tree, the one the build made.
 //
 // Exit status: 0 when the person closed the installer on its last pane, 1
 // when they quit before (or the input ended, or SIGINT or SIGTERM came), 2
@@ -14,6 +17,7 @@
 
 #include "appkit/Application.h"
 #include "foundation/runloop/RunLoop.h"
+#include "foundation/system/ProgramLocation.h"
 
 #include <csignal>
 #include <cstdio>
@@ -33,8 +37,10 @@ int fail(const std::string& message)
 
 int main(int argc, char** argv)
 {
-    if (argc != 2)
-        return fail("usage: installer PATH/TO/PLUGIN.bundle");
+    if (argc > 2)
+        return fail("usage: installer [PATH/TO/PLUGIN.bundle]");
+    std::string bundlePath =
+        argc == 2 ? argv[1] : foundation::shippedFilePath(DEFAULT_PLUGIN, DEFAULT_PLUGIN_IN_BUILD_TREE);
     std::signal(SIGPIPE, SIG_IGN);
     appkit::Application::shared().setArguments(argc, argv);
 
@@ -45,7 +51,7 @@ int main(int argc, char** argv)
                                                  "Welcome to the Erlang/OTP installer. You will be guided through the "
                                                  "steps necessary to install this software."),
                      nullptr});
-    if (!plugin.load(argv[1], error) || !plugin.makePanes(panes, error))
+    if (!plugin.load(bundlePath, error) || !plugin.makePanes(panes, error))
         return fail(error);
     panes.push_back({installer::TextPane::create("Summary", "The installation was completed successfully."), nullptr});
 

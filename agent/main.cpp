@@ -6,19 +6,19 @@
 #include "appkit/ApplicationMain.h"
 #include "desktop/DesktopPresenter.h"
 #include "foundation/storage/UserDefaults.h"
+#include "foundation/system/ProgramLocation.h"
 
 #include <fcntl.h>
-#include <filesystem>
 #include <unistd.h>
 
 namespace {
 
-// The UI description travels with the program, like a bundle's resources.
-std::filesystem::path mainUIDescription()
+// The UI description travels with the program, like a bundle's resources:
+// PROGRAM_RESOURCES leads from the installed program to its installed
+// resources; the build tree keeps them in Resources/ beside the program.
+std::string mainUIDescription()
 {
-    std::error_code error;
-    std::filesystem::path executable = std::filesystem::read_symlink("/proc/self/exe", error);
-    return executable.parent_path() / "Resources" / "MainMenu.ui";
+    return foundation::shippedFilePath(PROGRAM_RESOURCES "/MainMenu.ui", "Resources/MainMenu.ui");
 }
 
 // Started with a standard descriptor closed (as a login item may be), the
@@ -43,7 +43,7 @@ int main(int argc, char** argv)
     corvane::registerAgentClasses();
     // ApplicationMain returns 0 after a normal end (SIGINT or SIGTERM); a UI
     // description it could not load is a failure, reported as one.
-    return appkit::ApplicationMain(argc, argv, mainUIDescription().string(),
+    return appkit::ApplicationMain(argc, argv, mainUIDescription(),
                                    [](std::string& error) -> std::unique_ptr<appkit::WindowDisplay> {
                                        return desktop::DesktopPresenter::open(error);
                                    });

@@ -3,8 +3,10 @@
 // display is named, else in the terminal or driven by line commands on
 // standard input.
 //
-//   installer [--presenter=desktop|terminal|lines] PATH/TO/Quillon.bundle
+//   installer [--presenter=desktop|terminal|lines] [PATH/TO/PLUGIN.bundle]
 //
+// Without a path it loads the plug-in installed with it (DEFAULT_PLUGIN,
+// relative to the program), or, in the build tree, the one the build made.
 // (APPKIT_PRESENTER forces the presenter too; terminal and lines both mean
 // the line commands here.)
 //
@@ -21,6 +23,7 @@
 #include "appkit/PresenterChoice.h"
 #include "foundation/runloop/RunLoop.h"
 #include "foundation/system/Log.h"
+#include "foundation/system/ProgramLocation.h"
 
 #include <csignal>
 #include <unistd.h>
@@ -44,8 +47,10 @@ int main(int argc, char** argv)
         if (!appkit::isPresenterOption(argv[index]))
             paths.push_back(argv[index]);
     }
-    if (paths.size() != 1)
-        return fail("usage: installer [--presenter=desktop|terminal|lines] PATH/TO/PLUGIN.bundle");
+    if (paths.size() > 1)
+        return fail("usage: installer [--presenter=desktop|terminal|lines] [PATH/TO/PLUGIN.bundle]");
+    std::string bundlePath =
+        paths.empty() ? foundation::shippedFilePath(DEFAULT_PLUGIN, DEFAULT_PLUGIN_IN_BUILD_TREE) : paths.front();
     bool forced = false;
     std::string why;
     std::optional<appkit::PresenterKind> kind = appkit::presenterForProcess(argc, argv, STDOUT_FILENO, forced, why);
@@ -61,7 +66,7 @@ int main(int argc, char** argv)
                                                  "Welcome to the Erlang/OTP installer. You will be guided through the "
                                                  "steps necessary to install this software."),
                      nullptr});
-    if (!plugin.load(paths.front(), error) || !plugin.makePanes(panes, error))
+    if (!plugin.load(bundlePath, error) || !plugin.makePanes(panes, error))
         return fail(error);
     panes.push_back({installer::TextPane::create("Summary", "The installation was completed successfully."), nullptr});
 

@@ -7,12 +7,13 @@
 #include <cstring>
 
 namespace jotter {
-
 bool jt_error_message(JTParseState& state, std::string message)
 {
     if (state.error)
         return false;
-    foundation::Ref<foundation::String> description = foundation::str(message);
+    // A message may quote a byte of the input (the character found where a
+    // hex digit was due), and the input need not be UTF-8.
+    foundation::Ref<foundation::String> description = foundation::str(foundation::withInvalidUTF8Replaced(message));
     foundation::Ref<foundation::Number> atIndex = foundation::Number::withUnsigned(state.atIndex);
     foundation::Ref<foundation::Number> lineNumber = foundation::Number::withUnsigned(state.lineNumber);
     foundation::Ref<foundation::String> descriptionKey = foundation::str(foundation::LocalizedDescriptionKey);

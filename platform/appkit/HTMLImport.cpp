@@ -2,6 +2,7 @@
 // tree, and a walk over it turns elements into fonts and line breaks.
 #include "appkit/Font.h"
 #include "appkit/MutableAttributedString.h"
+#include "foundation/objects/String.h"
 
 #include <libxml/HTMLparser.h>
 
@@ -191,7 +192,9 @@ private:
                 text += ' ';
             lastWasBlank_ = true;
         }
-        add(text, style);
+        // libxml2 recovers from bytes that are not UTF-8 by passing some of
+        // them through into the text as they were.
+        add(foundation::withInvalidUTF8Replaced(text), style);
     }
 
     void newline(const TextStyle& style)

@@ -82,6 +82,31 @@ TEST_F(DownloadTest, ExistingFileIsKeptReportedAndStillOpened)
     EXPECT_EQ(toolArgumentsWhenStarted(), "attach\n-autoopen\n" + destinationText("x.dmg") + "\n");
 }
 
+// The shared temporary directory may hold the name as something else: the
+// download never replaces it nor writes through a link.
+TEST_F(DownloadTest, ADirectoryOrLinkUnderTheNameIsLeftAsItWas)
+{
+    server.setReply("/site/zvk/a/x.dmg", testsupport::CannedReply::withBody("newer image"));
+    std::filesystem::path name = directory / "tmp" / "x.dmg";
+    std::filesystem::path linked = directory.write("elsewhere.dmg", "not ours");
+
+    std::filesystem::create_directory(name);
+    std::string line = download("a/x.dmg");
+    EXPECT_NE(line.find("x.dmg"), std::string::npos) << line;
+    EXPECT_TRUE(std::filesystem::is_directory(name));
+    EXPECT_TRUE(std::filesystem::is_empty(name));
+    EXPECT_EQ(toolArgumentsWhenStarted(), "attach\n-autoopen\n" + destinationText("x.dmg") + "\n");
+
+    std::filesystem::remove(name);
+    std::filesystem::remove(toolArguments());
+    std::filesystem::create_symlink(linked, name);
+    line = download("a/x.dmg");
+    EXPECT_NE(line.find("x.dmg"), std::string::npos) << line;
+    EXPECT_TRUE(std::filesystem::is_symlink(name));
+    EXPECT_EQ(testsupport::readFile(linked), "not ours");
+    EXPECT_EQ(toolArgumentsWhenStarted(), "attach\n-autoopen\n" + destinationText("x.dmg") + "\n");
+}
+
 TEST_F(DownloadTest, ErrorStatusBodyIsStillMovedAndOpened)
 {
     EXPECT_EQ(download("missing/y.dmg"), "nil\n");  // the server answers 404 with a text body
@@ -91,11 +116,15 @@ TEST_F(DownloadTest, ErrorStatusBodyIsStillMovedAndOpened)
 
 TEST_F(DownloadTest, FailedTransferWritesItsErrorAndOpensNothing)
 {
-    server.setReply("/site/zvk/a/x.dmg", testsupport::CannedReply::hangingUp());
-    std::string line = download("a/x.dmg");
-    EXPECT_EQ(line.rfind("Error Domain=NSURLErrorDomain", 0), 0u) << line;
-    EXPECT_FALSE(std::filesystem::exists(toolArguments()));
-    EXPECT_TRUE(std::filesystem::is_empty(directory / "tmp"));
+    // A server that hangs up at once, and one that stops half way through.
+    for (auto reply : {testsupport::CannedReply::hangingUp(),
+                       testsupport::CannedReply::cutOff(std::string(100000, 'd'), 50000, testsupport::CannedReply::Cut::Close)}) {
+        server.setReply("/site/zvk/a/x.dmg", reply);
+        std::string line = download("a/x.dmg");
+        EXPECT_EQ(line.rfind("Error Domain=NSURLErrorDomain", 0), 0u) << line;
+        EXPECT_FALSE(std::filesystem::exists(toolArguments()));
+        EXPECT_TRUE(std::filesystem::is_empty(directory / "tmp"));
+    }
 }
 
 TEST_F(DownloadTest, NamesThatWouldLeaveTheDirectoryAreNotKept)

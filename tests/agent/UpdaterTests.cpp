@@ -156,6 +156,9 @@ TEST_F(UpdaterTest, FeedRequestCompletesOnlyForAJSONObjectWhateverTheStatus)
         {"garbage", testsupport::CannedReply::withBody("<html>not json</html>"), false},
         {"array", testsupport::CannedReply::withBody("[1, 2]"), false},
         {"hangup", testsupport::CannedReply::hangingUp(), false},
+        {"errorpage", testsupport::CannedReply::withBody("<html><body>Internal Server Error</body></html>", 500), false},
+        {"reset", testsupport::CannedReply::cutOff(offering261, 40, testsupport::CannedReply::Cut::Reset), false},
+        {"slow", testsupport::CannedReply::trickling(offering261, std::chrono::milliseconds(1)), true},
     };
     for (Case& c : cases) {
         server.setReply(feedPath(c.version), c.reply);
@@ -179,7 +182,7 @@ TEST_F(UpdaterTest, FeedRequestCompletesOnlyForAJSONObjectWhateverTheStatus)
         EXPECT_EQ(outcome->called.load(), c.delivered) << c.version;
         if (c.delivered) {
             EXPECT_FALSE(outcome->onMainThread) << c.version;
-        } else if (!c.reply.closeWithoutReply) {
+        } else if (!c.reply.closeWithoutReply && !c.reply.cutAfter) {
             ASSERT_TRUE(log.waitForMessages(1)) << c.version;  // the reply was handled
             EXPECT_NE(log.messages()[0].find("not a JSON object"), std::string::npos) << c.version;
         }

@@ -54,6 +54,12 @@ TEST(AttributedHTML, BytesWithoutMarkupOrNoBytesAtAll)
     EXPECT_TRUE(fromHTML("")->runs().empty());
 }
 
+TEST(AttributedHTML, BytesThatAreNotUTF8BecomeReplacementCharacters)
+{
+    auto text = fromHTML("\x8b<p>caf\xe9 <b>\xff</b></p>");
+    EXPECT_EQ(text->string().utf8(), "\uFFFD\ncaf\uFFFD \uFFFD");
+}
+
 TEST(AttributedHTML, AddAttributeOverTheWholeTextReplacesEveryFont)
 {
     auto text = fromHTML("<p>a <b>b</b> <font face=\"Courier\">c</font></p>");

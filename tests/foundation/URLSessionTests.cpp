@@ -147,6 +147,31 @@ TEST(URLSession, TransportFailuresGiveAnErrorAndNoData)
     }
 }
 
+// A body that stops short of its Content-Length is a lost connection, never
+// a shorter success, whether the server resets or closes half way.
+TEST(URLSession, ABodyCutShortIsAnErrorAndNoData)
+{
+    LoopbackServer server;
+    const std::string feed(2000, 'f');
+    server.setReply("/reset", CannedReply::cutOff(feed, 1000, CannedReply::Cut::Reset));
+    server.setReply("/closed", CannedReply::cutOff(feed, 1000, CannedReply::Cut::Close));
+    for (const char* path : {"/reset", "/closed"}) {
+        Outcome outcome = fetch(URLSession::sharedSession(), server.url(path));
+        ASSERT_TRUE(outcome.error) << path;
+        EXPECT_EQ(outcome.error->code(), URLErrorCode::NetworkConnectionLost) << path;
+        EXPECT_FALSE(outcome.result) << path;
+    }
+}
+
+TEST(URLSession, AReplyArrivingByteByByteIsDeliveredWhole)
+{
+    LoopbackServer server;
+    server.setReply("/slow", CannedReply::trickling(R"({"stable":[]})", std::chrono::milliseconds(2)));
+    Outcome slow = fetch(URLSession::sharedSession(), server.url("/slow"));
+    EXPECT_FALSE(slow.error);
+    EXPECT_EQ(bodyOf(slow), R"({"stable":[]})");
+}
+
 TEST(URLSession, ABodyOfExactlyTheLimitIsDelivered)
 {
     LoopbackServer server;
@@ -192,6 +217,18 @@ TEST(URLSession, AFailedDownloadLeavesNoFile)
     testsupport::RefusingPort refusing;
     Outcome failed = download(session, refusedURL(refusing, "/x.dmg"));
     EXPECT_EQ(failed.error ? failed.error->code() : 0, URLErrorCode::CannotConnectToHost);
+    EXPECT_FALSE(failed.result);
+    EXPECT_TRUE(fs::is_empty(directory.path()));
+}
+
+TEST(URLSession, ADownloadWhoseServerStopsHalfWayLeavesNoFile)
+{
+    testsupport::TemporaryDirectory directory;
+    Ref<URLSession> session = sessionWith(60, 64u << 20, directory.path());
+    LoopbackServer server;
+    server.setReply("/x.dmg", CannedReply::cutOff(std::string(100000, 'd'), 50000, CannedReply::Cut::Close));
+    Outcome failed = download(session, server.url("/x.dmg"));
+    EXPECT_EQ(failed.error ? failed.error->code() : 0, URLErrorCode::NetworkConnectionLost);
     EXPECT_FALSE(failed.result);
     EXPECT_TRUE(fs::is_empty(directory.path()));
 }

@@ -21,6 +21,8 @@
 #include <limits>
 #include <thread>
 
+#include <csignal>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 using namespace foundation;
@@ -37,6 +39,31 @@ std::vector<std::string> filesIn(const fs::path& directory)
     std::sort(names.begin(), names.end());
     return names;
 }
+
+// While it lives, writing a regular file past `bytes` fails (EFBIG) the way
+// a full disk does (ENOSPC): the write stops part way, with no file system
+// of our own and no privilege needed.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        ::getrlimit(RLIMIT_FSIZE, &saved_);
+        rlimit limited{bytes, saved_.rlim_max};
+        ::setrlimit(RLIMIT_FSIZE, &limited);
+        savedHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+    }
+    ~FileSizeLimit()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, savedHandler_);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit saved_{};
+    void (*savedHandler_)(int) = SIG_DFL;
+};
 
 class UserDefaultsTest : public ::testing::Test {
 protected:
@@ -185,6 +212,45 @@ TEST_F(UserDefaultsTest, CorruptFileIsMovedAsideWithOneLineAndTheDomainStartsEmp
         fs::remove(directory / names[0]);
         fs::remove(file("d"));
     }
+}
+
+TEST_F(UserDefaultsTest, ADirectoryUnderTheFileNameIsMovedAsideWhole)
+{
+    fs::create_directory(file("d"));
+    directory.write("d.defaults.json/notes", "someone's");
+    LogCapture log;
+    UserDefaults defaults("d");
+    std::vector<std::string> messages = log.messages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].find("Is a directory"), std::string::npos) << messages[0];
+    std::vector<std::string> names = filesIn(directory.path());
+    ASSERT_EQ(names.size(), 1u);
+    EXPECT_TRUE(names[0].starts_with("d.defaults.json.unreadable-")) << names[0];
+    EXPECT_EQ(testsupport::readFile(directory / names[0] / "notes"), "someone's");
+
+    defaults.setValue(str("2.0").get(), "skipVersion");
+    EXPECT_TRUE(defaults.synchronize());
+    EXPECT_EQ(storedString(UserDefaults("d"), "skipVersion"), "2.0");
+}
+
+TEST_F(UserDefaultsTest, ASaveThatRunsOutOfSpaceLeavesTheOldFileAsItWas)
+{
+    {
+        UserDefaults first("d");
+        first.setValue(str("1.0").get(), "skipVersion");
+        ASSERT_TRUE(first.synchronize());
+    }
+    std::string before = testsupport::readFile(file("d"));
+    UserDefaults defaults("d");
+    defaults.setValue(str(std::string(100000, 'x')).get(), "notes");
+    {
+        FileSizeLimit full(4096);
+        EXPECT_FALSE(defaults.synchronize());
+    }
+    EXPECT_EQ(testsupport::readFile(file("d")), before);
+    EXPECT_EQ(filesIn(directory.path()), std::vector<std::string>{"d.defaults.json"});  // no temporary left
+    EXPECT_TRUE(defaults.synchronize());  // the change was kept for the next save
+    EXPECT_GT(testsupport::readFile(file("d")).size(), 100000u);
 }
 
 TEST_F(UserDefaultsTest, AFailedWriteKeepsTheChangesForTheNext)

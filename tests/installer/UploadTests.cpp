@@ -8,6 +8,7 @@
 #include "support/LoopbackServer.h"
 
 #include <nlohmann/json.hpp>
+#include <algorithm>
 #include <openssl/evp.h>
 
 
@@ -294,6 +295,34 @@ TEST_F(Upload, CertificateForAnotherHostIsNotTrusted)
     ASSERT_TRUE(waitForRequests(genuine, 1));
     EXPECT_TRUE(impostor.requests().empty());
     EXPECT_EQ(sequence->goNext(), installer::PaneSequence::Move::Moved);
+}
+
+// The reply is only logged: an error page or bytes that are not text change
+// nothing, and the pane has already moved on.
+TEST_F(Upload, ErrorPageOrGarbageReplyIsLoggedAndChangesNothing)
+{
+    LoopbackServer server(LoopbackServer::Security::TLS, Host);
+    useServer(server.port());
+    struct Case {
+        testsupport::CannedReply reply;
+        const char* logLine;
+    } cases[] = {
+        {testsupport::CannedReply::withBody("<html><body>Internal Server Error</body></html>", 500, {{"Content-Type", "text/html"}}),
+         "received data <html><body>Internal Server Error</body></html>"},
+        {testsupport::CannedReply::withBody("\xff\xfe garbage", 500), "received data (null)"},
+    };
+    std::size_t uploads = 0;
+    for (const Case& c : cases) {
+        server.setReply("*", c.reply);
+        auto probe = loadPane("Probe" + std::to_string(uploads), "Pane");
+        EXPECT_TRUE(probe.pane->shouldExitPane(InstallerDirectionForward));
+        ASSERT_TRUE(waitForRequests(server, ++uploads));
+        // A reply to an earlier test's upload may still arrive: look for this one's line.
+        EXPECT_TRUE(foundation::RunLoop::main().runUntil([&] {
+            std::vector<std::string> lines = logged("received data ");
+            return std::find(lines.begin(), lines.end(), c.logLine) != lines.end();
+        }, 30)) << c.logLine;
+    }
 }
 
 TEST_F(Upload, RefusedConnectionLeavesThePaneAsIfSent)

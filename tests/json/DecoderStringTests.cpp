@@ -54,6 +54,12 @@ TEST(DecoderStrings, BadEscapesAreRefused)
         "Unexpected character found in \\u Unicode escape sequence.  Found 'G', expected [0-9a-fA-F].");
 }
 
+TEST(DecoderStrings, ABadEscapeByteThatIsNotUTF8IsQuotedAsReplacementCharacter)
+{
+    EXPECT_EQ(decodeFailure("[\"\\u12\xff" "4\"]"),
+        "Unexpected character found in \\u Unicode escape sequence.  Found '\uFFFD', expected [0-9a-fA-F].");
+}
+
 TEST(DecoderStrings, LoneHighSurrogateNeedsASecondEscape)
 {
     const char* message =

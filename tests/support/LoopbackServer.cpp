@@ -265,6 +265,8 @@ CannedReply LoopbackServer::replyFor(const std::string& target) const
     auto found = replies_.find(target);
     if (found == replies_.end())
         found = replies_.find(target.substr(0, target.find('?')));
+    if (found == replies_.end())
+        found = replies_.find("*");
     if (found != replies_.end())
         return found->second;
     CannedReply missing;
@@ -281,6 +283,17 @@ void LoopbackServer::record(RecordedRequest request)
         requests_.push_back(std::move(request));
     }
     changed_.notify_all();
+}
+
+bool LoopbackServer::writeReply(Connection& connection, std::string_view response, std::chrono::milliseconds byteInterval)
+{
+    if (byteInterval.count() == 0)
+        return connection.writeAll(response);
+    for (char byte : response) {
+        if (!connection.writeAll({&byte, 1}) || waitUnlessStopping(byteInterval))
+            return false;
+    }
+    return true;
 }
 
 bool LoopbackServer::waitUnlessStopping(std::chrono::milliseconds delay)
@@ -361,8 +374,18 @@ void LoopbackServer::serve(int socket)
                 response += name + ": " + value + "\r\n";
             response += "Content-Length: " + std::to_string(reply.body.size()) + "\r\n\r\n";
             if (!isHead)
-                response += reply.body;
-            if (!connection.writeAll(response) || closeAfter)
+                response += reply.body.substr(0, reply.cutAfter.value_or(std::string::npos));
+            if (!writeReply(connection, response, reply.byteInterval))
+                break;
+            if (reply.cutAfter) {
+                if (reply.cut == CannedReply::Cut::Reset) {
+                    // A zero linger time makes close() send RST instead of FIN.
+                    linger abort{1, 0};
+                    ::setsockopt(socket, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
+                }
+                break;
+            }
+            if (closeAfter)
                 break;
         }
     }

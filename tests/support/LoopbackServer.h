@@ -41,6 +41,25 @@ struct CannedReply {
         return reply;
     }
 
+    // The head and the first `bodyBytes` bytes of `body`, then the end of
+    // the connection: a reset (RST) or an orderly close, as if the server
+    // had stopped half way. Content-Length still announces the whole body.
+    enum class Cut { Reset, Close };
+    static CannedReply cutOff(std::string body, std::size_t bodyBytes, Cut cut)
+    {
+        CannedReply reply = withBody(std::move(body));
+        reply.cutAfter = bodyBytes;
+        reply.cut = cut;
+        return reply;
+    }
+    // The whole reply, one byte at a time with `interval` between bytes.
+    static CannedReply trickling(std::string body, std::chrono::milliseconds interval)
+    {
+        CannedReply reply = withBody(std::move(body));
+        reply.byteInterval = interval;
+        return reply;
+    }
+
     int status = 200;
     // Sent as given; Content-Length is added.
     HeaderFields headers;
@@ -51,6 +70,9 @@ struct CannedReply {
     bool stall = false;
     // Close the connection at once, without an answer.
     bool closeWithoutReply = false;
+    std::optional<std::size_t> cutAfter;
+    Cut cut = Cut::Close;
+    std::chrono::milliseconds byteInterval{0};
 };
 
 // One request as the server read it.
@@ -95,7 +117,9 @@ public:
     std::string url(std::string_view path = "/") const;
     const std::string& certificatePEM() const noexcept { return certificatePEM_; }
 
-    // Matched against the request target, then against its path without the query.
+    // Matched against the request target, then against its path without the
+    // query; a reply set for "*" answers every other path (targets the
+    // client makes up, like a document id).
     void setReply(std::string path, CannedReply reply);
 
     std::vector<RecordedRequest> requests() const;
@@ -110,6 +134,8 @@ private:
     void serve(int socket);
     CannedReply replyFor(const std::string& target) const;
     void record(RecordedRequest request);
+    // False when the client went away or the server stops.
+    bool writeReply(Connection& connection, std::string_view response, std::chrono::milliseconds byteInterval);
     // Waits for `delay` or until the server stops; true when it stops.
     bool waitUnlessStopping(std::chrono::milliseconds delay);
 

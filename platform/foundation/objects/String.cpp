@@ -80,6 +80,25 @@ std::ptrdiff_t validatedUTF16Length(std::string_view utf8) noexcept
     return units;
 }
 
+std::string withInvalidUTF8Replaced(std::string_view bytes)
+{
+    std::string valid;
+    valid.reserve(bytes.size());
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const auto* end = p + bytes.size();
+    while (p < end) {
+        std::size_t length = *p < 0x80 ? 1 : sequenceLength(p, end);
+        if (length == 0) {
+            valid += "\xEF\xBF\xBD";
+            ++p;
+            continue;
+        }
+        valid.append(reinterpret_cast<const char*>(p), length);
+        p += length;
+    }
+    return valid;
+}
+
 void* String::operator new(std::size_t size, std::size_t extraBytes)
 {
     return ::operator new(size + extraBytes);

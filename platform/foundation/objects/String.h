@@ -3,6 +3,7 @@
 #include "foundation/objects/Object.h"
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 namespace foundation {
@@ -58,5 +59,10 @@ std::ptrdiff_t validatedUTF16Length(std::string_view utf8) noexcept;
 
 // A platform string from text known to be valid UTF-8 (literals, our own output).
 inline Ref<String> str(std::string_view validUTF8) { return String::createUnchecked(validUTF8); }
+
+// The bytes with each ill-formed UTF-8 sequence replaced by U+FFFD, for text
+// that must become a String whatever it holds (a message quoting the input,
+// text a library handed over unchecked).
+[[nodiscard]] std::string withInvalidUTF8Replaced(std::string_view bytes);
 
 } // namespace foundation

@@ -45,7 +45,7 @@ inline std::string runTool(const std::string& program, const std::vector<std::st
     testsupport::ChildProcess tool(program, arguments, {});
     tool.closeInput();
     int status = -1;
-    EXPECT_TRUE(pumpUntil([&] { return status != -1 || (status = tool.terminate(0, 0.01)) != -1; }))
+    EXPECT_TRUE(pumpUntil([&] { return status != -1 || (status = tool.waitForExit(0.01)) != -1; }))
         << program << " did not end";
     return tool.output();
 }

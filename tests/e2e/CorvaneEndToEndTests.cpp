@@ -126,7 +126,7 @@ TEST_F(CorvaneEndToEnd, AnUnreachableDisplayFallsBackToLinesButAForcedDesktopFai
     EXPECT_NE(agent->terminate(SIGTERM, 10), -1);
 
     auto forced = startAgent("172800", {{"DISPLAY", unreachable}, {"APPKIT_PRESENTER", ""}}, {"--presenter=desktop"});
-    int status = forced->terminate(0, 20);  // signal 0: only wait
+    int status = forced->waitForExit(20);
     ASSERT_TRUE(WIFEXITED(status)) << status;
     EXPECT_EQ(WEXITSTATUS(status), 1);
     EXPECT_EQ(forced->error(), "corvane: cannot open display " + unreachable + "\n");

@@ -24,7 +24,7 @@ protected:
 
     int exitStatus(testsupport::ChildProcess& installer)
     {
-        int status = installer.terminate(0, 20);  // signal 0: only wait
+        int status = installer.waitForExit(20);
         EXPECT_TRUE(WIFEXITED(status)) << status;
         return WEXITSTATUS(status);
     }

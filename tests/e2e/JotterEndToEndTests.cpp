@@ -21,7 +21,7 @@ JotterRun runJotter(const std::vector<std::string>& arguments, std::string_view 
     testsupport::ChildProcess jotter(JOTTER_BINARY, arguments, {});
     jotter.writeInput(input);
     jotter.closeInput();
-    int status = jotter.terminate(0, 20);  // signal 0 only waits for the exit
+    int status = jotter.waitForExit(20);
     JotterRun run;
     run.exitStatus = status >= 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     run.output = jotter.output();

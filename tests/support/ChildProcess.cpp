@@ -138,6 +138,11 @@ bool ChildProcess::waitForError(std::string_view text, double seconds, std::size
 int ChildProcess::terminate(int signal, double seconds)
 {
     kill(pid_, signal);
+    return waitForExit(seconds);
+}
+
+int ChildProcess::waitForExit(double seconds)
+{
     Clock::time_point start = Clock::now();
     while (secondsSince(start) < seconds) {
         int status = 0;

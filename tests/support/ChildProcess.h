@@ -38,6 +38,8 @@ public:
     // waitpid gives it, or -1 when the process did not end in time. After
     // the exit, output() and error() hold everything the process wrote.
     int terminate(int signal, double seconds);
+    // Waits for the process to end on its own; answers as terminate does.
+    int waitForExit(double seconds);
 
     const std::string& output();
     const std::string& error();

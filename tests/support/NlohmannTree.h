@@ -1,8 +1,7 @@
 #pragma once
 
 // Builds a platform object tree from a JSON value read by nlohmann-json: the
-// reference reader for round-trip tests and benchmarks. Header-only so that
-// benchmark programs can use it without the test-support library.
+// reference reader for the round-trip tests.
 
 #include "foundation/objects/Array.h"
 #include "foundation/objects/Dictionary.h"

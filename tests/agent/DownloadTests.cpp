@@ -83,6 +83,18 @@ TEST_F(DownloadTest, ExistingFileIsKeptReportedAndStillOpened)
     EXPECT_EQ(toolArgumentsWhenStarted(), "attach\n-autoopen\n" + destinationText("x.dmg") + "\n");
 }
 
+TEST_F(DownloadTest, ANameWithALineFeedFromTheFeedKeepsTheDownloadLineOneLine)
+{
+    // "%0A" decodes to a line feed in the file's name; the move fails (the
+    // name is taken) and its error quotes the name.
+    directory.write("tmp/x\ny.dmg", "older image");
+    server.setReply("/site/zvk/a/x%0Ay.dmg", testsupport::CannedReply::withBody("newer image"));
+    std::string line = download("a/x%0Ay.dmg");
+    EXPECT_EQ(std::count(line.begin(), line.end(), '\n'), 1) << line;
+    EXPECT_EQ(line.back(), '\n');
+    EXPECT_NE(line.find("x\xEF\xBF\xBDy.dmg"), std::string::npos) << line;
+}
+
 // The shared temporary directory may hold the name as something another
 // user put there first: a directory, a link, or a file that is not ours.
 // The download never replaces it nor writes through a link, and it is not

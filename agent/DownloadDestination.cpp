@@ -2,6 +2,9 @@
 
 #include "foundation/objects/URL.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace corvane {
 
 std::optional<std::string> downloadDestination(std::string_view temporaryDirectory, std::string_view releasePath)
@@ -18,6 +21,13 @@ std::optional<std::string> downloadDestination(std::string_view temporaryDirecto
     if (decodedName.empty() || decodedName == "." || decodedName == ".." || filePath != directory + "/" + decodedName)
         return std::nullopt;
     return text;
+}
+
+bool destinationHoldsOwnFile(const std::string& destination)
+{
+    foundation::Ref<foundation::URL> url = foundation::URL::create(destination);
+    struct stat status {};
+    return url && ::lstat(url->path().c_str(), &status) == 0 && S_ISREG(status.st_mode) && status.st_uid == ::geteuid();
 }
 
 } // namespace corvane

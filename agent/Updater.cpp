@@ -196,6 +196,10 @@ void Updater::finishDownload(foundation::URL* location, foundation::Error* trans
     Ref<foundation::Error> moveError;
     foundation::FileManager::defaultManager().moveItemAtURL(*location, *foundation::URL::create(*destination), &moveError);
     printLine(moveError ? moveError->description() : "nil");
+    if (moveError && !destinationHoldsOwnFile(*destination)) {
+        foundation::logDiagnostic(*destination + " is held by something that is not this user's file; it is not opened");
+        return;
+    }
     Ref<foundation::Task> task = foundation::Task::create();
     task->setLaunchPath(paths.diskImageTool);
     task->setArguments({"attach", "-autoopen", *destination});

@@ -46,7 +46,9 @@ Json parse(const std::string& text)
 {
     try {
         return Json::parse(text);
-    } catch (const Json::parse_error& error) {
+    } catch (const Json::exception& error) {
+        // Not only syntax errors: a number too large for a double (1e400)
+        // is an out_of_range error of the same parse.
         // nlohmann's text reads "[json.exception.parse_error.101] parse error at line 3, column 5: …".
         std::string_view detail = error.what();
         if (auto end = detail.find("] "); end != std::string_view::npos)

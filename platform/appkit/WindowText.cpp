@@ -4,6 +4,8 @@
 #include "appkit/TextField.h"
 #include "appkit/Window.h"
 
+#include "foundation/system/PrintableText.h"
+
 #include <algorithm>
 #include <functional>
 
@@ -21,32 +23,12 @@ void forEachShownView(const View& view, const std::function<void(const View&)>& 
         forEachShownView(*subview, visit);
 }
 
-// Text shown in a window may come from the network: control characters
-// (C0, DEL and C1) would steer the terminal or forge the line-mode blocks,
-// so each is shown as U+FFFD instead.
-std::string printable(std::string_view line)
-{
-    std::string result;
-    result.reserve(line.size());
-    for (std::size_t i = 0; i < line.size(); ++i) {
-        auto byte = static_cast<unsigned char>(line[i]);
-        bool c1 = byte == 0xC2 && i + 1 < line.size() && static_cast<unsigned char>(line[i + 1]) >= 0x80
-            && static_cast<unsigned char>(line[i + 1]) <= 0x9F;
-        if (byte < 0x20 || byte == 0x7F || c1) {
-            result += "\xEF\xBF\xBD";
-            i += c1;
-            continue;
-        }
-        result += line[i];
-    }
-    return result;
-}
-
+// Text shown in a window may come from the network: see printableText.
 void appendLines(std::vector<std::string>& lines, std::string_view text)
 {
     while (!text.empty()) {
         auto end = text.find('\n');
-        lines.push_back(printable(text.substr(0, end)));
+        lines.push_back(foundation::printableText(text.substr(0, end)));
         if (end == std::string_view::npos)
             break;
         text.remove_prefix(end + 1);
@@ -73,7 +55,7 @@ WindowText WindowText::of(const Window& window)
         if (field && field->isEditable()) {
             // One line whatever the text holds (a line break shows as U+FFFD),
             // so that the field numbers stay put.
-            text.lines.push_back(printable("[" + std::to_string(++editable) + "] " + field->placeholderString() + ": "
+            text.lines.push_back(foundation::printableText("[" + std::to_string(++editable) + "] " + field->placeholderString() + ": "
                                            + std::string(field->stringValue().utf8())));
         } else if (field)
             appendLines(text.lines, field->stringValue().utf8());

@@ -7,6 +7,7 @@
 #include "support/Waiting.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace foundation;
 using corvane::Updater;
@@ -82,29 +83,54 @@ TEST_F(DownloadTest, ExistingFileIsKeptReportedAndStillOpened)
     EXPECT_EQ(toolArgumentsWhenStarted(), "attach\n-autoopen\n" + destinationText("x.dmg") + "\n");
 }
 
-// The shared temporary directory may hold the name as something else: the
-// download never replaces it nor writes through a link.
-TEST_F(DownloadTest, ADirectoryOrLinkUnderTheNameIsLeftAsItWas)
+TEST_F(DownloadTest, ANameWithALineFeedFromTheFeedKeepsTheDownloadLineOneLine)
+{
+    // "%0A" decodes to a line feed in the file's name; the move fails (the
+    // name is taken) and its error quotes the name.
+    directory.write("tmp/x\ny.dmg", "older image");
+    server.setReply("/site/zvk/a/x%0Ay.dmg", testsupport::CannedReply::withBody("newer image"));
+    std::string line = download("a/x%0Ay.dmg");
+    EXPECT_EQ(std::count(line.begin(), line.end(), '\n'), 1) << line;
+    EXPECT_EQ(line.back(), '\n');
+    EXPECT_NE(line.find("x\xEF\xBF\xBDy.dmg"), std::string::npos) << line;
+}
+
+// The shared temporary directory may hold the name as something another
+// user put there first: a directory, a link, or a file that is not ours.
+// The download never replaces it nor writes through a link, and it is not
+// handed to the disk-image tool either.
+TEST_F(DownloadTest, WhatOthersPutUnderTheNameIsLeftAloneAndNotOpened)
 {
     server.setReply("/site/zvk/a/x.dmg", testsupport::CannedReply::withBody("newer image"));
     std::filesystem::path name = directory / "tmp" / "x.dmg";
     std::filesystem::path linked = directory.write("elsewhere.dmg", "not ours");
+    auto expectLeftAloneAndNotOpened = [&](const char* what) {
+        LogCapture log;
+        std::string line = download("a/x.dmg");
+        EXPECT_NE(line.find("x.dmg"), std::string::npos) << what << ": " << line;
+        ASSERT_TRUE(log.waitForMessages(1)) << what;  // written once the tool was not started
+        EXPECT_NE(log.messages()[0].find("is not opened"), std::string::npos) << what << ": " << log.messages()[0];
+        EXPECT_FALSE(std::filesystem::exists(toolArguments())) << what;
+    };
 
     std::filesystem::create_directory(name);
-    std::string line = download("a/x.dmg");
-    EXPECT_NE(line.find("x.dmg"), std::string::npos) << line;
+    expectLeftAloneAndNotOpened("a directory");
     EXPECT_TRUE(std::filesystem::is_directory(name));
     EXPECT_TRUE(std::filesystem::is_empty(name));
-    EXPECT_EQ(toolArgumentsWhenStarted(), "attach\n-autoopen\n" + destinationText("x.dmg") + "\n");
 
     std::filesystem::remove(name);
-    std::filesystem::remove(toolArguments());
     std::filesystem::create_symlink(linked, name);
-    line = download("a/x.dmg");
-    EXPECT_NE(line.find("x.dmg"), std::string::npos) << line;
+    expectLeftAloneAndNotOpened("a link");
     EXPECT_TRUE(std::filesystem::is_symlink(name));
     EXPECT_EQ(testsupport::readFile(linked), "not ours");
-    EXPECT_EQ(toolArgumentsWhenStarted(), "attach\n-autoopen\n" + destinationText("x.dmg") + "\n");
+
+    std::filesystem::remove(name);
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "a file of another user needs root to make; directories and links were checked";
+    directory.write("tmp/x.dmg", "someone else's image");
+    ASSERT_EQ(::chown(name.c_str(), 65534, 65534), 0);
+    expectLeftAloneAndNotOpened("another user's file");
+    EXPECT_EQ(testsupport::readFile(name), "someone else's image");
 }
 
 TEST_F(DownloadTest, ErrorStatusBodyIsStillMovedAndOpened)

@@ -132,6 +132,7 @@ TEST_F(UIDescriptionTest, BadContentIsAnErrorThatSaysWhatIsWrong)
     };
     const Case cases[] = {
         {"{\"objects\": [\n  {\"class\": \"Window\",}\n]}", "not valid JSON: parse error at line 2"},
+        {R"({"objects": [{"class": "Window", "level": 1e400}]})", "not valid JSON: number overflow parsing '1e400'"},
         {R"([])", "the top level must be a JSON object"},
         {R"({"objects": {}})", "\"objects\" must be an array of objects"},
         {R"({"objects": [], "outlet": {}})", "unknown top-level key \"outlet\""},

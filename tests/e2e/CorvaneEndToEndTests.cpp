@@ -101,6 +101,23 @@ TEST_F(CorvaneEndToEnd, SkipSurvivesARestart)
     EXPECT_EQ(restarted->error().find(announcement), std::string::npos) << restarted->error();
 }
 
+TEST_F(CorvaneEndToEnd, AFeedServerThatNeverAnswersHoldsUpNothing)
+{
+    // The request waits for the transfer's time-out (a minute) in the
+    // background; meanwhile the main thread keeps turning (the next day's
+    // check goes out), nothing is announced and a signal still ends the
+    // agent at once.
+    server.setReply("/erlang/erlang/quorvel/general/26.0/" FEED_WORD_SIZE "/data.json",
+                    testsupport::CannedReply::stalling());
+    auto agent = startAgent();
+    ASSERT_TRUE(testsupport::pollUntil([&] { return feedRequests() >= 3; }, 20));
+    int status = agent->terminate(SIGTERM, 10);
+    ASSERT_TRUE(WIFEXITED(status)) << status;
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(agent->error(), "");
+    EXPECT_EQ(agent->output(), "");
+}
+
 TEST_F(CorvaneEndToEnd, DownloadFetchesMovesAndOpensTheImage)
 {
     auto agent = startAgent();

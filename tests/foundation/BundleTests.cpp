@@ -72,6 +72,17 @@ TEST_F(BundleTest, TheUsersLanguageComesFirst)
               (directory / "B/Resources/de.lproj/Localizable.strings").string());
 }
 
+TEST_F(BundleTest, ALanguageThatIsAPathLeavesTheBundleAlone)
+{
+    // An absolute path in the environment would otherwise name a folder
+    // outside the bundle, such as one in the shared /tmp.
+    directory.write("B/Resources/en.lproj/Localizable.strings", "\"hello\" = \"Hello\";");
+    directory.write("elsewhere.lproj/Localizable.strings", "\"hello\" = \"planted\";");
+    testsupport::ScopedEnvironment pathAsLanguage{"LANGUAGE", (directory / "elsewhere").string()};
+    Ref<Bundle> bundle = Bundle::bundleWithPath((directory / "B").string());
+    EXPECT_EQ(localized(*bundle, "hello", ""), "Hello");
+}
+
 TEST_F(BundleTest, ABadTableIsReportedOnceAndActsAsMissing)
 {
     directory.write("Flat/Localizable.strings", "\"PaneTitle\" = \"unterminated;\n");

@@ -54,4 +54,25 @@ TEST(Log, ADiagnosticIsOneLineAfterTheProgramName)
     EXPECT_EQ(log.messages(), (std::vector<std::string>{"the strings table x is ignored", "could not launch y\n"}));
 }
 
+// Messages quote what servers and files sent; on standard error (often a
+// terminal) that must not steer the terminal nor forge lines.
+TEST(Log, ControlCharactersReachStandardErrorAsReplacementCharacters)
+{
+    const std::string hostile = "reply \x1b]0;title\x07 \r\xC2\x9B" "2J\nforged line";
+    foundation::LogCapture log;
+    testsupport::CapturedOutput standardError(STDERR_FILENO);
+    foundation::logDiagnostic(hostile);
+    std::string diagnostic = standardError.stop();
+    EXPECT_EQ(diagnostic, "foundation_tests: reply \xEF\xBF\xBD]0;title\xEF\xBF\xBD \xEF\xBF\xBD\xEF\xBF\xBD" "2J"
+                          "\xEF\xBF\xBD" "forged line\n");
+
+    testsupport::CapturedOutput logged(STDERR_FILENO);
+    foundation::log(hostile);
+    std::string line = logged.stop();
+    // The system log's copy keeps the message's own line breaks.
+    EXPECT_NE(line.find("] reply \xEF\xBF\xBD]0;title\xEF\xBF\xBD \xEF\xBF\xBD\xEF\xBF\xBD" "2J\nforged line\n"),
+              std::string::npos) << line;
+    EXPECT_EQ(log.messages(), (std::vector<std::string>{hostile, hostile}));  // captures keep what was given
+}
+
 } // namespace

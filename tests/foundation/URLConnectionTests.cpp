@@ -236,6 +236,40 @@ TEST(URLConnection, TransportFailuresReachTheDelegate)
     }
 }
 
+// The upload's reply over the trusted TLS connection, broken the ways a
+// server or the network breaks it: the delegate hears one end, and never
+// more body than the limit.
+TEST(URLConnection, RepliesCutShortTrickledOrOversizedOverTLS)
+{
+    SelfSignedServer tls;
+    const std::string body = R"({"ok": true, "id": "Ann_Lee_7_1700000000"})";
+    struct Case {
+        const char* name;
+        CannedReply reply;
+        std::string end;
+        std::string bodyHeard;
+    } cases[] = {
+        {"reset mid-body", CannedReply::cutOff(body, 10, CannedReply::Cut::Reset), "fail " + std::to_string(URLErrorCode::NetworkConnectionLost), ""},
+        {"byte by byte", CannedReply::trickling(body, std::chrono::milliseconds(1)), "finish", body},
+        {"over the limit", CannedReply::withBody(std::string(URLConnection::MaximumBodyBytes + 1, 'x')),
+         "fail " + std::to_string(URLErrorCode::DataLengthExceedsMaximum), ""},
+    };
+    for (Case& c : cases) {
+        tls.server.setReply("/userinfo/Ann_Lee_7_1700000000", c.reply);
+        auto delegate = recorder();
+        runToEnd(uploadRequest(), delegate);
+        ASSERT_FALSE(delegate->events.empty()) << c.name;
+        EXPECT_EQ(delegate->events.back(), c.end) << c.name;
+        EXPECT_EQ(std::count_if(delegate->events.begin(), delegate->events.end(),
+                                [](const std::string& event) { return event == "finish" || event.starts_with("fail "); }), 1)
+            << c.name;
+        EXPECT_LE(delegate->body.size(), URLConnection::MaximumBodyBytes) << c.name;
+        if (!c.bodyHeard.empty()) {
+            EXPECT_EQ(delegate->body, c.bodyHeard) << c.name;
+        }
+    }
+}
+
 TEST(URLRequest, HeaderFieldsJoinWhateverTheCaseOfTheirName)
 {
     Ref<MutableURLRequest> request = MutableURLRequest::create(URL::create("http://h/"));

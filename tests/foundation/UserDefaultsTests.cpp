@@ -22,8 +22,10 @@
 #include <thread>
 
 #include <csignal>
+#include <sys/fsuid.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace foundation;
 
@@ -63,6 +65,40 @@ public:
 private:
     rlimit saved_{};
     void (*savedHandler_)(int) = SIG_DFL;
+};
+
+// While it lives, this thread's file accesses are checked as an ordinary
+// user's: a root test process (CI) otherwise reads a chmod 000 file like
+// any other. Only the file-system identity of the calling thread changes
+// (setfsuid), and with it the capabilities that bypass file permissions,
+// so `directory` is opened to everyone for the time.
+class OrdinaryUserFileAccess {
+public:
+    explicit OrdinaryUserFileAccess(const fs::path& directory) : directory_(directory)
+    {
+        if (::geteuid() != 0)
+            return;
+        fs::permissions(directory_, fs::perms::all);
+        ::setfsuid(nobody);
+        dropped_ = static_cast<uid_t>(::setfsuid(static_cast<uid_t>(-1))) == nobody;
+    }
+    ~OrdinaryUserFileAccess()
+    {
+        if (::geteuid() != 0)
+            return;
+        ::setfsuid(0);
+        fs::permissions(directory_, fs::perms::owner_all);
+    }
+    OrdinaryUserFileAccess(const OrdinaryUserFileAccess&) = delete;
+    OrdinaryUserFileAccess& operator=(const OrdinaryUserFileAccess&) = delete;
+
+    // False when running as root and the identity could not be dropped.
+    bool effective() const noexcept { return ::geteuid() != 0 || dropped_; }
+
+private:
+    static constexpr uid_t nobody = 65534;
+    fs::path directory_;
+    bool dropped_ = false;
 };
 
 class UserDefaultsTest : public ::testing::Test {
@@ -231,6 +267,32 @@ TEST_F(UserDefaultsTest, ADirectoryUnderTheFileNameIsMovedAsideWhole)
     defaults.setValue(str("2.0").get(), "skipVersion");
     EXPECT_TRUE(defaults.synchronize());
     EXPECT_EQ(storedString(UserDefaults("d"), "skipVersion"), "2.0");
+}
+
+TEST_F(UserDefaultsTest, AFileThatMayNotBeReadIsMovedAsideAndTheDomainStartsEmpty)
+{
+    directory.write("d.defaults.json", R"({"format": "defaults", "version": 1, "values": {"k": {"string": "x"}}})");
+    fs::permissions(file("d"), fs::perms::none);
+    std::vector<std::string> messages;
+    bool hasValue = true;
+    {
+        OrdinaryUserFileAccess ordinary(directory.path());
+        if (!ordinary.effective())
+            GTEST_SKIP() << "running as root, and this thread could not take an ordinary user's file access";
+        LogCapture log;
+        UserDefaults defaults("d");
+        messages = log.messages();
+        hasValue = defaults.valueForKey("k") != nullptr;
+    }
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].find("Permission denied"), std::string::npos) << messages[0];
+    EXPECT_FALSE(hasValue);
+    std::vector<std::string> names = filesIn(directory.path());
+    ASSERT_EQ(names.size(), 1u);
+    EXPECT_TRUE(names[0].starts_with("d.defaults.json.unreadable-")) << names[0];
+    fs::permissions(directory / names[0], fs::perms::owner_read);
+    EXPECT_EQ(testsupport::readFile(directory / names[0]),
+              R"({"format": "defaults", "version": 1, "values": {"k": {"string": "x"}}})");
 }
 
 TEST_F(UserDefaultsTest, ASaveThatRunsOutOfSpaceLeavesTheOldFileAsItWas)

@@ -5,6 +5,7 @@
 #include "foundation/system/StringsFile.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -49,6 +50,12 @@ std::optional<std::string> userLanguage()
         std::string language(value);
         language = language.substr(0, language.find_first_of(":_.@"));
         if (language.empty() || language == "C" || language == "POSIX")
+            return std::nullopt;
+        // The name becomes a folder under Resources: "/tmp/x" would send the
+        // strings lookup out of the bundle (into a directory anyone may fill).
+        // Language names are letters, digits and hyphens ("zh-Hans").
+        auto nameCharacter = [](char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '-'; };
+        if (!std::all_of(language.begin(), language.end(), nameCharacter))
             return std::nullopt;
         return language;
     }

@@ -1,6 +1,7 @@
 #include "foundation/system/Log.h"
 
 #include "foundation/system/FileIO.h"
+#include "foundation/system/PrintableText.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -46,7 +47,7 @@ std::string stampedLine(std::string_view message)
     char prefix[128];
     std::snprintf(prefix, sizeof prefix, "%s.%03lld %s[%d:%d] ", stamp, static_cast<long long>(milliseconds),
                   program_invocation_short_name, static_cast<int>(::getpid()), static_cast<int>(::gettid()));
-    return withLineFeed(prefix + std::string(message));
+    return withLineFeed(prefix + printableText(message, LineFeeds::Keep));
 }
 
 } // namespace
@@ -62,7 +63,8 @@ struct LogSink {
                 messageArrived.notify_all();
             } else if (toSystemLog) {
                 openSystemLog();
-                ::syslog(LOG_NOTICE, "%.*s", static_cast<int>(message.size()), message.data());
+                std::string printable = printableText(message, LineFeeds::Keep);
+                ::syslog(LOG_NOTICE, "%s", printable.c_str());
             }
         }
         // Nobody may be reading standard error: the line is then dropped.
@@ -77,7 +79,8 @@ void log(std::string_view message)
 
 void logDiagnostic(std::string_view message)
 {
-    LogSink::emit(message, withLineFeed(program_invocation_short_name + std::string(": ") + std::string(message)), false);
+    std::string_view text = message.ends_with('\n') ? message.substr(0, message.size() - 1) : message;
+    LogSink::emit(message, withLineFeed(program_invocation_short_name + std::string(": ") + printableText(text)), false);
 }
 
 LogCapture::LogCapture()

@@ -12,7 +12,9 @@ namespace foundation {
 // Every message the platform writes goes through here, in one of two forms,
 // and reaches standard error in one write, so that lines of different
 // threads never interleave. A message that does not end with a line feed
-// gets one.
+// gets one. Messages often quote what a server or a file sent, so control
+// characters are written as U+FFFD (printableText); a diagnostic stays one
+// line. Captures (below) keep the messages as given.
 
 // The system log (the platform's NSLog): each message goes to syslog(3) and,
 // as the platform's logger does, a copy goes to standard error:

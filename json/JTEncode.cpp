@@ -58,13 +58,40 @@ inline unsigned char* writePosition(JTEncodeState& state)
     return state.stringBuffer.bytes.ptr + state.atIndex;
 }
 
+// Copies a few bytes without a call: most strings, numbers and cached texts
+// are short, and a call to memcpy costs more than the copy. The loads and
+// stores overlap instead of looping; none reaches outside the n bytes.
+inline void copyBytes(unsigned char* to, const unsigned char* from, std::size_t n)
+{
+    if (n >= 8) {
+        if (n > 16) {
+            std::memcpy(to, from, n);
+            return;
+        }
+        std::uint64_t head, tail;
+        std::memcpy(&head, from, 8);
+        std::memcpy(&tail, from + n - 8, 8);
+        std::memcpy(to, &head, 8);
+        std::memcpy(to + n - 8, &tail, 8);
+    } else if (n >= 4) {
+        std::uint32_t head, tail;
+        std::memcpy(&head, from, 4);
+        std::memcpy(&tail, from + n - 4, 4);
+        std::memcpy(to, &head, 4);
+        std::memcpy(to + n - 4, &tail, 4);
+    } else {
+        for (std::size_t i = 0; i < n; ++i)
+            to[i] = from[i];
+    }
+}
+
 // ---- Writers ---------------------------------------------------------------
 
 bool jt_encode_writen(JTEncodeState& state, const char* bytes, std::size_t length)
 {
     if (!reserve(state, length))
         return false;
-    std::memcpy(writePosition(state), bytes, length);
+    copyBytes(writePosition(state), reinterpret_cast<const unsigned char*>(bytes), length);
     state.atIndex += length;
     return true;
 }
@@ -139,7 +166,7 @@ bool copyCachedText(JTEncodeState& state, const JTEncodeCache& slot)
     if (!reserve(state, slot.length))
         return false;
     unsigned char* bytes = state.stringBuffer.bytes.ptr;
-    std::memcpy(bytes + state.atIndex, bytes + slot.offset, slot.length);
+    copyBytes(bytes + state.atIndex, bytes + slot.offset, slot.length);
     state.atIndex += slot.length;
     return true;
 }
@@ -279,7 +306,7 @@ bool encodeString(JTEncodeState& state, const String& string)
     for (;;) {
         const unsigned char* run = cursor;
         cursor = skipPlainBytes(cursor, end, table, screen);
-        std::memcpy(buffer + at, run, static_cast<std::size_t>(cursor - run));
+        copyBytes(buffer + at, run, static_cast<std::size_t>(cursor - run));
         at += static_cast<std::size_t>(cursor - run);
         if (cursor == end)
             break;
@@ -380,11 +407,13 @@ bool encodeNumber(JTEncodeState& state, const Number& number)
 class FetchedObjects {
 public:
     FetchedObjects(JTEncodeState& state, std::size_t count)
-        : objects_(state.fetchedObjects), base_(objects_.size())
+        : objects_(state.fetchedObjects), used_(state.fetchedCount), base_(used_)
     {
-        objects_.resize(base_ + count);
+        used_ += count;
+        if (objects_.size() < used_)
+            objects_.resize(used_);
     }
-    ~FetchedObjects() { objects_.resize(base_); }
+    ~FetchedObjects() { used_ = base_; }
     FetchedObjects(const FetchedObjects&) = delete;
     FetchedObjects& operator=(const FetchedObjects&) = delete;
 
@@ -394,6 +423,7 @@ public:
 
 private:
     std::vector<Object*>& objects_;
+    std::size_t& used_;
     std::size_t base_;
 };
 

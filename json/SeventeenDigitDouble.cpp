@@ -89,13 +89,19 @@ constexpr char digitPairs[] =
     "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
     "8081828384858687888990919293949596979899";
 
-// The eight decimal digits of a value below 10^8.
+// The four decimal digits of a value below 10^4.
+void writeFourDigits(std::uint32_t value, char* out)
+{
+    std::memcpy(out, digitPairs + 2 * (value / 100), 2);
+    std::memcpy(out + 2, digitPairs + 2 * (value % 100), 2);
+}
+
+// The eight decimal digits of a value below 10^8. Split in halves rather
+// than by 100 four times over: the divisions then do not wait on each other.
 void writeEightDigits(std::uint32_t value, char* out)
 {
-    for (int pair = 3; pair >= 0; --pair) {
-        std::memcpy(out + 2 * pair, digitPairs + 2 * (value % 100), 2);
-        value /= 100;
-    }
+    writeFourDigits(value / 10000, out);
+    writeFourDigits(value % 10000, out + 4);
 }
 
 // printf's %g layout of 17 digits with the first at `exponent`.

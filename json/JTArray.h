@@ -52,6 +52,9 @@ public:
 
     const char* className() const override { return "JTArray"; }
     bool isMutable() const noexcept { return mutations_ != 0; }
+
+    // The elements in order, for walks that read them in place.
+    friend foundation::Object* const* _JTArrayObjects(const JTArray& array) noexcept { return array.objects_; }
     // Slots in the element block; it grows by 16 and never shrinks.
     std::size_t capacity() const noexcept { return capacity_; }
 

@@ -7,6 +7,8 @@
 #include "foundation/objects/Number.h"
 #include "foundation/objects/String.h"
 #include "json/ConvertSingleCodePointInUTF8.h"
+#include "json/JTArray.h"
+#include "json/JTDictionary.h"
 #include "json/JTEncodeState.h"
 #include "json/SeventeenDigitDouble.h"
 
@@ -16,6 +18,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <typeinfo>
 
 namespace jotter {
 
@@ -473,13 +476,39 @@ bool encodeFetchedElements(JTEncodeState& state, const Array& array, std::size_t
     return true;
 }
 
+// The decoder's immutable arrays are read in place: nothing can change them
+// during the walk, and a copy of the elements would cost more than writing
+// a short array.
+const JTArray* decodedImmutableArray(const Array& array)
+{
+    if (typeid(array) != typeid(JTArray))
+        return nullptr;
+    const auto& decoded = static_cast<const JTArray&>(array);
+    return decoded.isMutable() ? nullptr : &decoded;
+}
+
+bool encodeElementsInPlace(JTEncodeState& state, const JTArray& array)
+{
+    Object* const* elements = _JTArrayObjects(array);
+    std::size_t count = array.count();
+    for (std::size_t index = 0; index < count; ++index) {
+        if (!encodeElement(state, elements[index], index == 0))
+            return false;
+    }
+    return true;
+}
+
 bool encodeArray(JTEncodeState& state, const Array& array)
 {
     if (!openContainer(state, '['))
         return false;
-    std::size_t count = array.count();
-    bool encoded = count <= FetchInOneCallLimit ? encodeFetchedElements(state, array, count)
-                                                : encodeEnumeratedElements(state, array);
+    bool encoded;
+    if (const JTArray* decoded = decodedImmutableArray(array))
+        encoded = encodeElementsInPlace(state, *decoded);
+    else if (std::size_t count = array.count(); count <= FetchInOneCallLimit)
+        encoded = encodeFetchedElements(state, array, count);
+    else
+        encoded = encodeEnumeratedElements(state, array);
     return encoded && closeContainer(state, ']');
 }
 
@@ -540,14 +569,42 @@ bool encodeFetchedEntries(JTEncodeState& state, const Dictionary& dictionary, st
     return true;
 }
 
+// As arrays: the decoder's immutable dictionaries are walked in place, in
+// table slot order, the order getObjectsAndKeys gives.
+const JTDictionary* decodedImmutableDictionary(const Dictionary& dictionary)
+{
+    if (typeid(dictionary) != typeid(JTDictionary))
+        return nullptr;
+    const auto& decoded = static_cast<const JTDictionary&>(dictionary);
+    return decoded.isMutable() ? nullptr : &decoded;
+}
+
+bool encodeEntriesInPlace(JTEncodeState& state, const JTDictionary& dictionary)
+{
+    const JTHashTableEntry* table = _JTDictionaryHashEntry(dictionary);
+    std::size_t capacity = _JTDictionaryCapacity(dictionary);
+    bool first = true;
+    for (std::size_t slot = 0; slot < capacity; ++slot) {
+        if (!table[slot].key)
+            continue;
+        if (!encodeEntry(state, table[slot].key, table[slot].object, first))
+            return false;
+        first = false;
+    }
+    return true;
+}
+
 bool encodeDictionary(JTEncodeState& state, const Dictionary& dictionary)
 {
     if (!openContainer(state, '{'))
         return false;
     std::size_t count = dictionary.count();
     bool encoded;
+    const JTDictionary* decoded = decodedImmutableDictionary(dictionary);
     if (state.serializeOptionFlags & JTSerializeOptionPretty)
         encoded = encodeSortedEntries(state, dictionary, count);
+    else if (decoded)
+        encoded = encodeEntriesInPlace(state, *decoded);
     else if (count <= FetchInOneCallLimit)
         encoded = encodeFetchedEntries(state, dictionary, count);
     else

@@ -360,7 +360,7 @@ bool writeDouble(JTEncodeState& state, double value)
 {
     if (!std::isfinite(value))
         return jt_encode_error(state, "Floating point values must be finite.  JSON does not support NaN or Infinity.");
-    if (!reserve(state, SeventeenDigitDoubleMaximumLength))
+    if (!reserve(state, SeventeenDigitDoubleBufferSize))
         return false;
     auto out = reinterpret_cast<char*>(writePosition(state));
     state.atIndex += static_cast<std::size_t>(writeSeventeenDigitDouble(value, out) - out);

@@ -104,10 +104,13 @@ void writeEightDigits(std::uint32_t value, char* out)
     writeFourDigits(value % 10000, out + 4);
 }
 
-// printf's %g layout of 17 digits with the first at `exponent`.
+// printf's %g layout of 17 digits with the first at `exponent`. The digits
+// go out in blocks of fixed size (copies the compiler does inline), which
+// may run past the text: the caller's buffer has room for that.
 char* layOut(std::uint64_t digits, int exponent, char* out)
 {
-    char text[17];
+    char text[17 + 16];
+    std::memset(text + 17, '0', 16);
     auto high = static_cast<std::uint32_t>(digits / 100000000);  // nine digits
     text[0] = static_cast<char>('0' + high / 100000000);
     writeEightDigits(high % 100000000, text + 1);
@@ -120,7 +123,7 @@ char* layOut(std::uint64_t digits, int exponent, char* out)
         *out++ = text[0];
         if (length > 1) {
             *out++ = '.';
-            std::memcpy(out, text + 1, static_cast<std::size_t>(length - 1));
+            std::memcpy(out, text + 1, 16);
             out += length - 1;
         }
         *out++ = 'e';
@@ -133,19 +136,17 @@ char* layOut(std::uint64_t digits, int exponent, char* out)
         return out;
     }
     if (exponent < 0) {
-        *out++ = '0';
-        *out++ = '.';
-        std::memset(out, '0', static_cast<std::size_t>(-exponent - 1));
-        out += -exponent - 1;
-        std::memcpy(out, text, static_cast<std::size_t>(length));
+        std::memcpy(out, "0.000", 5);  // up to three zeros after the point
+        out += 2 + (-exponent - 1);
+        std::memcpy(out, text, 17);
         return out + length;
     }
     int integerDigits = exponent + 1;
-    std::memcpy(out, text, static_cast<std::size_t>(integerDigits));
+    std::memcpy(out, text, 17);
     out += integerDigits;
     if (length > integerDigits) {
         *out++ = '.';
-        std::memcpy(out, text + integerDigits, static_cast<std::size_t>(length - integerDigits));
+        std::memcpy(out, text + integerDigits, 16);
         out += length - integerDigits;
     }
     return out;

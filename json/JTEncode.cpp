@@ -367,20 +367,29 @@ bool writeDouble(JTEncodeState& state, double value)
     return true;
 }
 
-bool encodeNumber(JTEncodeState& state, const Number& number)
+// A number whose type code is none of the platform's scalar codes.
+[[gnu::noinline]] bool unknownNumberType(JTEncodeState& state, const Number& number)
 {
-    // The two booleans are told apart by identity: a B-typed number that is
-    // not one of them prints as 0 or 1.
-    if (&number == Number::trueValue())
-        return jt_encode_write(state, "true");
-    if (&number == Number::falseValue())
-        return jt_encode_write(state, "false");
-
     const char* type = number.objCType();
     if (!type || type[0] == '\0' || type[1] != '\0')
         return jt_encode_error(state, "NSNumber conversion error, unknown type.  Type: '%s'", type ? type : "<NULL>");
-    switch (type[0]) {
+    auto code = static_cast<unsigned char>(type[0]);
+    return jt_encode_error(state, "NSNumber conversion error, unknown type.  Type: '%c' / 0x%2.2x", code, code);
+}
+
+// Decided by the type code itself: its objCType text is looked up in a
+// table, which cost more than writing a small integer.
+bool encodeNumber(JTEncodeState& state, const Number& number)
+{
+    switch (number.typeCode()) {
     case 'B':
+        // The two booleans are told apart by identity: a B-typed number
+        // that is not one of them prints as 0 or 1.
+        if (&number == Number::trueValue())
+            return jt_encode_write(state, "true");
+        if (&number == Number::falseValue())
+            return jt_encode_write(state, "false");
+        [[fallthrough]];
     case 'C':
     case 'I':
     case 'L':
@@ -396,10 +405,8 @@ bool encodeNumber(JTEncodeState& state, const Number& number)
     case 'd':
     case 'f':
         return writeDouble(state, number.doubleValue());
-    default: {
-        auto code = static_cast<unsigned char>(type[0]);
-        return jt_encode_error(state, "NSNumber conversion error, unknown type.  Type: '%c' / 0x%2.2x", code, code);
-    }
+    default:
+        return unknownNumberType(state, number);
     }
 }
 

@@ -483,14 +483,15 @@ bool encodeFetchedElements(JTEncodeState& state, const Array& array, std::size_t
     return true;
 }
 
-// The decoder's immutable arrays are read in place: nothing can change them
-// during the walk, and a copy of the elements would cost more than writing
-// a short array.
-const JTArray* decodedImmutableArray(const Array& array)
+// The decoder's immutable arrays and dictionaries are read in place:
+// nothing can change them during the walk, and a copy of the elements would
+// cost more than writing a short container. Null for any other collection.
+template <typename Decoded, typename Collection>
+const Decoded* decodedImmutable(const Collection& collection)
 {
-    if (typeid(array) != typeid(JTArray))
+    if (typeid(collection) != typeid(Decoded))
         return nullptr;
-    const auto& decoded = static_cast<const JTArray&>(array);
+    const auto& decoded = static_cast<const Decoded&>(collection);
     return decoded.isMutable() ? nullptr : &decoded;
 }
 
@@ -510,7 +511,7 @@ bool encodeArray(JTEncodeState& state, const Array& array)
     if (!openContainer(state, '['))
         return false;
     bool encoded;
-    if (const JTArray* decoded = decodedImmutableArray(array))
+    if (const JTArray* decoded = decodedImmutable<JTArray>(array))
         encoded = encodeElementsInPlace(state, *decoded);
     else if (std::size_t count = array.count(); count <= FetchInOneCallLimit)
         encoded = encodeFetchedElements(state, array, count);
@@ -576,16 +577,7 @@ bool encodeFetchedEntries(JTEncodeState& state, const Dictionary& dictionary, st
     return true;
 }
 
-// As arrays: the decoder's immutable dictionaries are walked in place, in
-// table slot order, the order getObjectsAndKeys gives.
-const JTDictionary* decodedImmutableDictionary(const Dictionary& dictionary)
-{
-    if (typeid(dictionary) != typeid(JTDictionary))
-        return nullptr;
-    const auto& decoded = static_cast<const JTDictionary&>(dictionary);
-    return decoded.isMutable() ? nullptr : &decoded;
-}
-
+// In table slot order, the order getObjectsAndKeys gives.
 bool encodeEntriesInPlace(JTEncodeState& state, const JTDictionary& dictionary)
 {
     const JTHashTableEntry* table = _JTDictionaryHashEntry(dictionary);
@@ -607,7 +599,7 @@ bool encodeDictionary(JTEncodeState& state, const Dictionary& dictionary)
         return false;
     std::size_t count = dictionary.count();
     bool encoded;
-    const JTDictionary* decoded = decodedImmutableDictionary(dictionary);
+    const JTDictionary* decoded = decodedImmutable<JTDictionary>(dictionary);
     if (state.serializeOptionFlags & JTSerializeOptionPretty)
         encoded = encodeSortedEntries(state, dictionary, count);
     else if (decoded)

@@ -40,9 +40,19 @@ std::uint64_t scaledAndRounded(std::uint64_t mantissa, int binaryExponent, int s
     if (shift >= 128)
         return 0;
     UInt128 quotient = product >> shift;
-    UInt128 remainder = product - (quotient << shift);
-    UInt128 half = UInt128(1) << (shift - 1);
-    if (remainder > half || (remainder == half && (quotient & 1)))
+    bool roundUp;
+    if (shift < 64) {
+        // The usual case (numbers of ordinary size): the dropped bits and
+        // the half fit one word.
+        std::uint64_t remainder = static_cast<std::uint64_t>(product) & ((1ull << shift) - 1);
+        std::uint64_t half = 1ull << (shift - 1);
+        roundUp = remainder > half || (remainder == half && (quotient & 1));
+    } else {
+        UInt128 remainder = product - (quotient << shift);
+        UInt128 half = UInt128(1) << (shift - 1);
+        roundUp = remainder > half || (remainder == half && (quotient & 1));
+    }
+    if (roundUp)
         ++quotient;
     if (quotient >> 64)
         return 0;

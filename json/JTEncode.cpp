@@ -66,11 +66,17 @@ inline unsigned char* writePosition(JTEncodeState& state)
 // stores overlap instead of looping; none reaches outside the n bytes.
 inline void copyBytes(unsigned char* to, const unsigned char* from, std::size_t n)
 {
-    if (n >= 8) {
-        if (n > 16) {
+    if (n > 16) {
+        if (n > 32) {
             std::memcpy(to, from, n);
             return;
         }
+        unsigned char head[16], tail[16];
+        std::memcpy(head, from, 16);
+        std::memcpy(tail, from + n - 16, 16);
+        std::memcpy(to, head, 16);
+        std::memcpy(to + n - 16, tail, 16);
+    } else if (n >= 8) {
         std::uint64_t head, tail;
         std::memcpy(&head, from, 8);
         std::memcpy(&tail, from + n - 8, 8);

@@ -66,6 +66,15 @@ JTArray::~JTArray()
         std::free(objects_);
 }
 
+void JTArray::operator delete(JTArray* array, std::destroying_delete_t) noexcept
+{
+    // Only an immutable array holds its elements inline, and its capacity
+    // never changes.
+    std::size_t size = sizeof(JTArray) + (array->isMutable() ? 0 : array->capacity_ * sizeof(Object*));
+    array->~JTArray();
+    foundation::smallObjectPool::deallocate(array, size);
+}
+
 void JTArray::checkMutable(const char* selector) const
 {
     if (!isMutable())

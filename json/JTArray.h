@@ -1,6 +1,7 @@
 #pragma once
 
 #include "foundation/objects/Array.h"
+#include "foundation/objects/SmallObjectPool.h"
 #include "json/JTCollectionRefusals.h"
 
 #include <cstddef>
@@ -51,6 +52,9 @@ public:
 
     const char* className() const override { return "JTArray"; }
     bool isMutable() const noexcept { return mutations_ != 0; }
+
+    // The elements in order, for walks that read them in place.
+    friend foundation::Object* const* _JTArrayObjects(const JTArray& array) noexcept { return array.objects_; }
     // Slots in the element block; it grows by 16 and never shrinks.
     std::size_t capacity() const noexcept { return capacity_; }
 
@@ -70,11 +74,12 @@ private:
 
     // An immutable array keeps its elements right after itself, in the same
     // allocation: one block instead of two for every array a document holds.
+    // Freeing the block needs its size, read before the destructor runs.
     static void* operator new(std::size_t size, std::size_t extraBytes, const std::nothrow_t&) noexcept
     {
-        return ::operator new(size + extraBytes, std::nothrow);
+        return foundation::smallObjectPool::allocate(size + extraBytes, std::nothrow);
     }
-    static void operator delete(void* memory) noexcept { ::operator delete(memory); }
+    static void operator delete(JTArray* array, std::destroying_delete_t) noexcept;
     foundation::Object** inlineElements() noexcept { return reinterpret_cast<foundation::Object**>(this + 1); }
 
     void checkMutable(const char* selector) const;

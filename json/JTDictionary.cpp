@@ -1,11 +1,13 @@
 #include "json/JTDictionary.h"
 
 #include "foundation/objects/Exception.h"
+#include "foundation/objects/SmallObjectPool.h"
 #include "json/JTDictionaryCapacities.h"
 #include "json/JTDictionaryEnumerator.h"
 
 #include <cassert>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 #include <utility>
 
@@ -68,6 +70,25 @@ JTDictionary::~JTDictionary()
     }
     if (entry_ != inlineTable())
         std::free(entry_);
+}
+
+void* JTDictionary::operator new(std::size_t size, std::size_t tableSlots, const std::nothrow_t&) noexcept
+{
+    std::size_t bytes = size + tableSlots * sizeof(JTHashTableEntry);
+    void* memory = foundation::smallObjectPool::allocate(bytes, std::nothrow);
+    if (memory)
+        std::memset(memory, 0, bytes);
+    return memory;
+}
+
+void JTDictionary::operator delete(JTDictionary* dictionary, std::destroying_delete_t) noexcept
+{
+    // Only an immutable dictionary holds its table inline, and its capacity
+    // never changes.
+    std::size_t size =
+        sizeof(JTDictionary) + (dictionary->isMutable() ? 0 : dictionary->capacity_ * sizeof(JTHashTableEntry));
+    dictionary->~JTDictionary();
+    foundation::smallObjectPool::deallocate(dictionary, size);
 }
 
 void JTDictionary::checkMutable(const char* selector) const

@@ -100,12 +100,10 @@ private:
     ~JTDictionary() override;
 
     // An immutable dictionary's table never grows, so it sits right after
-    // the dictionary, in the same zeroed allocation.
-    static void* operator new(std::size_t size, std::size_t tableSlots, const std::nothrow_t&) noexcept
-    {
-        return std::calloc(1, size + tableSlots * sizeof(JTHashTableEntry));
-    }
-    static void operator delete(void* memory) noexcept { std::free(memory); }
+    // the dictionary, in the same zeroed allocation. Freeing the block needs
+    // its size, read before the destructor runs.
+    static void* operator new(std::size_t size, std::size_t tableSlots, const std::nothrow_t&) noexcept;
+    static void operator delete(JTDictionary* dictionary, std::destroying_delete_t) noexcept;
     JTHashTableEntry* inlineTable() noexcept { return reinterpret_cast<JTHashTableEntry*>(this + 1); }
 
     void checkMutable(const char* selector) const;

@@ -7,6 +7,8 @@
 #include "foundation/objects/Number.h"
 #include "foundation/objects/String.h"
 #include "json/ConvertSingleCodePointInUTF8.h"
+#include "json/JTArray.h"
+#include "json/JTDictionary.h"
 #include "json/JTEncodeState.h"
 #include "json/SeventeenDigitDouble.h"
 
@@ -16,6 +18,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <typeinfo>
 
 namespace jotter {
 
@@ -58,13 +61,46 @@ inline unsigned char* writePosition(JTEncodeState& state)
     return state.stringBuffer.bytes.ptr + state.atIndex;
 }
 
+// Copies a few bytes without a call: most strings, numbers and cached texts
+// are short, and a call to memcpy costs more than the copy. The loads and
+// stores overlap instead of looping; none reaches outside the n bytes.
+inline void copyBytes(unsigned char* to, const unsigned char* from, std::size_t n)
+{
+    if (n > 16) {
+        if (n > 32) {
+            std::memcpy(to, from, n);
+            return;
+        }
+        unsigned char head[16], tail[16];
+        std::memcpy(head, from, 16);
+        std::memcpy(tail, from + n - 16, 16);
+        std::memcpy(to, head, 16);
+        std::memcpy(to + n - 16, tail, 16);
+    } else if (n >= 8) {
+        std::uint64_t head, tail;
+        std::memcpy(&head, from, 8);
+        std::memcpy(&tail, from + n - 8, 8);
+        std::memcpy(to, &head, 8);
+        std::memcpy(to + n - 8, &tail, 8);
+    } else if (n >= 4) {
+        std::uint32_t head, tail;
+        std::memcpy(&head, from, 4);
+        std::memcpy(&tail, from + n - 4, 4);
+        std::memcpy(to, &head, 4);
+        std::memcpy(to + n - 4, &tail, 4);
+    } else {
+        for (std::size_t i = 0; i < n; ++i)
+            to[i] = from[i];
+    }
+}
+
 // ---- Writers ---------------------------------------------------------------
 
 bool jt_encode_writen(JTEncodeState& state, const char* bytes, std::size_t length)
 {
     if (!reserve(state, length))
         return false;
-    std::memcpy(writePosition(state), bytes, length);
+    copyBytes(writePosition(state), reinterpret_cast<const unsigned char*>(bytes), length);
     state.atIndex += length;
     return true;
 }
@@ -139,7 +175,7 @@ bool copyCachedText(JTEncodeState& state, const JTEncodeCache& slot)
     if (!reserve(state, slot.length))
         return false;
     unsigned char* bytes = state.stringBuffer.bytes.ptr;
-    std::memcpy(bytes + state.atIndex, bytes + slot.offset, slot.length);
+    copyBytes(bytes + state.atIndex, bytes + slot.offset, slot.length);
     state.atIndex += slot.length;
     return true;
 }
@@ -279,7 +315,7 @@ bool encodeString(JTEncodeState& state, const String& string)
     for (;;) {
         const unsigned char* run = cursor;
         cursor = skipPlainBytes(cursor, end, table, screen);
-        std::memcpy(buffer + at, run, static_cast<std::size_t>(cursor - run));
+        copyBytes(buffer + at, run, static_cast<std::size_t>(cursor - run));
         at += static_cast<std::size_t>(cursor - run);
         if (cursor == end)
             break;
@@ -330,27 +366,36 @@ bool writeDouble(JTEncodeState& state, double value)
 {
     if (!std::isfinite(value))
         return jt_encode_error(state, "Floating point values must be finite.  JSON does not support NaN or Infinity.");
-    if (!reserve(state, SeventeenDigitDoubleMaximumLength))
+    if (!reserve(state, SeventeenDigitDoubleBufferSize))
         return false;
     auto out = reinterpret_cast<char*>(writePosition(state));
     state.atIndex += static_cast<std::size_t>(writeSeventeenDigitDouble(value, out) - out);
     return true;
 }
 
-bool encodeNumber(JTEncodeState& state, const Number& number)
+// A number whose type code is none of the platform's scalar codes.
+[[gnu::noinline]] bool unknownNumberType(JTEncodeState& state, const Number& number)
 {
-    // The two booleans are told apart by identity: a B-typed number that is
-    // not one of them prints as 0 or 1.
-    if (&number == Number::trueValue())
-        return jt_encode_write(state, "true");
-    if (&number == Number::falseValue())
-        return jt_encode_write(state, "false");
-
     const char* type = number.objCType();
     if (!type || type[0] == '\0' || type[1] != '\0')
         return jt_encode_error(state, "NSNumber conversion error, unknown type.  Type: '%s'", type ? type : "<NULL>");
-    switch (type[0]) {
+    auto code = static_cast<unsigned char>(type[0]);
+    return jt_encode_error(state, "NSNumber conversion error, unknown type.  Type: '%c' / 0x%2.2x", code, code);
+}
+
+// Decided by the type code itself: its objCType text is looked up in a
+// table, which cost more than writing a small integer.
+bool encodeNumber(JTEncodeState& state, const Number& number)
+{
+    switch (number.typeCode()) {
     case 'B':
+        // The two booleans are told apart by identity: a B-typed number
+        // that is not one of them prints as 0 or 1.
+        if (&number == Number::trueValue())
+            return jt_encode_write(state, "true");
+        if (&number == Number::falseValue())
+            return jt_encode_write(state, "false");
+        [[fallthrough]];
     case 'C':
     case 'I':
     case 'L':
@@ -366,10 +411,8 @@ bool encodeNumber(JTEncodeState& state, const Number& number)
     case 'd':
     case 'f':
         return writeDouble(state, number.doubleValue());
-    default: {
-        auto code = static_cast<unsigned char>(type[0]);
-        return jt_encode_error(state, "NSNumber conversion error, unknown type.  Type: '%c' / 0x%2.2x", code, code);
-    }
+    default:
+        return unknownNumberType(state, number);
     }
 }
 
@@ -380,11 +423,13 @@ bool encodeNumber(JTEncodeState& state, const Number& number)
 class FetchedObjects {
 public:
     FetchedObjects(JTEncodeState& state, std::size_t count)
-        : objects_(state.fetchedObjects), base_(objects_.size())
+        : objects_(state.fetchedObjects), used_(state.fetchedCount), base_(used_)
     {
-        objects_.resize(base_ + count);
+        used_ += count;
+        if (objects_.size() < used_)
+            objects_.resize(used_);
     }
-    ~FetchedObjects() { objects_.resize(base_); }
+    ~FetchedObjects() { used_ = base_; }
     FetchedObjects(const FetchedObjects&) = delete;
     FetchedObjects& operator=(const FetchedObjects&) = delete;
 
@@ -394,6 +439,7 @@ public:
 
 private:
     std::vector<Object*>& objects_;
+    std::size_t& used_;
     std::size_t base_;
 };
 
@@ -443,13 +489,40 @@ bool encodeFetchedElements(JTEncodeState& state, const Array& array, std::size_t
     return true;
 }
 
+// The decoder's immutable arrays and dictionaries are read in place:
+// nothing can change them during the walk, and a copy of the elements would
+// cost more than writing a short container. Null for any other collection.
+template <typename Decoded, typename Collection>
+const Decoded* decodedImmutable(const Collection& collection)
+{
+    if (typeid(collection) != typeid(Decoded))
+        return nullptr;
+    const auto& decoded = static_cast<const Decoded&>(collection);
+    return decoded.isMutable() ? nullptr : &decoded;
+}
+
+bool encodeElementsInPlace(JTEncodeState& state, const JTArray& array)
+{
+    Object* const* elements = _JTArrayObjects(array);
+    std::size_t count = array.count();
+    for (std::size_t index = 0; index < count; ++index) {
+        if (!encodeElement(state, elements[index], index == 0))
+            return false;
+    }
+    return true;
+}
+
 bool encodeArray(JTEncodeState& state, const Array& array)
 {
     if (!openContainer(state, '['))
         return false;
-    std::size_t count = array.count();
-    bool encoded = count <= FetchInOneCallLimit ? encodeFetchedElements(state, array, count)
-                                                : encodeEnumeratedElements(state, array);
+    bool encoded;
+    if (const JTArray* decoded = decodedImmutable<JTArray>(array))
+        encoded = encodeElementsInPlace(state, *decoded);
+    else if (std::size_t count = array.count(); count <= FetchInOneCallLimit)
+        encoded = encodeFetchedElements(state, array, count);
+    else
+        encoded = encodeEnumeratedElements(state, array);
     return encoded && closeContainer(state, ']');
 }
 
@@ -510,14 +583,33 @@ bool encodeFetchedEntries(JTEncodeState& state, const Dictionary& dictionary, st
     return true;
 }
 
+// In table slot order, the order getObjectsAndKeys gives.
+bool encodeEntriesInPlace(JTEncodeState& state, const JTDictionary& dictionary)
+{
+    const JTHashTableEntry* table = _JTDictionaryHashEntry(dictionary);
+    std::size_t capacity = _JTDictionaryCapacity(dictionary);
+    bool first = true;
+    for (std::size_t slot = 0; slot < capacity; ++slot) {
+        if (!table[slot].key)
+            continue;
+        if (!encodeEntry(state, table[slot].key, table[slot].object, first))
+            return false;
+        first = false;
+    }
+    return true;
+}
+
 bool encodeDictionary(JTEncodeState& state, const Dictionary& dictionary)
 {
     if (!openContainer(state, '{'))
         return false;
     std::size_t count = dictionary.count();
     bool encoded;
+    const JTDictionary* decoded = decodedImmutable<JTDictionary>(dictionary);
     if (state.serializeOptionFlags & JTSerializeOptionPretty)
         encoded = encodeSortedEntries(state, dictionary, count);
+    else if (decoded)
+        encoded = encodeEntriesInPlace(state, *decoded);
     else if (count <= FetchInOneCallLimit)
         encoded = encodeFetchedEntries(state, dictionary, count);
     else

@@ -43,7 +43,10 @@ struct JTEncodeState {
 
     // Container elements fetched in one call, one slice per open container,
     // addressed by index because a deeper container may move the storage.
+    // The first fetchedCount entries are in use; the vector only grows, so
+    // that a slice is not zero-filled each time it is taken.
     std::vector<foundation::Object*> fetchedObjects;
+    std::size_t fetchedCount = 0;
     // Every formatter replacement lives until the run ends: the cache is keyed
     // by address, and a freed replacement's address may come back.
     std::vector<foundation::Ref<foundation::Object>> replacements;

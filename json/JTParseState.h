@@ -92,13 +92,16 @@ struct JTParseToken {
     JTManagedBuffer tokenBuffer;  // string contents with escapes, and number texts, decoded here
 };
 
-// One cached string or number. Free when `object` is null.
+// One cached string or number. Free when `object` is null. The value bytes
+// the item is matched by are not copied: a string's are the string object's
+// own (which the item keeps alive), a number's 8 are kept in the item.
 struct JTTokenCacheItem {
-    foundation::Object* object;  // strong
-    std::uint64_t hash;          // the token value's hash
-    std::uint64_t cfHash;        // the object's hashOf() once a dictionary key needed it, else 0
-    std::size_t size;            // length of `bytes`
-    unsigned char* bytes;        // malloc copy of the value bytes, owned
+    foundation::Object* object;    // strong
+    std::uint64_t hash;            // the token value's hash
+    std::uint64_t cfHash;          // the object's hashOf() once a dictionary key needed it, else 0
+    std::size_t size;              // length of `bytes`
+    const unsigned char* bytes;    // the value bytes: in the string object, or numberBytes
+    unsigned char numberBytes[8];  // a number's value bytes
     JTValueType type;
 };
 

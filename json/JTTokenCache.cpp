@@ -15,7 +15,6 @@
 #include "json/JTParseState.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <string_view>
@@ -61,28 +60,27 @@ void emptyItem(JTTokenCacheItem& item) noexcept
 {
     if (item.object)
         item.object->release();
-    std::free(item.bytes);
     item = {};
 }
 
-// Puts the object in the item, with its own copy of the value bytes. When
-// the copy cannot be made the item is left empty; the object is not lost.
+// Puts the object in the item; the item matches by the object's own bytes
+// (a string) or by a copy of the number's 8.
 void fillItem(JTTokenCacheItem& item, Object& object, const JTTokenValue& value) noexcept
 {
     if (item.object)
         item.object->release();
-    item.object = nullptr;
-    unsigned char* bytes = item.bytes;
-    if (!bytes || item.size != value.bytes.length) {
-        bytes = static_cast<unsigned char*>(std::realloc(item.bytes, value.bytes.length));
-        if (!bytes) {
-            emptyItem(item);
-            return;
-        }
-    }
-    std::memcpy(bytes, value.bytes.ptr, value.bytes.length);
     object.retain();
-    item = {&object, value.hash, 0, value.bytes.length, bytes, value.type};
+    item.object = &object;
+    item.hash = value.hash;
+    item.cfHash = 0;
+    item.size = value.bytes.length;
+    item.type = value.type;
+    if (value.type == JTValueTypeString) {
+        item.bytes = reinterpret_cast<const unsigned char*>(static_cast<foundation::String&>(object).utf8().data());
+    } else {
+        std::memcpy(item.numberBytes, value.bytes.ptr, sizeof item.numberBytes);
+        item.bytes = item.numberBytes;
+    }
 }
 
 } // namespace
@@ -134,10 +132,8 @@ Ref<Object> jt_cachedObjects(JTParseState& state)
     Ref<Object> object = makeObject(state, value);
     if (object && place) {
         fillItem(*place, *object, value);
-        if (place->object) {
-            cache.age[placeIndex] = 0;
-            value.cacheEntry = place;
-        }
+        cache.age[placeIndex] = 0;
+        value.cacheEntry = place;
     }
     return object;
 }

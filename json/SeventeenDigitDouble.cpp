@@ -40,9 +40,19 @@ std::uint64_t scaledAndRounded(std::uint64_t mantissa, int binaryExponent, int s
     if (shift >= 128)
         return 0;
     UInt128 quotient = product >> shift;
-    UInt128 remainder = product - (quotient << shift);
-    UInt128 half = UInt128(1) << (shift - 1);
-    if (remainder > half || (remainder == half && (quotient & 1)))
+    bool roundUp;
+    if (shift < 64) {
+        // The usual case (numbers of ordinary size): the dropped bits and
+        // the half fit one word.
+        std::uint64_t remainder = static_cast<std::uint64_t>(product) & ((1ull << shift) - 1);
+        std::uint64_t half = 1ull << (shift - 1);
+        roundUp = remainder > half || (remainder == half && (quotient & 1));
+    } else {
+        UInt128 remainder = product - (quotient << shift);
+        UInt128 half = UInt128(1) << (shift - 1);
+        roundUp = remainder > half || (remainder == half && (quotient & 1));
+    }
+    if (roundUp)
         ++quotient;
     if (quotient >> 64)
         return 0;
@@ -89,19 +99,28 @@ constexpr char digitPairs[] =
     "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
     "8081828384858687888990919293949596979899";
 
-// The eight decimal digits of a value below 10^8.
-void writeEightDigits(std::uint32_t value, char* out)
+// The four decimal digits of a value below 10^4.
+void writeFourDigits(std::uint32_t value, char* out)
 {
-    for (int pair = 3; pair >= 0; --pair) {
-        std::memcpy(out + 2 * pair, digitPairs + 2 * (value % 100), 2);
-        value /= 100;
-    }
+    std::memcpy(out, digitPairs + 2 * (value / 100), 2);
+    std::memcpy(out + 2, digitPairs + 2 * (value % 100), 2);
 }
 
-// printf's %g layout of 17 digits with the first at `exponent`.
+// The eight decimal digits of a value below 10^8. Split in halves rather
+// than by 100 four times over: the divisions then do not wait on each other.
+void writeEightDigits(std::uint32_t value, char* out)
+{
+    writeFourDigits(value / 10000, out);
+    writeFourDigits(value % 10000, out + 4);
+}
+
+// printf's %g layout of 17 digits with the first at `exponent`. The digits
+// go out in blocks of fixed size (copies the compiler does inline), which
+// may run past the text: the caller's buffer has room for that.
 char* layOut(std::uint64_t digits, int exponent, char* out)
 {
-    char text[17];
+    char text[17 + 16];
+    std::memset(text + 17, '0', 16);
     auto high = static_cast<std::uint32_t>(digits / 100000000);  // nine digits
     text[0] = static_cast<char>('0' + high / 100000000);
     writeEightDigits(high % 100000000, text + 1);
@@ -114,7 +133,7 @@ char* layOut(std::uint64_t digits, int exponent, char* out)
         *out++ = text[0];
         if (length > 1) {
             *out++ = '.';
-            std::memcpy(out, text + 1, static_cast<std::size_t>(length - 1));
+            std::memcpy(out, text + 1, 16);
             out += length - 1;
         }
         *out++ = 'e';
@@ -127,19 +146,17 @@ char* layOut(std::uint64_t digits, int exponent, char* out)
         return out;
     }
     if (exponent < 0) {
-        *out++ = '0';
-        *out++ = '.';
-        std::memset(out, '0', static_cast<std::size_t>(-exponent - 1));
-        out += -exponent - 1;
-        std::memcpy(out, text, static_cast<std::size_t>(length));
+        std::memcpy(out, "0.000", 5);  // up to three zeros after the point
+        out += 2 + (-exponent - 1);
+        std::memcpy(out, text, 17);
         return out + length;
     }
     int integerDigits = exponent + 1;
-    std::memcpy(out, text, static_cast<std::size_t>(integerDigits));
+    std::memcpy(out, text, 17);
     out += integerDigits;
     if (length > integerDigits) {
         *out++ = '.';
-        std::memcpy(out, text + integerDigits, static_cast<std::size_t>(length - integerDigits));
+        std::memcpy(out, text + integerDigits, 16);
         out += length - integerDigits;
     }
     return out;

@@ -6,6 +6,7 @@
 #include "foundation/objects/Exception.h"
 #include "foundation/objects/Null.h"
 #include "foundation/objects/Number.h"
+#include "json/JSONDecoder.h"
 
 #include <gtest/gtest.h>
 
@@ -95,6 +96,30 @@ TEST(ContainerEncoding, LargeContainersOnBothSidesOfTheFetchLimit)
         EXPECT_EQ(jsonText(Array::create(elements).get()), expectedArray + "]") << count;
         EXPECT_EQ(jsonText(dictionary.get()), expectedDictionary + "}") << count;
     }
+}
+
+// Decoded immutable collections are read in place, mutable ones through the
+// platform's calls: the text is the same either way, large ones included.
+TEST(ContainerEncoding, DecodedImmutableAndMutableTreesEncodeAlike)
+{
+    std::string large = "[";
+    for (int index = 0; index < 1500; ++index)
+        large += (index ? ",{\"i\":" : "{\"i\":") + std::to_string(index) + "}";
+    large += "]";
+    const std::string documents[] = {R"([{"k":[1,2.5,"s",{"n":null}]},[],{},[true,false]])", large};
+    for (const std::string& document : documents) {
+        Ref<jotter::JSONDecoder> decoder = jotter::JSONDecoder::decoder();
+        Ref<Object> immutable = decoder->objectWithUTF8String(document.data(), document.size());
+        Ref<Object> mutableTree = decoder->mutableObjectWithUTF8String(document.data(), document.size());
+        ASSERT_TRUE(immutable && mutableTree);
+        EXPECT_EQ(jsonText(immutable.get()), document);
+        EXPECT_EQ(jsonText(mutableTree.get()), document);
+    }
+    const std::string keys = R"({"alpha":1,"beta":[2],"gamma":{"delta":"d"},"epsilon":null})";
+    Ref<jotter::JSONDecoder> decoder = jotter::JSONDecoder::decoder();
+    Ref<Object> immutable = decoder->objectWithUTF8String(keys.data(), keys.size());
+    Ref<Object> mutableTree = decoder->mutableObjectWithUTF8String(keys.data(), keys.size());
+    EXPECT_EQ(jsonText(immutable.get()), jsonText(mutableTree.get()));
 }
 
 TEST(ContainerEncoding, MutatingALargeArrayDuringTheWalkRaises)

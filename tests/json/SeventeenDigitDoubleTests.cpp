@@ -57,7 +57,7 @@ TEST(SeventeenDigitDouble, MatchesPrintfAtEveryMagnitude)
             continue;  // past the largest power of ten
         char printed[40];
         std::snprintf(printed, sizeof printed, "%.17g", value);
-        char text[SeventeenDigitDoubleMaximumLength + 8];
+        char text[SeventeenDigitDoubleBufferSize];
         std::string written(text, writeSeventeenDigitDouble(value, text));
         if (written != printed && ++mismatches <= 5)
             ADD_FAILURE() << "value " << printed << " written as " << written;

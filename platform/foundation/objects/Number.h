@@ -1,6 +1,7 @@
 #pragma once
 
 #include "foundation/objects/Object.h"
+#include "foundation/objects/SmallObjectPool.h"
 
 #include <cstdint>
 
@@ -44,6 +45,12 @@ public:
     std::uint64_t hash() const override;
     // -1, 0 or 1 by numeric value, across type codes.
     int compare(const Number& other) const noexcept;
+
+    static void* operator new(std::size_t size) { return smallObjectPool::allocate(size); }
+    static void operator delete(void* memory, std::size_t size) noexcept
+    {
+        smallObjectPool::deallocate(memory, size);
+    }
 
 private:
     Number(char typeCode) noexcept : Object(Kind::Number), typeCode_(typeCode) {}

@@ -101,7 +101,14 @@ std::string withInvalidUTF8Replaced(std::string_view bytes)
 
 void* String::operator new(std::size_t size, std::size_t extraBytes)
 {
-    return ::operator new(size + extraBytes);
+    return smallObjectPool::allocate(size + extraBytes);
+}
+
+void String::operator delete(String* string, std::destroying_delete_t) noexcept
+{
+    std::size_t size = blockSize(string->byteLength_);
+    string->~String();
+    smallObjectPool::deallocate(string, size);
 }
 
 Ref<String> String::make(std::string_view utf8, std::size_t utf16Length)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "foundation/objects/Object.h"
+#include "foundation/objects/SmallObjectPool.h"
 
 #include <cstddef>
 #include <string>
@@ -38,15 +39,17 @@ public:
     bool isEqual(const Object& other) const override;
     std::uint64_t hash() const override;
 
+    // The block holds the object and its bytes, so freeing it needs the
+    // length: a destroying delete reads it before the destructor runs.
     static void* operator new(std::size_t size, std::size_t extraBytes);
-    static void operator delete(void* memory) { ::operator delete(memory); }
-    static void operator delete(void* memory, std::size_t) { ::operator delete(memory); }
+    static void operator delete(String* string, std::destroying_delete_t) noexcept;
 
 private:
     String(std::size_t byteLength, std::size_t utf16Length) noexcept
         : Object(Kind::String), byteLength_(byteLength), utf16Length_(utf16Length) {}
     static Ref<String> make(std::string_view utf8, std::size_t utf16Length);
 
+    static std::size_t blockSize(std::size_t byteLength) noexcept { return sizeof(String) + byteLength + 1; }
     char* bytes() const noexcept { return const_cast<char*>(reinterpret_cast<const char*>(this + 1)); }
 
     std::size_t byteLength_;

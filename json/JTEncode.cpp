@@ -61,37 +61,38 @@ inline unsigned char* writePosition(JTEncodeState& state)
     return state.stringBuffer.bytes.ptr + state.atIndex;
 }
 
+// The first and the last sizeof(Word) bytes of n, sizeof(Word) <= n <=
+// 2 * sizeof(Word): both loads come before the stores, which may overlap.
+template <typename Word>
+inline void copyHeadAndTail(unsigned char* to, const unsigned char* from, std::size_t n)
+{
+    Word head, tail;
+    std::memcpy(&head, from, sizeof(Word));
+    std::memcpy(&tail, from + n - sizeof(Word), sizeof(Word));
+    std::memcpy(to, &head, sizeof(Word));
+    std::memcpy(to + n - sizeof(Word), &tail, sizeof(Word));
+}
+
+struct SixteenBytes {
+    unsigned char bytes[16];
+};
+
 // Copies a few bytes without a call: most strings, numbers and cached texts
 // are short, and a call to memcpy costs more than the copy. The loads and
 // stores overlap instead of looping; none reaches outside the n bytes.
 inline void copyBytes(unsigned char* to, const unsigned char* from, std::size_t n)
 {
-    if (n > 16) {
-        if (n > 32) {
-            std::memcpy(to, from, n);
-            return;
-        }
-        unsigned char head[16], tail[16];
-        std::memcpy(head, from, 16);
-        std::memcpy(tail, from + n - 16, 16);
-        std::memcpy(to, head, 16);
-        std::memcpy(to + n - 16, tail, 16);
-    } else if (n >= 8) {
-        std::uint64_t head, tail;
-        std::memcpy(&head, from, 8);
-        std::memcpy(&tail, from + n - 8, 8);
-        std::memcpy(to, &head, 8);
-        std::memcpy(to + n - 8, &tail, 8);
-    } else if (n >= 4) {
-        std::uint32_t head, tail;
-        std::memcpy(&head, from, 4);
-        std::memcpy(&tail, from + n - 4, 4);
-        std::memcpy(to, &head, 4);
-        std::memcpy(to + n - 4, &tail, 4);
-    } else {
+    if (n > 32)
+        std::memcpy(to, from, n);
+    else if (n > 16)
+        copyHeadAndTail<SixteenBytes>(to, from, n);
+    else if (n >= 8)
+        copyHeadAndTail<std::uint64_t>(to, from, n);
+    else if (n >= 4)
+        copyHeadAndTail<std::uint32_t>(to, from, n);
+    else
         for (std::size_t i = 0; i < n; ++i)
             to[i] = from[i];
-    }
 }
 
 // ---- Writers ---------------------------------------------------------------

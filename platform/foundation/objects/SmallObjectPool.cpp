@@ -120,25 +120,25 @@ public:
     }
 
 private:
-    // New blocks from the class's current chunk; a chunk is only touched as
-    // its blocks are handed out.
+    // New blocks cut from the current chunk, which every class shares: a
+    // class used for a few objects then holds a few blocks, not a chunk of
+    // its own. A chunk is only touched as its blocks are handed out.
     FreeList carve(std::size_t sizeClass) noexcept
     {
         std::size_t size = blockSize(sizeClass);
-        Chunk& chunk = chunks_[sizeClass];
-        if (static_cast<std::size_t>(chunk.end - chunk.cursor) < size) {
+        if (static_cast<std::size_t>(chunk_.end - chunk_.cursor) < size) {
             auto* memory = static_cast<char*>(std::malloc(ChunkBytes));
             if (!memory)
                 return {};
-            chunk = {memory, memory + ChunkBytes / size * size};
+            chunk_ = {memory, memory + ChunkBytes};
         }
-        std::size_t available = static_cast<std::size_t>(chunk.end - chunk.cursor) / size;
+        std::size_t available = static_cast<std::size_t>(chunk_.end - chunk_.cursor) / size;
         std::size_t count = std::min(batchOf(sizeClass), available);
         // Handed out in address order, like freed blocks in freeing order.
         FreeList blocks;
         for (std::size_t i = 0; i < count; ++i)
-            blocks.push(chunk.cursor + i * size);
-        chunk.cursor += count * size;
+            blocks.push(chunk_.cursor + i * size);
+        chunk_.cursor += count * size;
         return blocks;
     }
 
@@ -149,7 +149,7 @@ private:
 
     std::mutex mutex_;
     std::deque<FreeList> batches_[ClassCount];
-    Chunk chunks_[ClassCount];
+    Chunk chunk_;
 };
 
 Depot& depot() noexcept

@@ -5,13 +5,35 @@
 #include <mutex>
 #include <deque>
 
+// GCC says AddressSanitizer is on with a macro, clang with a feature test.
 #if defined(__SANITIZE_ADDRESS__)
 #define FOUNDATION_POOL_BYPASS 1
-#else
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define FOUNDATION_POOL_BYPASS 1
+#endif
+#endif
+#ifndef FOUNDATION_POOL_BYPASS
 #define FOUNDATION_POOL_BYPASS 0
 #endif
 
 namespace foundation::smallObjectPool {
+
+namespace {
+
+// A block of the global allocator back, with its size where the compiler
+// has sized deallocation (GCC by default, clang only when asked): the
+// sanitizers then check it against the allocation.
+void releaseToGlobal(void* block, [[maybe_unused]] std::size_t size) noexcept
+{
+#if defined(__cpp_sized_deallocation)
+    ::operator delete(block, size);
+#else
+    ::operator delete(block);
+#endif
+}
+
+} // namespace
 
 #if FOUNDATION_POOL_BYPASS
 
@@ -27,7 +49,7 @@ void* allocate(std::size_t size, const std::nothrow_t&) noexcept
 
 void deallocate(void* block, std::size_t size) noexcept
 {
-    ::operator delete(block, size);
+    releaseToGlobal(block, size);
 }
 
 #else
@@ -230,7 +252,7 @@ void* allocate(std::size_t size)
 void deallocate(void* block, std::size_t size) noexcept
 {
     if (size > LargestPooledSize) {
-        ::operator delete(block, size);
+        releaseToGlobal(block, size);
         return;
     }
     std::size_t sizeClass = classOf(size);

@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include <pthread.h>
 #include <unistd.h>
 
 using foundation::RunLoop;
@@ -91,7 +92,10 @@ TEST(RunLoop, TerminationSignalRunsTheHandlerOnTheMainThreadThenStopsTheLoop)
     });
     loop.post([&] {
         events.push_back("running");
-        std::thread([] { ::kill(::getpid(), SIGTERM); }).join();
+        // Aimed at a thread of our own rather than at the process: a
+        // process-wide signal may land on a sanitizer's helper thread, which
+        // would hold it back until the next signal comes.
+        std::thread([] { ::pthread_kill(::pthread_self(), SIGTERM); }).join();
     });
     loop.run();
     loop.setTerminationHandler(nullptr);

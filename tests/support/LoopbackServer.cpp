@@ -175,6 +175,10 @@ LoopbackServer::LoopbackServer(Security security, std::string certificateHost)
     // A client that hangs up must not kill the test with SIGPIPE from a TLS write.
     std::signal(SIGPIPE, SIG_IGN);
     if (security_ == Security::TLS) {
+        // The URL layer's transfer thread is never joined, so OpenSSL must
+        // not free its state at exit under it. The layer asks for that when
+        // it starts OpenSSL, but a test server often starts it first.
+        OPENSSL_init_ssl(OPENSSL_INIT_NO_ATEXIT, nullptr);
         SelfSignedCertificate certificate = SelfSignedCertificate::create(certificateHost_);
         certificatePEM_ = certificate.certificatePEM;
         tls_ = makeTLSContext(certificate);

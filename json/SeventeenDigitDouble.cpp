@@ -1,5 +1,6 @@
 #include "json/SeventeenDigitDouble.h"
 
+#include <array>
 #include <bit>
 #include <charconv>
 #include <cstdint>
@@ -20,7 +21,7 @@ constexpr std::uint64_t smallestSeventeenDigits = 10000000000000000ull;  // 10^1
 constexpr std::uint64_t beyondSeventeenDigits = 100000000000000000ull;   // 10^17
 constexpr int largestScale = 22;  // 10^22 * 2^53 still fits in 128 bits
 
-UInt128 powerOfTen(int exponent)
+constexpr UInt128 powerOfTen(int exponent)
 {
     return exponent <= 19 ? UInt128(powersOfTen[exponent])
                           : UInt128(powersOfTen[19]) * powersOfTen[exponent - 19];
@@ -59,39 +60,65 @@ std::uint64_t scaledAndRounded(std::uint64_t mantissa, int binaryExponent, int s
     return static_cast<std::uint64_t>(quotient);
 }
 
-// The 17 significant digits of a positive normal double and the decimal
-// exponent of the first, when the exact computation covers it (roughly
-// 1e-6 to 1e17, where nearly all real-world numbers are).
+// Per binary exponent p (values in [2^p, 2^(p+1))), the decimal exponent of
+// the interval's low end, and the smallest mantissa (the 53-bit integer with
+// its leading bit) whose value reaches the next power of ten: the interval
+// holds at most one power of ten, so one comparison decides the exponent.
+struct DecadeOfBinaryExponent {
+    std::uint64_t nextDecadeMantissa;  // 2^53 when the interval holds no power of ten
+    int exponent;
+};
+
+constexpr int smallestBinaryExponent = -20;  // 2^-20 < 10^-6
+constexpr int largestBinaryExponent = 56;     // 2^57 > 10^17
+
+constexpr UInt128 ceilingOfQuotient(UInt128 dividend, UInt128 divisor)
+{
+    return (dividend + divisor - 1) / divisor;
+}
+
+constexpr auto decades = [] {
+    std::array<DecadeOfBinaryExponent, largestBinaryExponent - smallestBinaryExponent + 1> table {};
+    for (int p = smallestBinaryExponent; p <= largestBinaryExponent; ++p) {
+        int exponent = (p * 78913) >> 18;  // floor(p * log10(2)) in this range
+        // The mantissa m reaches 10^(exponent + 1) when m * 2^(p - 52) >= it.
+        int nextDecade = exponent + 1;
+        UInt128 threshold;
+        if (p >= 52)
+            threshold = ceilingOfQuotient(powerOfTen(nextDecade), UInt128(1) << (p - 52));
+        else if (nextDecade >= 0)
+            threshold = powerOfTen(nextDecade) << (52 - p);
+        else
+            threshold = ceilingOfQuotient(UInt128(1) << (52 - p), powerOfTen(-nextDecade));
+        UInt128 beyondMantissas = UInt128(1) << 53;
+        table[p - smallestBinaryExponent] = {
+            static_cast<std::uint64_t>(threshold < beyondMantissas ? threshold : beyondMantissas), exponent};
+    }
+    return table;
+}();
+
+// The 17 significant digits of a positive double and the decimal exponent
+// of the first, when the exact computation covers it (1e-6 to 1e17, where
+// nearly all real-world numbers are).
 bool seventeenDigits(std::uint64_t bits, std::uint64_t& digits, int& exponent)
 {
     int biasedExponent = static_cast<int>(bits >> 52);
-    if (biasedExponent == 0)
-        return false;  // subnormal: far outside the range
+    auto decadeIndex = static_cast<unsigned>(biasedExponent - 1023 - smallestBinaryExponent);
+    if (decadeIndex >= decades.size())
+        return false;  // also zero and subnormals
     std::uint64_t mantissa = (bits & ((1ull << 52) - 1)) | (1ull << 52);
-    int binaryExponent = biasedExponent - 1075;
-    // The value lies in [2^b, 2^(b+1)), so floor(log10(value)) is
-    // floor(b * log10(2)) or one more. Outside these b the scale leaves the
-    // exact range anyway; inside, 78913 / 2^18 is close enough to log10(2)
-    // that the product floors as the true one does.
-    int powerOfTwo = binaryExponent + 52;
-    if (powerOfTwo < -24 || powerOfTwo > 60)
+    const DecadeOfBinaryExponent& decade = decades[decadeIndex];
+    exponent = decade.exponent + (mantissa >= decade.nextDecadeMantissa);
+    int scale = 16 - exponent;
+    if (scale < 0 || scale > largestScale)
         return false;
-    int estimate = (powerOfTwo * 78913) >> 18;
-    for (int scale = 16 - estimate; scale >= 16 - estimate - 1; --scale) {
-        if (scale < 0 || scale > largestScale)
-            return false;
-        std::uint64_t rounded = scaledAndRounded(mantissa, binaryExponent, scale);
-        if (rounded == 0)
-            return false;
-        if (rounded < beyondSeventeenDigits) {
-            if (rounded < smallestSeventeenDigits)
-                return false;
-            digits = rounded;
-            exponent = 16 - scale;
-            return true;
-        }
+    digits = scaledAndRounded(mantissa, biasedExponent - 1075, scale);
+    if (digits == beyondSeventeenDigits) {
+        // Rounded up into the next decade: 9.99...95 becomes 1.0.
+        digits = smallestSeventeenDigits;
+        ++exponent;
     }
-    return false;
+    return true;
 }
 
 constexpr char digitPairs[] =

@@ -98,8 +98,8 @@ bool seventeenDigits(std::uint64_t bits, std::uint64_t& digits, int& exponent)
     std::uint64_t sum;
     digits += __builtin_add_overflow(dropped, (1ull << 63) - 1 + (digits & 1), &sum);
     // No double in this range lies close enough below a power of ten to
-    // round up into the next decade (the nearest below 10^-14 is the first
-    // that does), so the digits stay below 10^17.
+    // round up into the next decade (the closest one that does is the
+    // double nearest 10^-14, just below it), so the digits stay below 10^17.
     return true;
 }
 

@@ -10,6 +10,7 @@
 #include "json/JTArray.h"
 #include "json/JTDictionary.h"
 #include "json/JTObjectStack.h"
+#include "json/JTScanPath.h"
 
 #include <cstring>
 #include <string>
@@ -315,6 +316,7 @@ Ref<Object> _JTParseUTF8String(JTParseState& state, bool makeMutable, const unsi
     state.depth = 0;
     state.error = nullptr;
     state.makeMutable = makeMutable;
+    state.vectorScan = jt_vectorScanning();
     jt_managedBuffer_release(state.token.tokenBuffer);
     state.token.tokenBuffer = JTManagedBuffer::lent(tokenFrame, sizeof tokenFrame, JTTokenBufferGranularity);
     jt_objectStack_release(state.objectStack);

@@ -59,17 +59,6 @@ enum JTValueType : std::uint8_t {
 
 struct JTTokenCacheItem;
 
-// The hash every string and number value carries, by which the cache finds
-// an object made earlier for the same bytes: strings start at
-// JTStringHashStart, numbers at a start that depends on their type and
-// value; then every byte takes one step.
-inline constexpr std::uint64_t JTStringHashStart = 0x539C1505;
-
-constexpr std::uint64_t jt_hashStep(std::uint64_t hash, unsigned char c) noexcept
-{
-    return (hash * 33 + c - 29) ^ (hash >> 19);
-}
-
 // The value of a string or number token. `bytes` is a string's decoded UTF-8
 // content (in the input, or in the token buffer when it had escapes) or the
 // 8 bytes of `number`; the cache matches values by type, bytes and `hash`.
@@ -146,6 +135,7 @@ struct JTParseState {
     JTObjCImpCache objCImpCache;  // copied from the load-time records
     foundation::Ref<foundation::Error> error;  // the first error of the current parse
     bool makeMutable = false;
+    bool vectorScan = false;  // the SSE2 path over plain runs, chosen when the parse starts
 };
 
 inline constexpr std::size_t JTTokenBufferGranularity = 4096;

@@ -1,10 +1,13 @@
-// The string scanner. Contents without escapes are validated and hashed in
-// place; the first escape (or doubtful UTF-8) moves the scan to the token
-// buffer, where the contents are decoded.
+// The string scanner. Contents without escapes are validated in place,
+// a plain run at a time, and hashed once their end is found; the first
+// escape (or doubtful UTF-8) moves the scan to the token buffer, where the
+// contents are decoded and then hashed.
 
 #include "foundation/objects/HexDigits.h"
 #include "json/ConvertSingleCodePointInUTF8.h"
 #include "json/JTParseState.h"
+#include "json/JTScanPath.h"
+#include "json/JTValueHash.h"
 
 #include <array>
 #include <cstring>
@@ -48,13 +51,10 @@ constexpr bool isIllegalEscapedCodePoint(std::uint32_t codePoint) noexcept
 // The decoding of a string with escapes, into the token buffer.
 class SlowScan {
 public:
-    SlowScan(JTParseState& state, const unsigned char* p, std::uint64_t hash)
-        : state_(state), buffer_(state.token.tokenBuffer), p_(p), hash_(hash)
-    {
-    }
+    SlowScan(JTParseState& state, const unsigned char* p) : state_(state), buffer_(state.token.tokenBuffer), p_(p) {}
 
-    // Copies the `scanned` bytes before p (already hashed) and decodes the
-    // rest; true with the value set, false after recording an error.
+    // Copies the bytes from contentStart to p (already checked) and decodes
+    // the rest; true with the value set, false after recording an error.
     bool run(const unsigned char* contentStart);
 
 private:
@@ -75,20 +75,18 @@ private:
     bool atEnd() const noexcept { return p_ >= end(); }
     const unsigned char* end() const noexcept { return state_.stringBuffer.ptr + state_.stringBuffer.length; }
 
-    // Room for the longest output of one step (a 4-byte sequence) with slack.
-    bool reserve()
+    // Room for `bytes` more plus the longest output of one step (a 4-byte
+    // sequence), with slack.
+    bool reserve(std::size_t bytes = 0)
     {
-        if (used_ + 16 <= buffer_.bytes.length) [[likely]]
+        if (used_ + bytes + 16 <= buffer_.bytes.length) [[likely]]
             return true;
-        if (jt_managedBuffer_resize(buffer_, used_ + 1024))
+        if (jt_managedBuffer_resize(buffer_, used_ + bytes + 1024))
             return true;
         return fail(p_, "Internal error: Unable to resize temporary buffer. %@ line #%ld", JT_SOURCE_POSITION);
     }
-    void emit(unsigned char c) noexcept
-    {
-        buffer_.bytes.ptr[used_++] = c;
-        hash_ = jt_hashStep(hash_, c);
-    }
+    void emit(unsigned char c) noexcept { buffer_.bytes.ptr[used_++] = c; }
+    bool copyPlainRun();
     void emitCodePoint(std::uint32_t codePoint) noexcept;
     bool readHexUnit(std::uint32_t& unit);
     bool decodeEscape();
@@ -98,7 +96,6 @@ private:
     JTParseState& state_;
     JTManagedBuffer& buffer_;
     const unsigned char* p_;
-    std::uint64_t hash_;
     std::size_t used_ = 0;
 };
 
@@ -227,6 +224,19 @@ bool SlowScan::decodeUTF8Sequence()
     return true;
 }
 
+// The plain bytes from p_ on, copied as they are.
+bool SlowScan::copyPlainRun()
+{
+    const unsigned char* runEnd = jt_findStringRunEnd(p_, end(), state_.vectorScan);
+    std::size_t length = static_cast<std::size_t>(runEnd - p_);
+    if (!reserve(length))
+        return false;
+    std::memcpy(buffer_.bytes.ptr + used_, p_, length);
+    used_ += length;
+    p_ = runEnd;
+    return true;
+}
+
 bool SlowScan::run(const unsigned char* contentStart)
 {
     std::size_t scanned = static_cast<std::size_t>(p_ - contentStart);
@@ -243,13 +253,13 @@ bool SlowScan::run(const unsigned char* contentStart)
         unsigned char c = *p_;
         switch (stringByteClasses[c]) {
         case Plain:
-            emit(c);
-            ++p_;
+            if (!copyPlainRun())
+                return false;
             continue;
         case Quote: {
             JTTokenValue& value = state_.token.value;
             value.bytes = {buffer_.bytes.ptr, used_};
-            value.hash = hash_;
+            value.hash = jt_hashBytes(buffer_.bytes.ptr, used_);
             const unsigned char* quote = contentStart - 1;
             state_.token.tokenPtrRange = {quote, static_cast<std::size_t>(p_ + 1 - quote)};
             state_.atIndex = static_cast<std::size_t>(p_ + 1 - state_.stringBuffer.ptr);
@@ -277,41 +287,38 @@ bool jt_parse_string(JTParseState& state)
     const unsigned char* quote = state.stringBuffer.ptr + state.atIndex;
     const unsigned char* contentStart = quote + 1;
     const unsigned char* end = state.stringBuffer.ptr + state.stringBuffer.length;
-    const unsigned char* p = contentStart;
-    std::uint64_t hash = JTStringHashStart;
     state.token.type = JTTokenTypeString;
     state.token.value.type = JTValueTypeString;
 
-    while (p < end) {
-        unsigned char c = *p;
-        std::uint8_t byteClass = stringByteClasses[c];
-        if (byteClass == Plain) [[likely]] {
-            hash = jt_hashStep(hash, c);
-            ++p;
-            continue;
-        }
-        if (byteClass == Quote) {
+    const unsigned char* p = contentStart;
+    for (;;) {
+        p = jt_findStringRunEnd(p, end, state.vectorScan);
+        if (p == end) [[unlikely]]
+            break;
+        if (*p == '"') [[likely]] {
             JTTokenValue& value = state.token.value;
-            value.bytes = {contentStart, static_cast<std::size_t>(p - contentStart)};
-            value.hash = hash;
+            std::size_t length = static_cast<std::size_t>(p - contentStart);
+            value.bytes = {contentStart, length};
+            value.hash = jt_hashBytes(contentStart, length);
             state.token.tokenPtrRange = {quote, static_cast<std::size_t>(p + 1 - quote)};
             state.atIndex = static_cast<std::size_t>(p + 1 - state.stringBuffer.ptr);
             return true;
         }
-        if (byteClass == NonASCII) {
-            const unsigned char* next;
-            std::uint32_t codePoint;
-            if (ConvertSingleCodePointInUTF8(p, end, &next, &codePoint) == ConversionResult::ConversionOK) {
-                for (; p < next; ++p)
-                    hash = jt_hashStep(hash, *p);
-                continue;
-            }
+        // Well-formed UTF-8 stays in place, a sequence at a time.
+        const unsigned char* next;
+        std::uint32_t codePoint;
+        while (*p >= 0x80 && ConvertSingleCodePointInUTF8(p, end, &next, &codePoint) == ConversionResult::ConversionOK) {
+            p = next;
+            if (p == end)
+                break;
         }
-        // An escape, a control character or doubtful UTF-8: the decoding
-        // scan takes over, and reports whatever is wrong.
-        if (SlowScan(state, p, hash).run(contentStart))
-            return true;
-        return jt_error(state, "Invalid string.");
+        if (p != end && stringByteClasses[*p] != Plain && stringByteClasses[*p] != Quote) {
+            // An escape, a control character or doubtful UTF-8: the
+            // decoding scan takes over, and reports whatever is wrong.
+            if (SlowScan(state, p).run(contentStart))
+                return true;
+            return jt_error(state, "Invalid string.");
+        }
     }
     state.atIndex = state.stringBuffer.length;
     return jt_error(state, "Invalid string.");

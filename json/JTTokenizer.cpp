@@ -1,17 +1,19 @@
 // The tokenizer: white space, comments and line counting, the one-byte and
 // literal tokens, and the number scanner. Strings are JTStringScanner.cpp's.
 
+#include "json/DecimalToDouble.h"
 #include "json/JTParseState.h"
+#include "json/JTScanPath.h"
+#include "json/JTValueHash.h"
 
 #include <array>
 #include <bit>
-#include <cerrno>
 #include <charconv>
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <string>
+#include <string_view>
 
 namespace jotter {
 
@@ -35,27 +37,6 @@ constexpr std::array<std::uint8_t, 256> whitespaceClasses = [] {
     table['/'] = CommentStart;
     return table;
 }();
-
-// Past a run of spaces, eight bytes at a time: indented documents are
-// mostly runs of spaces, and a byte at a time they cost more than the
-// tokens between them.
-const unsigned char* skipSpaces(const unsigned char* p, const unsigned char* end) noexcept
-{
-    constexpr std::uint64_t EightSpaces = 0x2020202020202020;
-    while (end - p >= 8) {
-        std::uint64_t word;
-        std::memcpy(&word, p, sizeof word);
-        if (std::uint64_t differing = word ^ EightSpaces) {
-            int bit = std::endian::native == std::endian::little ? std::countr_zero(differing)
-                                                                  : std::countl_zero(differing);
-            return p + bit / 8;
-        }
-        p += 8;
-    }
-    while (p < end && *p == ' ')
-        ++p;
-    return p;
-}
 
 enum TokenClass : std::uint8_t {
     NoToken,
@@ -172,49 +153,117 @@ bool parseLiteral(JTParseState& state, const unsigned char* p, const unsigned ch
 
 // ---- Numbers ---------------------------------------------------------------
 
-constexpr std::uint64_t HashStartLongLong = 0x539C150C;
-constexpr std::uint64_t HashStartUnsignedLongLong = 0x539C1510;
-constexpr std::uint64_t HashStartDouble = 0x539C1512;
+// What one pass over a number's text finds: its digits as an integer (exact
+// while there are at most 19 of them, leading zeros aside), the power of
+// ten that scales it, and its shape.
+struct NumberScan {
+    std::uint64_t significand = 0;
+    std::int64_t exponent = 0;   // of the last digit
+    std::size_t digits = 0;      // before and after the point, leading zeros included
+    bool negative = false;
+    bool isFloating = false;     // a fraction or an exponent
+};
+
+// Eight ASCII digits in a word, and their value: numbers with long
+// fractions (coordinates, measurements) take most of their digits this way.
+inline bool isEightDigits(std::uint64_t word) noexcept
+{
+    return ((word & 0xF0F0F0F0F0F0F0F0) | (((word + 0x0606060606060606) & 0xF0F0F0F0F0F0F0F0) >> 4))
+        == 0x3333333333333333;
+}
+
+inline std::uint32_t eightDigitsValue(std::uint64_t word) noexcept
+{
+    constexpr std::uint64_t Mask = 0x000000FF000000FF;
+    constexpr std::uint64_t Hundreds = 100 + (1000000ULL << 32);
+    constexpr std::uint64_t Units = 1 + (10000ULL << 32);
+    word -= 0x3030303030303030;
+    word = word * 10 + (word >> 8);
+    return static_cast<std::uint32_t>(((word & Mask) * Hundreds + ((word >> 16) & Mask) * Units) >> 32);
+}
+
+// Past a run of digits, adding them to the significand.
+inline const unsigned char* scanDigits(const unsigned char* p, const unsigned char* end, std::uint64_t& significand) noexcept
+{
+    if (std::endian::native == std::endian::little) {
+        while (end - p >= 8) {
+            std::uint64_t word;
+            std::memcpy(&word, p, sizeof word);
+            if (!isEightDigits(word))
+                break;
+            significand = significand * 100000000 + eightDigitsValue(word);
+            p += 8;
+        }
+    }
+    while (p < end && isDigit(*p)) {
+        significand = significand * 10 + (*p - '0');
+        ++p;
+    }
+    return p;
+}
 
 // The end of the number that starts at p, or null when it is malformed or
-// runs to the end of the input (a number needs a byte after it to end).
-// Sets isFloating for a fraction or an exponent.
-const unsigned char* scanNumber(const unsigned char* p, const unsigned char* end, bool& isFloating,
+// runs to the end of the input (a number needs a byte after it to end),
+// with `failure` where it went wrong.
+const unsigned char* scanNumber(const unsigned char* p, const unsigned char* end, NumberScan& scan,
     const unsigned char*& failure) noexcept
 {
     auto fail = [&](const unsigned char* at) {
         failure = at;
         return nullptr;
     };
-    if (*p == '-' && ++p == end)
-        return fail(p);
+    if (*p == '-') {
+        scan.negative = true;
+        if (++p == end)
+            return fail(p);
+    }
+    const unsigned char* integerStart = p;
     if (*p == '0') {
         ++p;  // a digit after a leading zero starts the next token
     } else if (isDigit(*p)) {
-        while (++p < end && isDigit(*p)) {
-        }
+        p = scanDigits(p, end, scan.significand);
     } else {
         return fail(p);
     }
+    scan.digits = static_cast<std::size_t>(p - integerStart);
     if (p < end && *p == '.') {
-        isFloating = true;
-        if (++p == end || !isDigit(*p))
-            return fail(p);
-        while (++p < end && isDigit(*p)) {
-        }
-    }
-    if (p < end && (*p == 'e' || *p == 'E')) {
-        isFloating = true;
-        if (++p < end && (*p == '+' || *p == '-'))
-            ++p;
+        scan.isFloating = true;
+        const unsigned char* fractionStart = ++p;
         if (p == end || !isDigit(*p))
             return fail(p);
-        while (++p < end && isDigit(*p)) {
+        p = scanDigits(p, end, scan.significand);
+        scan.digits += static_cast<std::size_t>(p - fractionStart);
+        scan.exponent = -static_cast<std::int64_t>(p - fractionStart);
+    }
+    if (p < end && (*p == 'e' || *p == 'E')) {
+        scan.isFloating = true;
+        bool negativeExponent = false;
+        if (++p < end && (*p == '+' || *p == '-'))
+            negativeExponent = *p++ == '-';
+        if (p == end || !isDigit(*p))
+            return fail(p);
+        std::int64_t exponent = 0;
+        for (; p < end && isDigit(*p); ++p) {
+            if (exponent < 100000000)  // far beyond any double; more digits change nothing
+                exponent = exponent * 10 + (*p - '0');
         }
+        scan.exponent += negativeExponent ? -exponent : exponent;
     }
     if (p == end)
         return fail(p);
     return p;
+}
+
+// The digits after the leading zeros (of "0.000…"): the significand holds
+// them exactly when there are at most 19. Counted only beyond 19 digits.
+std::size_t significantDigits(const unsigned char* start, const NumberScan& scan) noexcept
+{
+    if (scan.digits <= 19)
+        return scan.digits;
+    std::size_t leadingZeros = 0;
+    for (const unsigned char* p = start + scan.negative; *p == '0' || *p == '.'; ++p)
+        leadingZeros += *p == '0';
+    return scan.digits - leadingZeros;
 }
 
 bool invalidNumber(JTParseState& state)
@@ -222,17 +271,44 @@ bool invalidNumber(JTParseState& state)
     return jt_error(state, "Invalid number.");
 }
 
-// A double too large or too small for its type: the fast conversion only
-// says "out of range", so strtod tells overflow from underflow. A result
-// that is small but not zero (a subnormal) is representable and kept.
-bool convertOutOfRangeDouble(JTParseState& state, const std::string& text, double& value)
+bool outOfRangeDouble(JTParseState& state, std::string_view text, bool isOverflow)
 {
-    errno = 0;
-    value = std::strtod(text.c_str(), nullptr);
-    if (value != 0 && !std::isinf(value))
+    jt_error(state, "The value '%s' could not be represented as a 'double' due to %s.", std::string(text),
+        isOverflow ? "overflow" : "underflow");
+    return invalidNumber(state);
+}
+
+bool convertDouble(JTParseState& state, const unsigned char* start, std::string_view text, const NumberScan& scan,
+    double& value)
+{
+    std::size_t significant = significantDigits(start, scan);
+    if (significant <= 19) [[likely]] {
+        value = jt_decimalToDouble(scan.significand, scan.exponent, scan.negative);
+        if (std::isinf(value) || (value == 0 && scan.significand != 0)) [[unlikely]]
+            return outOfRangeDouble(state, text, std::isinf(value));
         return true;
-    jt_error(state, "The value '%s' could not be represented as a 'double' due to %s.", text,
-        value == 0 ? "underflow" : "overflow");
+    }
+    // More digits than a 64-bit significand holds: rare enough for the
+    // general conversion. Out of its range, the power of ten of the leading
+    // digit tells which way.
+    std::from_chars_result converted = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (converted.ec == std::errc::result_out_of_range)
+        return outOfRangeDouble(state, text, scan.exponent + static_cast<std::int64_t>(significant) > 0);
+    if (converted.ec != std::errc() || converted.ptr != text.data() + text.size()) [[unlikely]] {
+        jt_error(state, "The conversion function did not consume all of the number tokens characters.");
+        return invalidNumber(state);
+    }
+    return true;
+}
+
+// An integer of twenty digits or more: only some of twenty fit.
+bool convertLongUnsigned(JTParseState& state, std::string_view text, std::uint64_t& value)
+{
+    std::from_chars_result converted = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (converted.ec == std::errc()) [[likely]]
+        return true;
+    jt_error(state, "The value '%s' exceeded the maximum value that could be represented: %llu.", std::string(text),
+        std::numeric_limits<std::uint64_t>::max());
     return invalidNumber(state);
 }
 
@@ -254,7 +330,7 @@ void jt_parse_skip_whitespace(JTParseState& state) noexcept
     while (p < end) {
         switch (whitespaceClasses[*p]) {
         case Blank:
-            p = skipSpaces(p + 1, end);
+            p = jt_skipSpaces(p + 1, end, state.vectorScan);
             continue;
         case LineBreak:
         case UnicodeBreak:
@@ -310,55 +386,37 @@ bool jt_parse_number(JTParseState& state)
 {
     const unsigned char* start = state.stringBuffer.ptr + state.atIndex;
     const unsigned char* end = state.stringBuffer.ptr + state.stringBuffer.length;
-    bool isFloating = false;
+    NumberScan scan;
     const unsigned char* failure = nullptr;
-    const unsigned char* stop = scanNumber(start, end, isFloating, failure);
+    const unsigned char* stop = scanNumber(start, end, scan, failure);
     if (!stop) [[unlikely]] {
         state.atIndex = static_cast<std::size_t>(failure - state.stringBuffer.ptr);
         return invalidNumber(state);
     }
     std::size_t length = static_cast<std::size_t>(stop - start);
-    const char* first = reinterpret_cast<const char*>(start);
-    const char* last = first + length;
+    std::string_view text(reinterpret_cast<const char*>(start), length);
     JTTokenValue& value = state.token.value;
-    std::from_chars_result converted;
-    std::uint64_t hash;
-    if (isFloating || (length == 2 && start[0] == '-' && start[1] == '0')) {
+    if (scan.isFloating || (scan.negative && scan.significand == 0)) {  // "-0" is a double
         value.type = JTValueTypeDouble;
-        converted = std::from_chars(first, last, value.number.doubleValue);
-        if (converted.ec == std::errc::result_out_of_range
-            && !convertOutOfRangeDouble(state, std::string(first, length), value.number.doubleValue))
+        if (!convertDouble(state, start, text, scan, value.number.doubleValue))
             return false;
-        hash = HashStartDouble;
-    } else if (*start == '-') {
-        value.type = JTValueTypeLongLong;
-        converted = std::from_chars(first, last, value.number.longLongValue);
-        if (converted.ec == std::errc::result_out_of_range) [[unlikely]] {
+    } else if (scan.negative) {
+        constexpr std::uint64_t SmallestMagnitude = std::uint64_t(1) << 63;
+        if (scan.digits > 19 || scan.significand > SmallestMagnitude) [[unlikely]] {
             jt_error(state, "The value '%s' exceeded the minimum value that could be represented: %lld.",
-                std::string(first, length), std::numeric_limits<std::int64_t>::min());
+                std::string(text), std::numeric_limits<std::int64_t>::min());
             return invalidNumber(state);
         }
-        hash = static_cast<std::uint64_t>(value.number.longLongValue) + HashStartLongLong;
+        value.type = JTValueTypeLongLong;
+        value.number.unsignedLongLongValue = 0 - scan.significand;
     } else {
         value.type = JTValueTypeUnsignedLongLong;
-        converted = std::from_chars(first, last, value.number.unsignedLongLongValue);
-        if (converted.ec == std::errc::result_out_of_range) [[unlikely]] {
-            jt_error(state, "The value '%s' exceeded the maximum value that could be represented: %llu.",
-                std::string(first, length), std::numeric_limits<std::uint64_t>::max());
-            return invalidNumber(state);
-        }
-        hash = value.number.unsignedLongLongValue + HashStartUnsignedLongLong;
+        value.number.unsignedLongLongValue = scan.significand;
+        // Twenty digits may still fit; more never do.
+        if (scan.digits > 19 && !convertLongUnsigned(state, text, value.number.unsignedLongLongValue)) [[unlikely]]
+            return false;
     }
-    if (converted.ec != std::errc::result_out_of_range && (converted.ec != std::errc() || converted.ptr != last))
-        [[unlikely]] {
-        jt_error(state, "The conversion function did not consume all of the number tokens characters.");
-        return invalidNumber(state);
-    }
-    unsigned char slot[sizeof value.number];
-    std::memcpy(slot, &value.number, sizeof slot);
-    for (unsigned char byte : slot)
-        hash = jt_hashStep(hash, byte);
-    value.hash = hash;
+    value.hash = jt_hashNumber(value.number.unsignedLongLongValue, value.type);
     value.bytes = {reinterpret_cast<const unsigned char*>(&value.number), sizeof value.number};
     state.token.type = JTTokenTypeNumber;
     state.token.tokenPtrRange = {start, length};

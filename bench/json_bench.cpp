@@ -1,7 +1,9 @@
 // Jotter side by side with the C++ JSON libraries a user would pick
 // instead, on the three corpora: decoding text to a full tree, encoding that
 // tree compact and pretty, and the peak memory of one decode. One run gives
-// every figure, so the ratios compare like with like.
+// every figure, so the ratios compare like with like. A last table times a
+// decode and an encode in a fresh process and again after 30 decode-and-free
+// cycles of the same corpus, the state a long-running program lives in.
 //
 // Times are the benchmark thread's processor time (BenchTiming.h says why)
 // and exclude freeing what the operation made. MB/s is corpus bytes per
@@ -11,19 +13,14 @@
 //
 //   json_bench [--rounds N]                       the tables, in Markdown
 //   json_bench --peak-memory LIBRARY CORPUS       one decode's memory, for the tables
+//   json_bench --steady-state LIBRARY CORPUS      fresh and steady-state times, for the tables
 
-#include "foundation/objects/Data.h"
-#include "json/JSONDecoder.h"
-#include "json/JTSerializer.h"
 #include "json/JotterDeserializing.h"
 
 #include "BenchTiming.h"
-#include "PeakMemory.h"
+#include "FreshProcess.h"
+#include "Libraries.h"
 #include "SameValues.h"
-
-#include <rapidjson/prettywriter.h>
-#include <rapidjson/stringbuffer.h>
-#include <rapidjson/writer.h>
 
 #include <sys/utsname.h>
 #include <unistd.h>
@@ -41,117 +38,55 @@ namespace {
 
 using bench::Contender;
 using bench::json;
+using bench::jotterDecode;
+using bench::jotterEncode;
+using bench::jsonCppDecode;
+using bench::jsonCppEncode;
+using bench::jsonCppReader;
+using bench::rapidDecode;
+using bench::rapidEncode;
+using bench::textOf;
 using bench::timed;
 using foundation::Object;
 using foundation::Ref;
 
 const char* const Corpora[] = {"canada.json", "citm_catalog.json", "twitter.json"};
 const char* const MemoryLibraries[] = {"Jotter", "RapidJSON", "Boost.JSON", "nlohmann-json", "JsonCpp", "simdjson"};
-
-Ref<Object> jotterDecode(jotter::JSONDecoder& decoder, const std::string& text)
-{
-    Ref<Object> tree = decoder.objectWithUTF8String(text.data(), text.size());
-    if (!tree)
-        throw std::runtime_error("Jotter did not decode the corpus");
-    return tree;
-}
-
-// The Data the encoder returns, timed as it comes: copying it into a string
-// would charge Jotter for a copy no caller makes.
-Ref<Object> jotterEncode(Object& tree, jotter::JTSerializeOptionFlags options)
-{
-    Ref<Object> data = jotter::JTSerializer::serializeObject(&tree, options, jotter::JTEncodeOptionResultData,
-        nullptr, nullptr, {}, nullptr);
-    if (!data)
-        throw std::runtime_error("Jotter did not encode the tree");
-    return data;
-}
-
-std::string textOf(const Object& data)
-{
-    const auto& bytes = static_cast<const foundation::Data&>(data);
-    return {reinterpret_cast<const char*>(bytes.bytes()), bytes.length()};
-}
-
-std::unique_ptr<rapidjson::Document> rapidDecode(const std::string& text)
-{
-    auto document = std::make_unique<rapidjson::Document>();
-    document->Parse(text.data(), text.size());
-    if (document->HasParseError())
-        throw std::runtime_error("RapidJSON did not decode the corpus");
-    return document;
-}
-
-// The buffer as the writer leaves it, for the same reason as Jotter's Data.
-template <typename Writer>
-std::unique_ptr<rapidjson::StringBuffer> rapidEncode(const rapidjson::Document& document)
-{
-    auto buffer = std::make_unique<rapidjson::StringBuffer>();
-    Writer writer(*buffer);
-    document.Accept(writer);
-    return buffer;
-}
-
-std::string textOf(const rapidjson::StringBuffer& buffer)
-{
-    return {buffer.GetString(), buffer.GetSize()};
-}
-
-std::unique_ptr<Json::CharReader> jsonCppReader()
-{
-    return std::unique_ptr<Json::CharReader>(Json::CharReaderBuilder().newCharReader());
-}
-
-std::unique_ptr<Json::Value> jsonCppDecode(Json::CharReader& reader, const std::string& text)
-{
-    auto root = std::make_unique<Json::Value>();
-    std::string errors;
-    if (!reader.parse(text.data(), text.data() + text.size(), root.get(), &errors))
-        throw std::runtime_error("JsonCpp did not decode the corpus: " + errors);
-    return root;
-}
-
-std::string jsonCppEncode(const Json::Value& root)
-{
-    Json::StreamWriterBuilder builder;
-    builder["indentation"] = "";
-    return Json::writeString(builder, root);
-}
+// Decode-and-free cycles before the steady-state figures, and fresh
+// processes per library and corpus (each gives one figure of each kind).
+constexpr int SteadyStateCycles = 30;
+constexpr int SteadyStateProcesses = 7;
 
 // --peak-memory: decode once in this fresh process and print how far the
 // resident high-water mark rose.
 int reportPeakMemory(const std::string& library, const std::string& path)
 {
     std::string text = bench::readFile(path);
-    simdjson::padded_string padded(text);
-    std::unique_ptr<Json::CharReader> reader = jsonCppReader();
-    simdjson::dom::parser simdParser;
     std::size_t before = bench::residentHighWaterMark();
-    // Every tree stays alive until the mark is read again.
-    Ref<jotter::JSONDecoder> decoder;
-    Ref<Object> jotterTree;
-    std::unique_ptr<rapidjson::Document> rapidTree;
-    boost::json::value boostTree;
-    json nlohmannTree;
-    std::unique_ptr<Json::Value> jsonCppTree;
-    if (library == "Jotter") {
-        decoder = jotter::JSONDecoder::decoder();
-        jotterTree = jotterDecode(*decoder, text);
-    } else if (library == "RapidJSON") {
-        rapidTree = rapidDecode(text);
-    } else if (library == "Boost.JSON") {
-        boostTree = boost::json::parse(text);
-    } else if (library == "nlohmann-json") {
-        nlohmannTree = json::parse(text);
-    } else if (library == "JsonCpp") {
-        jsonCppTree = jsonCppDecode(*reader, text);
-    } else if (library == "simdjson") {
-        simdjson::dom::element root = simdParser.parse(padded);
-        static_cast<void>(root);
-    } else {
-        throw std::runtime_error("no library " + library);
-    }
+    std::unique_ptr<bench::LibraryTree> tree = bench::decodeWith(library, text);  // alive until the mark is read
     std::printf("%zu\n", bench::residentHighWaterMark() - before);
+    return 0;
+}
+
+// --steady-state: in this fresh process, the seconds of a decode and of an
+// encode of its tree; then, after SteadyStateCycles decode-and-free cycles,
+// the same two again.
+int reportSteadyState(const std::string& library, const std::string& path)
+{
+    std::string text = bench::readFile(path);
+    auto decodeAndEncode = [&] {
+        std::unique_ptr<bench::LibraryTree> tree;
+        double decodeSeconds = timed([&] {
+            tree = bench::decodeWith(library, text);
+            return 0;
+        });
+        double encodeSeconds = timed([&] { return tree->encode(); });
+        std::printf("%.9f %.9f\n", decodeSeconds, encodeSeconds);
+    };
+    decodeAndEncode();
+    for (int cycle = 0; cycle < SteadyStateCycles; ++cycle)
+        bench::decodeWith(library, text);
+    decodeAndEncode();
     return 0;
 }
 
@@ -216,6 +151,8 @@ void benchmarkCorpus(const std::string& name, int rounds)
     bench::checkSameValues("Jotter's one-shot decode", corpus, bench::fromJotter(*jotter::objectFromJSONData(*data)));
     std::unique_ptr<rapidjson::Document> rapidTree = rapidDecode(text);
     bench::checkSameValues("RapidJSON", corpus, bench::fromRapidJSON(*rapidTree));
+    bench::checkSameValues("RapidJSON full precision", corpus,
+        bench::fromRapidJSON(*rapidDecode<rapidjson::kParseFullPrecisionFlag>(text)));
     boost::json::value boostTree = boost::json::parse(text);
     bench::checkSameValues("Boost.JSON", corpus, bench::fromBoost(boostTree));
     std::unique_ptr<Json::CharReader> reader = jsonCppReader();
@@ -237,6 +174,9 @@ void benchmarkCorpus(const std::string& name, int rounds)
     }});
     decoders.push_back({"Jotter objectFromJSONData", [&] { return timed([&] { return jotter::objectFromJSONData(*data); }); }});
     decoders.push_back({"RapidJSON Document::Parse", [&] { return timed([&] { return rapidDecode(text); }); }});
+    decoders.push_back({"RapidJSON full precision", [&] {
+        return timed([&] { return rapidDecode<rapidjson::kParseFullPrecisionFlag>(text); });
+    }});
     decoders.push_back({"Boost.JSON parse", [&] { return timed([&] { return boost::json::parse(text); }); }});
     decoders.push_back({"nlohmann-json parse", [&] { return timed([&] { return json::parse(text); }); }});
     decoders.push_back({"JsonCpp CharReader", [&] { return timed([&] { return jsonCppDecode(*reader, text); }); }});
@@ -316,10 +256,48 @@ void printPeakMemory(const std::string& program)
         std::map<std::string, double> bytes;
         std::printf("| %s |", corpus);
         for (const char* library : MemoryLibraries) {
-            bytes[library] = static_cast<double>(bench::peakMemoryInChild(program, library, path));
+            bytes[library] = static_cast<double>(bench::numbersFromChild(program, "--peak-memory", library, path, 1)[0]);
             std::printf(" %.1f (%.1f×) |", bytes[library] / 1e6, bytes[library] / corpusBytes);
         }
         std::printf(" %.2f |\n", bytes["Jotter"] / bytes["RapidJSON"]);
+    }
+}
+
+// Medians of the fresh-process and steady-state figures, with each peer set
+// against Jotter (peer time ÷ Jotter time).
+void printSteadyState(const std::string& program)
+{
+    std::printf("\n### Fresh process and steady state (after %d decode-and-free cycles), median of %d processes\n",
+        SteadyStateCycles, SteadyStateProcesses);
+    for (const char* corpus : Corpora) {
+        std::string path = std::string(BENCH_DATA_DIR) + "/" + corpus;
+        std::printf("\n#### %s\n\n", corpus);
+        std::printf("| library | decode fresh ms | decode steady ms | encode fresh ms | encode steady ms | decode "
+                    "fresh ×, steady × | encode fresh ×, steady × |\n|---|---|---|---|---|---|---|\n");
+        std::vector<double> jotter;
+        for (const char* library : bench::LibraryNames) {
+            if (std::string(library) == "simdjson")
+                continue;  // no tree to encode
+            // Each process prints decode and encode fresh, then decode and encode steady.
+            std::vector<std::vector<double>> samples(4);
+            for (int process = 0; process < SteadyStateProcesses; ++process) {
+                std::vector<double> figures = bench::numbersFromChild(program, "--steady-state", library, path, 4);
+                for (std::size_t kind = 0; kind < 4; ++kind)
+                    samples[kind].push_back(figures[kind]);
+            }
+            std::vector<double> medians;  // decode fresh, decode steady, encode fresh, encode steady
+            for (std::size_t kind : {0, 2, 1, 3})
+                medians.push_back(bench::summarize(samples[kind]).median);
+            std::printf("| %s | %.3f | %.3f | %.3f | %.3f |", library, medians[0] * 1e3, medians[1] * 1e3,
+                medians[2] * 1e3, medians[3] * 1e3);
+            if (jotter.empty()) {
+                jotter = medians;
+                std::printf(" | |\n");
+                continue;
+            }
+            std::printf(" %.2f, %.2f | %.2f, %.2f |\n", medians[0] / jotter[0], medians[1] / jotter[1],
+                medians[2] / jotter[2], medians[3] / jotter[3]);
+        }
     }
 }
 
@@ -363,6 +341,8 @@ int main(int argc, char** argv)
     try {
         if (argc == 4 && std::strcmp(argv[1], "--peak-memory") == 0)
             return reportPeakMemory(argv[2], argv[3]);
+        if (argc == 4 && std::strcmp(argv[1], "--steady-state") == 0)
+            return reportSteadyState(argv[2], argv[3]);
         int rounds = 25;
         if (argc == 3 && std::strcmp(argv[1], "--rounds") == 0)
             rounds = std::max(20, std::atoi(argv[2]));
@@ -371,7 +351,9 @@ int main(int argc, char** argv)
             rounds);
         for (const char* corpus : Corpora)
             benchmarkCorpus(corpus, rounds);
-        printPeakMemory(std::filesystem::read_symlink("/proc/self/exe").string());
+        std::string program = std::filesystem::read_symlink("/proc/self/exe").string();
+        printPeakMemory(program);
+        printSteadyState(program);
         std::printf("\n");
         printMachine("Finished");
     } catch (const std::exception& exception) {

@@ -164,35 +164,50 @@ struct NumberScan {
     bool isFloating = false;     // a fraction or an exponent
 };
 
-// Eight ASCII digits in a word, and their value: numbers with long
-// fractions (coordinates, measurements) take most of their digits this way.
-inline bool isEightDigits(std::uint64_t word) noexcept
+// Up to eight digits a step: numbers with long fractions (coordinates,
+// measurements) take most of their digits this way. Bytes are read in
+// text order from the low end of a little-endian word.
+
+// The number of digits at the start of the word's eight bytes.
+inline int leadingDigits(std::uint64_t word) noexcept
 {
-    return ((word & 0xF0F0F0F0F0F0F0F0) | (((word + 0x0606060606060606) & 0xF0F0F0F0F0F0F0F0) >> 4))
-        == 0x3333333333333333;
+    // Per byte, 0x33 exactly for '0' to '9'. A carry out of a byte that is
+    // not a digit only disturbs the bytes after it, which are not counted.
+    std::uint64_t notDigits = ((word & 0xF0F0F0F0F0F0F0F0) | (((word + 0x0606060606060606) & 0xF0F0F0F0F0F0F0F0) >> 4))
+        ^ 0x3333333333333333;
+    return notDigits ? std::countr_zero(notDigits) / 8 : 8;
 }
 
-inline std::uint32_t eightDigitsValue(std::uint64_t word) noexcept
+// The value of eight digit values (0 to 9) in a word, the first byte the
+// most significant digit.
+inline std::uint32_t eightDigitsValue(std::uint64_t digits) noexcept
 {
     constexpr std::uint64_t Mask = 0x000000FF000000FF;
     constexpr std::uint64_t Hundreds = 100 + (1000000ULL << 32);
     constexpr std::uint64_t Units = 1 + (10000ULL << 32);
-    word -= 0x3030303030303030;
-    word = word * 10 + (word >> 8);
-    return static_cast<std::uint32_t>(((word & Mask) * Hundreds + ((word >> 16) & Mask) * Units) >> 32);
+    digits = digits * 10 + (digits >> 8);
+    return static_cast<std::uint32_t>(((digits & Mask) * Hundreds + ((digits >> 16) & Mask) * Units) >> 32);
 }
 
-// Past a run of digits, adding them to the significand.
+constexpr std::uint64_t powersOfTen[9] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
+
+// Past a run of digits, adding them to the significand (which wraps
+// harmlessly beyond 19 digits: the caller then converts the text).
 inline const unsigned char* scanDigits(const unsigned char* p, const unsigned char* end, std::uint64_t& significand) noexcept
 {
-    if (std::endian::native == std::endian::little) {
+    if constexpr (std::endian::native == std::endian::little) {
         while (end - p >= 8) {
             std::uint64_t word;
             std::memcpy(&word, p, sizeof word);
-            if (!isEightDigits(word))
-                break;
-            significand = significand * 100000000 + eightDigitsValue(word);
-            p += 8;
+            int count = leadingDigits(word);
+            if (count == 0)
+                return p;
+            // The digits moved to the top of the word, zeros before them.
+            std::uint64_t digits = (word - 0x3030303030303030) << (8 * (8 - count));
+            significand = significand * powersOfTen[count] + eightDigitsValue(digits);
+            p += count;
+            if (count < 8)
+                return p;
         }
     }
     while (p < end && isDigit(*p)) {
@@ -356,7 +371,10 @@ void jt_parse_skip_whitespace(JTParseState& state) noexcept
 
 bool jt_parse_next_token(JTParseState& state)
 {
-    jt_parse_skip_whitespace(state);
+    // Compact documents have no white space between tokens: look first.
+    if (state.atIndex < state.stringBuffer.length
+        && whitespaceClasses[state.stringBuffer.ptr[state.atIndex]] != NotWhitespace)
+        jt_parse_skip_whitespace(state);
     JTParseToken& token = state.token;
     token.type = JTTokenTypeInvalid;
     token.value.type = JTValueTypeInvalid;

@@ -5,6 +5,9 @@
 
 #include "json/JTParseState.h"
 
+#include <cstdio>
+#include <string>
+
 namespace jotter::testing {
 namespace {
 
@@ -100,6 +103,56 @@ TEST(DecoderCache, HitsKeepAValueAgainstPassingMisses)
     for (int i = 0; i < 300; ++i)
         survivors += itemForString(*decoder, "hot" + std::to_string(i)) != nullptr;
     EXPECT_GT(survivors, 200);
+}
+
+// Distinct values that differ only at one end must land on distinct items:
+// at a quarter of the cache's size, four probes place nearly all of them
+// (a few give way to later misses as the ageing policy wants; a hash that
+// clustered them would keep a handful).
+void expectSpreadOverTheItems(const std::string& prefix, const std::string& suffix)
+{
+    foundation::Ref<JSONDecoder> decoder = JSONDecoder::decoder();
+    std::string document = "[";
+    for (int i = 0; i < 256; ++i) {
+        char digits[8];
+        std::snprintf(digits, sizeof digits, "%03d", i);
+        document += "\"" + prefix + digits + suffix + "\",";
+    }
+    document.back() = ']';
+    parse(*decoder, document);
+    int cached = 0;
+    for (int i = 0; i < 256; ++i) {
+        char digits[8];
+        std::snprintf(digits, sizeof digits, "%03d", i);
+        cached += itemForString(*decoder, prefix + digits + suffix) != nullptr;
+    }
+    EXPECT_GE(cached, 240) << prefix << "NNN" << suffix;
+}
+
+TEST(DecoderCache, KeysDifferingInTheirLastBytesSpreadOverTheItems)
+{
+    expectSpreadOverTheItems("identifier_of_a_long_record_number_", "");
+    expectSpreadOverTheItems("k", "");
+}
+
+TEST(DecoderCache, KeysDifferingInTheirFirstBytesSpreadOverTheItems)
+{
+    expectSpreadOverTheItems("", "_identifier_of_a_long_record_number");
+}
+
+TEST(DecoderCache, NumbersDifferingInTheirLowBitsSpreadOverTheItems)
+{
+    foundation::Ref<JSONDecoder> decoder = JSONDecoder::decoder();
+    std::string document = "[";
+    for (int i = 0; i < 256; ++i)
+        document += std::to_string(1000000 + i) + ",";
+    document.back() = ']';
+    parse(*decoder, document);
+    const JTTokenCache& cache = decoder->parseState().cache;
+    int cached = 0;
+    for (std::size_t i = 0; i < cache.count; ++i)
+        cached += cache.items[i].object && cache.items[i].type == JTValueTypeUnsignedLongLong;
+    EXPECT_GE(cached, 240);
 }
 
 } // namespace

@@ -1,9 +1,10 @@
 #include "foundation/objects/SmallObjectPool.h"
 
-#include <algorithm>
+#include <atomic>
+#include <cstdint>
 #include <cstdlib>
 #include <mutex>
-#include <deque>
+#include <vector>
 
 // GCC says AddressSanitizer is on with a macro, clang with a feature test.
 #if defined(__SANITIZE_ADDRESS__)
@@ -57,178 +58,161 @@ void deallocate(void* block, std::size_t size) noexcept
 namespace {
 
 constexpr std::size_t Granularity = 8;
-constexpr std::size_t ClassCount = LargestPooledSize / Granularity;
-constexpr std::size_t ChunkBytes = 8 * 1024;
+constexpr std::size_t ChunkBytes = 4096;               // a page: what the processor prefetches within
+constexpr std::size_t ChunksPerReservation = 256;      // 1 MiB asked of the system at a time
 
-constexpr std::size_t classOf(std::size_t size) noexcept
-{
-    return (size + Granularity - 1) / Granularity - 1;
-}
-
-constexpr std::size_t blockSize(std::size_t sizeClass) noexcept
-{
-    return (sizeClass + 1) * Granularity;
-}
-
-// Blocks that move between a thread and the depot at a time: about 1 KB,
-// so that a size class a thread barely uses holds little memory idle.
-constexpr std::size_t batchOf(std::size_t sizeClass) noexcept
-{
-    return std::max<std::size_t>(8, 1024 / blockSize(sizeClass));
-}
-
-struct FreeBlock {
-    FreeBlock* next;
+// A chunk starts with this header; its blocks follow, cut in order.
+struct alignas(16) Chunk {
+    // Blocks alive, plus Unretired while a thread still cuts blocks from
+    // the chunk, so that the count cannot reach zero before it is done.
+    std::atomic<std::int64_t> live;
 };
 
-// A queue of free blocks, moved whole: nothing ever walks it. Blocks come
-// out in the order they went in, so a tree made after another was freed
-// lies in memory in the order the old one did (the order it is walked in,
-// which the processor's prefetcher follows), not back to front.
-struct FreeList {
-    FreeBlock* head = nullptr;
-    FreeBlock* tail = nullptr;
-    std::size_t count = 0;
+constexpr std::int64_t Unretired = std::int64_t(1) << 40;
 
-    void push(void* memory) noexcept
-    {
-        auto* block = static_cast<FreeBlock*>(memory);
-        block->next = nullptr;
-        if (tail)
-            tail->next = block;
-        else
-            head = block;
-        tail = block;
-        ++count;
-    }
+constexpr std::size_t roundedSize(std::size_t size) noexcept
+{
+    return (size + Granularity - 1) / Granularity * Granularity;
+}
 
-    void* pop() noexcept
-    {
-        FreeBlock* block = head;
-        head = block->next;
-        if (!head)
-            tail = nullptr;
-        --count;
-        return block;
-    }
-};
+Chunk* chunkOf(void* block) noexcept
+{
+    return reinterpret_cast<Chunk*>(reinterpret_cast<std::uintptr_t>(block) & ~(ChunkBytes - 1));
+}
 
-// The batches no thread holds, and the chunks new blocks are cut from.
-class Depot {
+// The chunks no thread uses, and the reservation new ones are taken from.
+class ChunkStore {
 public:
-    // A batch of the class, at least one block; an empty list when memory
-    // has run out.
-    FreeList take(std::size_t sizeClass) noexcept
+    // A chunk ready to cut blocks from (live = Unretired); null when
+    // memory has run out. The most recently freed chunk comes first: its
+    // pages are likely still in the cache.
+    Chunk* take() noexcept
     {
         std::lock_guard lock(mutex_);
-        std::deque<FreeList>& batches = batches_[sizeClass];
-        if (batches.empty())
-            return carve(sizeClass);
-        FreeList batch = batches.front();
-        batches.pop_front();
-        return batch;
+        Chunk* chunk;
+        if (!free_.empty()) {
+            chunk = free_.back();
+            free_.pop_back();
+        } else {
+            if (reserved_ == reservedEnd_) {
+                void* memory = std::aligned_alloc(ChunkBytes, ChunkBytes * ChunksPerReservation);
+                if (!memory)
+                    return nullptr;
+                reserved_ = static_cast<char*>(memory);
+                reservedEnd_ = reserved_ + ChunkBytes * ChunksPerReservation;
+            }
+            chunk = reinterpret_cast<Chunk*>(reserved_);
+            reserved_ += ChunkBytes;
+        }
+        chunk->live.store(Unretired, std::memory_order_relaxed);
+        return chunk;
     }
 
-    void give(std::size_t sizeClass, FreeList batch) noexcept
+    void give(Chunk* chunk) noexcept
     {
-        if (!batch.head)
-            return;
         std::lock_guard lock(mutex_);
         try {
-            batches_[sizeClass].push_back(batch);
+            free_.push_back(chunk);
         } catch (const std::bad_alloc&) {
-            // Out of memory for the bookkeeping: the blocks stay unused.
+            // Out of memory for the bookkeeping: the chunk stays unused.
         }
     }
 
 private:
-    // New blocks cut from the current chunk, which every class shares: a
-    // class used for a few objects then holds a few blocks, not a chunk of
-    // its own. A chunk is only touched as its blocks are handed out.
-    FreeList carve(std::size_t sizeClass) noexcept
-    {
-        std::size_t size = blockSize(sizeClass);
-        if (static_cast<std::size_t>(chunk_.end - chunk_.cursor) < size) {
-            auto* memory = static_cast<char*>(std::malloc(ChunkBytes));
-            if (!memory)
-                return {};
-            chunk_ = {memory, memory + ChunkBytes};
-        }
-        std::size_t available = static_cast<std::size_t>(chunk_.end - chunk_.cursor) / size;
-        std::size_t count = std::min(batchOf(sizeClass), available);
-        // Handed out in address order, like freed blocks in freeing order.
-        FreeList blocks;
-        for (std::size_t i = 0; i < count; ++i)
-            blocks.push(chunk_.cursor + i * size);
-        chunk_.cursor += count * size;
-        return blocks;
-    }
-
-    struct Chunk {
-        char* cursor = nullptr;
-        char* end = nullptr;
-    };
-
     std::mutex mutex_;
-    std::deque<FreeList> batches_[ClassCount];
-    Chunk chunk_;
+    std::vector<Chunk*> free_;
+    char* reserved_ = nullptr;
+    char* reservedEnd_ = nullptr;
 };
 
-Depot& depot() noexcept
+ChunkStore& chunkStore() noexcept
 {
-    static Depot* shared = new Depot;  // outlives every thread and static object
+    static ChunkStore* shared = new ChunkStore;  // outlives every thread and static object
     return *shared;
 }
 
-// Per class, the batch being used and a full one in reserve, so that a
-// thread freeing and making objects around a batch boundary does not go to
-// the depot each time.
-struct ThreadCache {
-    struct Lists {
-        FreeList current;
-        FreeList spare;
-    };
-    Lists lists[ClassCount];
-    ~ThreadCache();
-};
-
-thread_local ThreadCache threadCache;
-// Set once this thread's cache is destroyed: objects released later on
-// this thread (by other thread-local destructors) go to the depot.
-thread_local bool threadCacheGone = false;
-
-ThreadCache::~ThreadCache()
+// One block fewer alive in the chunk; the last one gives the chunk back.
+void releaseFromChunk(Chunk* chunk, std::int64_t blocks) noexcept
 {
-    threadCacheGone = true;
-    for (std::size_t sizeClass = 0; sizeClass < ClassCount; ++sizeClass) {
-        depot().give(sizeClass, lists[sizeClass].current);
-        depot().give(sizeClass, lists[sizeClass].spare);
-    }
+    if (chunk->live.fetch_sub(blocks, std::memory_order_acq_rel) == blocks)
+        chunkStore().give(chunk);
 }
 
-void* allocateFromClass(std::size_t sizeClass) noexcept
-{
-    if (threadCacheGone) [[unlikely]] {
-        // One block from a batch; the rest of the batch goes back.
-        FreeList batch = depot().take(sizeClass);
-        if (!batch.head)
-            return nullptr;
-        void* block = batch.pop();
-        depot().give(sizeClass, batch);
-        return block;
-    }
-    ThreadCache::Lists& lists = threadCache.lists[sizeClass];
-    if (!lists.current.head) [[unlikely]] {
-        if (lists.spare.head) {
-            lists.current = lists.spare;
-            lists.spare = {};
-        } else {
-            lists.current = depot().take(sizeClass);
-            if (!lists.current.head)
+// The chunk a thread cuts blocks from.
+class Cutter {
+public:
+    void* cut(std::size_t size) noexcept
+    {
+        if (static_cast<std::size_t>(end_ - next_) < size) [[unlikely]] {
+            if (!startChunk())
                 return nullptr;
         }
+        void* block = next_;
+        next_ += size;
+        ++cut_;
+        return block;
     }
-    return lists.current.pop();
+
+    // Hands the chunk over to its blocks: once they are all freed (maybe
+    // already), it is reused.
+    void retire() noexcept
+    {
+        if (chunk_)
+            releaseFromChunk(chunk_, Unretired - cut_);
+        chunk_ = nullptr;
+        next_ = end_ = nullptr;
+    }
+
+private:
+    bool startChunk() noexcept
+    {
+        retire();
+        chunk_ = chunkStore().take();
+        if (!chunk_)
+            return false;
+        next_ = reinterpret_cast<char*>(chunk_ + 1);
+        end_ = reinterpret_cast<char*>(chunk_) + ChunkBytes;
+        cut_ = 0;
+        return true;
+    }
+
+    Chunk* chunk_ = nullptr;
+    char* next_ = nullptr;
+    char* end_ = nullptr;
+    std::int64_t cut_ = 0;
+};
+
+struct ThreadCutter {
+    Cutter cutter;
+    ~ThreadCutter();
+};
+
+// The pool lives in the programs themselves (a plug-in binds to the
+// installer's), so the initial-exec model reaches it without a call.
+[[gnu::tls_model("initial-exec")]] thread_local ThreadCutter threadCutter;
+// Set once this thread's cutter is destroyed: blocks made later on this
+// thread (by other thread-local destructors) come from a shared cutter.
+[[gnu::tls_model("initial-exec")]] thread_local bool threadCutterGone = false;
+
+ThreadCutter::~ThreadCutter()
+{
+    threadCutterGone = true;
+    cutter.retire();
+}
+
+void* cutLate(std::size_t size) noexcept
+{
+    static std::mutex mutex;
+    static Cutter shared;
+    std::lock_guard lock(mutex);
+    return shared.cut(size);
+}
+
+void* cutBlock(std::size_t size) noexcept
+{
+    if (threadCutterGone) [[unlikely]]
+        return cutLate(roundedSize(size));
+    return threadCutter.cutter.cut(roundedSize(size));
 }
 
 } // namespace
@@ -237,14 +221,14 @@ void* allocate(std::size_t size, const std::nothrow_t&) noexcept
 {
     if (size > LargestPooledSize)
         return ::operator new(size, std::nothrow);
-    return allocateFromClass(classOf(size));
+    return cutBlock(size);
 }
 
 void* allocate(std::size_t size)
 {
     if (size > LargestPooledSize)
         return ::operator new(size);
-    if (void* block = allocateFromClass(classOf(size))) [[likely]]
+    if (void* block = cutBlock(size)) [[likely]]
         return block;
     throw std::bad_alloc();
 }
@@ -255,20 +239,7 @@ void deallocate(void* block, std::size_t size) noexcept
         releaseToGlobal(block, size);
         return;
     }
-    std::size_t sizeClass = classOf(size);
-    if (threadCacheGone) [[unlikely]] {
-        FreeList one;
-        one.push(block);
-        depot().give(sizeClass, one);
-        return;
-    }
-    ThreadCache::Lists& lists = threadCache.lists[sizeClass];
-    if (lists.current.count == batchOf(sizeClass)) [[unlikely]] {
-        depot().give(sizeClass, lists.spare);
-        lists.spare = lists.current;
-        lists.current = {};
-    }
-    lists.current.push(block);
+    releaseFromChunk(chunkOf(block), 1);
 }
 
 #endif

@@ -5,16 +5,19 @@
 
 // Blocks for the small objects a decoded document is made of (strings,
 // numbers, arrays, dictionaries), by the hundred thousand. malloc costs a
-// header and a trip through its bins for each; here each size class (8-byte
-// steps up to 256 bytes) is a free list per thread, so making one is a pop
-// and freeing one a push, with no header.
+// header and a trip through its bins for each; here a thread cuts blocks of
+// any size one after another from a page-sized chunk of its own, so making
+// one is a pointer bump, and the objects made together (a tree, in the
+// order it is read) lie together in memory, however scattered what was
+// freed before them was.
 //
-// An object may be freed on another thread than the one that made it (a
-// tree handed to a queue): its block joins the freeing thread's list. A
-// list that grows long hands a batch to a depot shared by all threads,
-// which a thread that runs short refills from; a thread that ends hands
-// over everything. Blocks are kept for reuse, never given back to the
-// system, so the pool holds the peak of live small objects.
+// A chunk counts the blocks still alive in it; freeing one is a decrement
+// on its chunk, from any thread (a tree handed to a queue is freed there).
+// A chunk whose blocks are all free, and that its thread has moved on from,
+// is reused whole for the next chunk any thread needs. A block that lives
+// long keeps its chunk (a page) from reuse until it is freed. Chunks are
+// kept for reuse, never given back to the system, so the pool holds the
+// peak of the chunks in use.
 //
 // Sanitizer builds take every block from the global operator new instead,
 // so that a use after free or a wrong size passed back is still caught.

@@ -88,12 +88,11 @@ void unwindStack(JTObjectStack& stack, std::size_t first) noexcept
     stack.index = first;
 }
 
-// Forgets entries whose references a new collection took over.
+// Forgets entries whose references a new collection took over. Entries
+// at and above `index` are never read: a reader fills or clears an entry
+// as it claims it.
 void clearAdopted(JTObjectStack& stack, std::size_t first) noexcept
 {
-    std::memset(stack.objects + first, 0, (stack.index - first) * sizeof *stack.objects);
-    std::memset(stack.keys + first, 0, (stack.index - first) * sizeof *stack.keys);
-    std::memset(stack.cfHashes + first, 0, (stack.index - first) * sizeof *stack.cfHashes);
     stack.index = first;
 }
 
@@ -127,6 +126,7 @@ Object* jt_parse_array(JTParseState& state)
                 jt_error(state, "Internal error: Object == NULL");
                 break;
             }
+            stack.keys[stack.index] = nullptr;
             stack.objects[stack.index++] = object;
             accept = AcceptCommaOrEnd;
         } else if (type == JTTokenTypeArrayEnd) {
@@ -196,6 +196,7 @@ Object* jt_parse_dictionary(JTParseState& state)
         if (!readyForPass(state, "dictionary"))
             break;
         std::size_t slot = stack.index++;  // the pair this pass may fill
+        stack.keys[slot] = stack.objects[slot] = nullptr;
         if (!jt_parse_next_token(state))
             break;
         JTTokenType type = state.token.type;

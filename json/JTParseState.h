@@ -104,8 +104,10 @@ struct JTTokenCache {
 };
 
 // Values waiting for their array or object to close. Entry i of the three
-// runs is one pending key/value pair (arrays use `objects` only); every
-// non-null reference below `index` is owned by the stack. The runs start in
+// runs is one pending key/value pair (arrays use `objects` only, with a
+// null key); every non-null reference below `index` is owned by the stack,
+// and entries from `index` up hold stale values that nothing reads until a
+// reader claims and clears them. The runs start in
 // buffers lent by the parse's frame and move to the heap when they overflow.
 inline constexpr unsigned JTObjectStackOnStack = 1;
 inline constexpr unsigned JTObjectStackOnHeap = 2;

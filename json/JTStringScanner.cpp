@@ -280,6 +280,25 @@ bool SlowScan::run(const unsigned char* contentStart)
     }
 }
 
+// The end of the well-formed, allowed UTF-8 sequence at p, or null. The
+// two-byte sequences and the three-byte ones that can be neither a
+// surrogate nor a noncharacter (most of the world's scripts) are checked
+// here; the rest by the full decoder.
+inline const unsigned char* acceptedUTF8Sequence(const unsigned char* p, const unsigned char* end) noexcept
+{
+    auto isContinuation = [](unsigned char c) { return (c & 0xC0) == 0x80; };
+    std::size_t left = static_cast<std::size_t>(end - p);
+    if (p[0] >= 0xC2 && p[0] <= 0xDF && left >= 2 && isContinuation(p[1]))
+        return p + 2;
+    if (((p[0] >= 0xE1 && p[0] <= 0xEC) || p[0] == 0xEE) && left >= 3 && isContinuation(p[1]) && isContinuation(p[2]))
+        return p + 3;
+    const unsigned char* next;
+    std::uint32_t codePoint;
+    if (ConvertSingleCodePointInUTF8(p, end, &next, &codePoint) == ConversionResult::ConversionOK)
+        return next;
+    return nullptr;
+}
+
 } // namespace
 
 bool jt_parse_string(JTParseState& state)
@@ -305,9 +324,10 @@ bool jt_parse_string(JTParseState& state)
             return true;
         }
         // Well-formed UTF-8 stays in place, a sequence at a time.
-        const unsigned char* next;
-        std::uint32_t codePoint;
-        while (*p >= 0x80 && ConvertSingleCodePointInUTF8(p, end, &next, &codePoint) == ConversionResult::ConversionOK) {
+        while (*p >= 0x80) {
+            const unsigned char* next = acceptedUTF8Sequence(p, end);
+            if (!next)
+                break;
             p = next;
             if (p == end)
                 break;

@@ -343,6 +343,10 @@ void jt_parse_skip_whitespace(JTParseState& state) noexcept
     const unsigned char* p = state.stringBuffer.ptr + state.atIndex;
     const unsigned char* end = state.stringBuffer.ptr + state.stringBuffer.length;
     while (p < end) {
+        if (*p == '\n') {  // the usual break, and usually indentation after it
+            countLineBreak(state, ++p);
+            continue;
+        }
         switch (whitespaceClasses[*p]) {
         case Blank:
             p = jt_skipSpaces(p + 1, end, state.vectorScan);

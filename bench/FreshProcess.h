@@ -6,6 +6,8 @@
 // decode and an encode in a fresh process and after many decode-and-free
 // cycles.
 
+#include <malloc.h>
+
 #include <cstdio>
 #include <fstream>
 #include <stdexcept>
@@ -14,16 +16,27 @@
 
 namespace bench {
 
-// The resident high-water mark of this process, in bytes.
-inline std::size_t residentHighWaterMark()
+// A size from /proc/self/status (VmRSS, VmHWM), in bytes.
+inline std::size_t residentBytes(const std::string& field)
 {
     std::ifstream status("/proc/self/status");
     std::string line;
     while (std::getline(status, line)) {
-        if (line.rfind("VmHWM:", 0) == 0)
-            return std::stoull(line.substr(6)) * 1024;
+        if (line.rfind(field + ":", 0) == 0)
+            return std::stoull(line.substr(field.size() + 1)) * 1024;
     }
-    throw std::runtime_error("no VmHWM in /proc/self/status");
+    throw std::runtime_error("no " + field + " in /proc/self/status");
+}
+
+// Gives the memory freed so far back to the system and restarts the
+// high-water mark from the resident size, so that what follows cannot hide
+// under an earlier peak (reading the corpus peaks at two copies of it) or
+// reuse memory freed before it. Returns the resident size.
+inline std::size_t restartHighWaterMark()
+{
+    malloc_trim(0);
+    std::ofstream("/proc/self/clear_refs") << "5";
+    return residentBytes("VmRSS");
 }
 
 // Runs `program mode library corpusPath` and returns the `count` numbers it

@@ -62,9 +62,9 @@ constexpr int SteadyStateProcesses = 7;
 int reportPeakMemory(const std::string& library, const std::string& path)
 {
     std::string text = bench::readFile(path);
-    std::size_t before = bench::residentHighWaterMark();
+    std::size_t before = bench::restartHighWaterMark();
     std::unique_ptr<bench::LibraryTree> tree = bench::decodeWith(library, text);  // alive until the mark is read
-    std::printf("%zu\n", bench::residentHighWaterMark() - before);
+    std::printf("%zu\n", bench::residentBytes("VmHWM") - before);
     return 0;
 }
 

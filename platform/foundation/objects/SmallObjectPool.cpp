@@ -1,8 +1,10 @@
 #include "foundation/objects/SmallObjectPool.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <cstdlib>
+#include <functional>
 #include <mutex>
 #include <vector>
 
@@ -84,13 +86,15 @@ Chunk* chunkOf(void* block) noexcept
 class ChunkStore {
 public:
     // A chunk ready to cut blocks from (live = Unretired); null when
-    // memory has run out. The most recently freed chunk comes first: its
-    // pages are likely still in the cache.
+    // memory has run out. Free chunks are taken lowest address first, so
+    // that what is made after a large free lies in ascending pages, as in
+    // a fresh process, whatever order the free went in.
     Chunk* take() noexcept
     {
         std::lock_guard lock(mutex_);
         Chunk* chunk;
         if (!free_.empty()) {
+            std::pop_heap(free_.begin(), free_.end(), std::greater<>());
             chunk = free_.back();
             free_.pop_back();
         } else {
@@ -113,6 +117,7 @@ public:
         std::lock_guard lock(mutex_);
         try {
             free_.push_back(chunk);
+            std::push_heap(free_.begin(), free_.end(), std::greater<>());
         } catch (const std::bad_alloc&) {
             // Out of memory for the bookkeeping: the chunk stays unused.
         }
@@ -120,7 +125,7 @@ public:
 
 private:
     std::mutex mutex_;
-    std::vector<Chunk*> free_;
+    std::vector<Chunk*> free_;  // a heap, lowest address on top
     char* reserved_ = nullptr;
     char* reservedEnd_ = nullptr;
 };

@@ -1,9 +1,13 @@
 #include "foundation/objects/Number.h"
+#include "foundation/objects/SmallObjectPool.h"
 #include "foundation/objects/String.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cstdint>
+#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -83,4 +87,28 @@ TEST(SmallObjectPool, ObjectsOutliveTheThreadThatMadeThem)
         ASSERT_EQ(numbers[i]->int64Value(), i);
     for (int i = 0; i < 2000; ++i)
         ASSERT_EQ(after[i]->int64Value(), -i);
+}
+
+// Objects made one after another after a scattered free lie one after
+// another in memory, as in a fresh process: the walk of a tree made then
+// reads ascending addresses.
+TEST(SmallObjectPool, ObjectsMadeAfterAScatteredFreeLieInOrder)
+{
+    if (smallObjectPool::Bypassed)
+        GTEST_SKIP() << "this build takes every block from the global operator new";
+    std::vector<Ref<Number>> first;
+    for (int i = 0; i < 4000; ++i)
+        first.push_back(Number::withSigned(i));
+    std::shuffle(first.begin(), first.end(), std::mt19937(7));
+    first.clear();
+    std::vector<std::uintptr_t> addresses;
+    std::vector<Ref<Object>> second;
+    for (int i = 0; i < 4000; ++i) {
+        second.push_back(i % 2 ? Ref<Object>(Number::withDouble(i)) : Ref<Object>(str("s" + std::to_string(i))));
+        addresses.push_back(reinterpret_cast<std::uintptr_t>(second.back().get()));
+    }
+    int ascending = 0;
+    for (std::size_t i = 1; i < addresses.size(); ++i)
+        ascending += addresses[i] > addresses[i - 1];
+    EXPECT_GE(ascending, 3990);
 }

@@ -8,18 +8,6 @@
 #include <mutex>
 #include <vector>
 
-// GCC says AddressSanitizer is on with a macro, clang with a feature test.
-#if defined(__SANITIZE_ADDRESS__)
-#define FOUNDATION_POOL_BYPASS 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define FOUNDATION_POOL_BYPASS 1
-#endif
-#endif
-#ifndef FOUNDATION_POOL_BYPASS
-#define FOUNDATION_POOL_BYPASS 0
-#endif
-
 namespace foundation::smallObjectPool {
 
 namespace {

@@ -21,7 +21,23 @@
 //
 // Sanitizer builds take every block from the global operator new instead,
 // so that a use after free or a wrong size passed back is still caught.
+
+// GCC says AddressSanitizer is on with a macro, clang with a feature test.
+#if defined(__SANITIZE_ADDRESS__)
+#define FOUNDATION_POOL_BYPASS 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define FOUNDATION_POOL_BYPASS 1
+#endif
+#endif
+#ifndef FOUNDATION_POOL_BYPASS
+#define FOUNDATION_POOL_BYPASS 0
+#endif
+
 namespace foundation::smallObjectPool {
+
+// Whether this build takes every block from the global operator new.
+inline constexpr bool Bypassed = FOUNDATION_POOL_BYPASS;
 
 // Larger sizes go to the global operator new.
 inline constexpr std::size_t LargestPooledSize = 256;

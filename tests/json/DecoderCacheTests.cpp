@@ -5,7 +5,6 @@
 
 #include "json/JTParseState.h"
 
-#include <cstdio>
 #include <string>
 
 namespace jotter::testing {
@@ -111,21 +110,19 @@ TEST(DecoderCache, HitsKeepAValueAgainstPassingMisses)
 // clustered them would keep a handful).
 void expectSpreadOverTheItems(const std::string& prefix, const std::string& suffix)
 {
+    auto value = [&](int i) {
+        std::string digits = std::to_string(1000 + i).substr(1);
+        return prefix + digits + suffix;
+    };
     foundation::Ref<JSONDecoder> decoder = JSONDecoder::decoder();
     std::string document = "[";
-    for (int i = 0; i < 256; ++i) {
-        char digits[8];
-        std::snprintf(digits, sizeof digits, "%03d", i);
-        document += "\"" + prefix + digits + suffix + "\",";
-    }
+    for (int i = 0; i < 256; ++i)
+        document += "\"" + value(i) + "\",";
     document.back() = ']';
     parse(*decoder, document);
     int cached = 0;
-    for (int i = 0; i < 256; ++i) {
-        char digits[8];
-        std::snprintf(digits, sizeof digits, "%03d", i);
-        cached += itemForString(*decoder, prefix + digits + suffix) != nullptr;
-    }
+    for (int i = 0; i < 256; ++i)
+        cached += itemForString(*decoder, value(i)) != nullptr;
     EXPECT_GE(cached, 240) << prefix << "NNN" << suffix;
 }
 

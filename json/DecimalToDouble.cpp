@@ -1,5 +1,6 @@
 #include "json/DecimalToDouble.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstring>
@@ -18,15 +19,20 @@ constexpr int LargestPowerOfTen = 308;    // above, any non-zero significand ove
 // floor(2^b / 5^-q) + 1, so that the approximation is never below the true
 // value. Computed at compile time with a small big-number type.
 
-constexpr int BigLimbs = 56;  // 1792 bits: 2^1792 / 5^342 keeps the 128 + 795 bits the smallest power needs
+constexpr int BigLimbs = 56;  // 1792 bits: 2^1791 / 5^342 keeps the 128 + 795 bits the smallest power needs
 constexpr int BigBits = BigLimbs * 32;
 
+using Bits128 = unsigned __int128;
+
+// Only the operations the table needs, over the limbs in use, so that the
+// compilers' budgets for constant evaluation suffice.
 struct Big {
     std::array<std::uint32_t, BigLimbs> limb{};  // little-endian
+    int used = 0;                                // limbs below this may be non-zero
 
     constexpr int bitLength() const
     {
-        for (int i = BigLimbs - 1; i >= 0; --i) {
+        for (int i = used - 1; i >= 0; --i) {
             if (limb[i])
                 return i * 32 + 32 - std::countl_zero(limb[i]);
         }
@@ -35,40 +41,50 @@ struct Big {
     constexpr void multiplyBy(std::uint32_t factor)
     {
         std::uint64_t carry = 0;
-        for (std::uint32_t& word : limb) {
-            std::uint64_t product = std::uint64_t(word) * factor + carry;
-            word = static_cast<std::uint32_t>(product);
+        for (int i = 0; i < used; ++i) {
+            std::uint64_t product = std::uint64_t(limb[i]) * factor + carry;
+            limb[i] = static_cast<std::uint32_t>(product);
             carry = product >> 32;
         }
+        if (carry)
+            limb[used++] = static_cast<std::uint32_t>(carry);
     }
     constexpr void divideBy(std::uint32_t divisor)
     {
         std::uint64_t remainder = 0;
-        for (int i = BigLimbs - 1; i >= 0; --i) {
+        for (int i = used - 1; i >= 0; --i) {
             std::uint64_t current = (remainder << 32) | limb[i];
             limb[i] = static_cast<std::uint32_t>(current / divisor);
             remainder = current % divisor;
         }
+        while (used > 0 && limb[used - 1] == 0)
+            --used;
     }
-    constexpr void addOne()
+    constexpr std::uint32_t limbAt(int index) const { return index >= 0 && index < used ? limb[index] : 0; }
+    // The 32 bits from bit `low` up (zeros below bit 0).
+    constexpr std::uint32_t bitsFrom(int low) const
     {
-        for (std::uint32_t& word : limb) {
-            if (++word != 0)
-                return;
-        }
+        int index = low >= 0 ? low / 32 : -((-low + 31) / 32);
+        int offset = low - index * 32;
+        std::uint64_t pair = (std::uint64_t(limbAt(index + 1)) << 32) | limbAt(index);
+        return static_cast<std::uint32_t>(pair >> offset);
     }
-    constexpr std::uint32_t limbAt(int index) const { return index >= 0 && index < BigLimbs ? limb[index] : 0; }
-    // Shifted right by `shift` bits (left when negative), truncated.
-    constexpr Big shifted(int shift) const
+    constexpr Bits128 bits128From(int low) const
     {
-        int limbShift = shift >= 0 ? shift / 32 : -((-shift + 31) / 32);
-        int bitShift = shift - limbShift * 32;  // 0 to 31
-        Big result;
-        for (int i = 0; i < BigLimbs; ++i) {
-            std::uint64_t pair = (std::uint64_t(limbAt(i + limbShift + 1)) << 32) | limbAt(i + limbShift);
-            result.limb[i] = static_cast<std::uint32_t>(pair >> bitShift);
+        Bits128 window = 0;
+        for (int word = 3; word >= 0; --word)
+            window = (window << 32) | bitsFrom(low + 32 * word);
+        return window;
+    }
+    // Whether the bits from `low` up to `high` are all ones.
+    constexpr bool allOnes(int low, int high) const
+    {
+        for (int bit = low; bit < high; bit += 32) {
+            std::uint32_t mask = high - bit >= 32 ? 0xFFFFFFFF : (1u << (high - bit)) - 1;
+            if ((bitsFrom(bit) & mask) != mask)
+                return false;
         }
-        return result;
+        return true;
     }
 };
 
@@ -77,36 +93,43 @@ struct Power128 {
     std::uint64_t low;
 };
 
-constexpr Power128 top128(const Big& value)  // value has exactly 128 bits
+constexpr Power128 split(Bits128 value)
 {
-    return {(std::uint64_t(value.limb[3]) << 32) | value.limb[2], (std::uint64_t(value.limb[1]) << 32) | value.limb[0]};
-}
-
-constexpr Big normalizedTo128(const Big& value)
-{
-    return value.shifted(value.bitLength() - 128);
+    return {static_cast<std::uint64_t>(value >> 64), static_cast<std::uint64_t>(value)};
 }
 
 constexpr std::array<Power128, LargestPowerOfTen - SmallestPowerOfTen + 1> powersOfFive = [] {
     std::array<Power128, LargestPowerOfTen - SmallestPowerOfTen + 1> table{};
-    Big power;  // 5^q for q = 0, 1, ...
+    Big power;  // 5^q for q = 0, 1, ...: its top 128 bits, truncated
     power.limb[0] = 1;
+    power.used = 1;
     for (int q = 0; q <= LargestPowerOfTen; ++q) {
-        table[q - SmallestPowerOfTen] = top128(normalizedTo128(power));
+        table[q - SmallestPowerOfTen] = split(power.bits128From(power.bitLength() - 128));
         power.multiplyBy(5);
     }
     Big reciprocal;  // floor(2^(BigBits - 1) / 5^p) for p = 1, 2, ...
     reciprocal.limb[BigLimbs - 1] = 1u << 31;
+    reciprocal.used = BigLimbs;
     Big fivePower;
     fivePower.limb[0] = 1;
+    fivePower.used = 1;
     for (int p = 1; p <= -SmallestPowerOfTen; ++p) {
         reciprocal.divideBy(5);
         fivePower.multiplyBy(5);
         int z = fivePower.bitLength();  // 2^z > 5^p > 2^(z-1)
         int b = p <= 27 ? z + 127 : 2 * z + 128;
-        Big quotient = reciprocal.shifted(BigBits - 1 - b);  // floor(2^b / 5^p)
-        quotient.addOne();
-        table[-p - SmallestPowerOfTen] = top128(quotient.bitLength() > 128 ? normalizedTo128(quotient) : quotient);
+        // floor(2^b / 5^p) is the reciprocal from bit `shift` up; plus one,
+        // then its top 128 bits.
+        int shift = BigBits - 1 - b;
+        int length = reciprocal.bitLength() - shift;
+        int low = std::max(shift, shift + length - 128);
+        Bits128 window = reciprocal.bits128From(low);
+        if (reciprocal.allOnes(shift, low)) {  // the one carries into the window
+            window += 1;
+            if (window == 0)
+                window = Bits128(1) << 127;
+        }
+        table[-p - SmallestPowerOfTen] = split(window);
     }
     return table;
 }();

@@ -27,7 +27,7 @@ JTHashTableEntry* allocateTable(std::size_t capacity) noexcept
 } // namespace
 
 Ref<JTDictionary> _JTDictionaryCreate(Object* const* keys, const std::uint64_t* keyHashes, Object* const* objects,
-    std::size_t count, bool isMutable)
+    std::size_t count, bool isMutable, JTBeforeReplacing beforeReplacing)
 {
 #ifndef NDEBUG
     // The dictionary adopts these references and trusts these hashes: a null
@@ -55,7 +55,7 @@ Ref<JTDictionary> _JTDictionaryCreate(Object* const* keys, const std::uint64_t* 
         }
     }
     for (std::size_t i = 0; i < count; ++i)
-        _JTDictionaryAddObject(*dictionary, keyHashes[i], keys[i], objects[i]);
+        _JTDictionaryAddObject(*dictionary, keyHashes[i], keys[i], objects[i], beforeReplacing);
     dictionary->mutations_ = isMutable ? 1 : 0;
     return Ref<JTDictionary>::adopt(dictionary);
 }
@@ -123,7 +123,8 @@ JTHashTableEntry* _JTDictionaryHashTableEntryForKey(const JTDictionary& dictiona
     return &dictionary.entry_[slot];
 }
 
-void _JTDictionaryAddObject(JTDictionary& dictionary, std::uint64_t keyHash, Object* key, Object* object)
+void _JTDictionaryAddObject(JTDictionary& dictionary, std::uint64_t keyHash, Object* key, Object* object,
+    JTBeforeReplacing beforeReplacing)
 {
     FOUNDATION_PARAMETER_ASSERT((key != nullptr) && (object != nullptr)
         && (dictionary.count_ < dictionary.capacity_) && (dictionary.entry_ != nullptr));
@@ -132,6 +133,8 @@ void _JTDictionaryAddObject(JTDictionary& dictionary, std::uint64_t keyHash, Obj
     // ends at an equal key or a free slot, and a removal frees one more.
     assert(slot < dictionary.capacity_);
     if (dictionary.entry_[slot].key) {
+        if (beforeReplacing.run)
+            beforeReplacing.run(beforeReplacing.context);
         _JTDictionaryRemoveObjectWithEntry(dictionary, slot);
         slot = dictionary.findSlot(keyHash, nullptr);
     }
@@ -233,7 +236,7 @@ void JTDictionary::setObject(Object* object, Object* key)
     Ref<Object> storedKey = key->copy();
     std::uint64_t keyHash = foundation::hashOf(*storedKey);
     object->retain();
-    _JTDictionaryAddObject(*this, keyHash, storedKey.leak(), object);
+    _JTDictionaryAddObject(*this, keyHash, storedKey.leak(), object, {});
     mutated();
 }
 

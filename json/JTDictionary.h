@@ -30,8 +30,16 @@ struct JTHashTableEntry {
 // Returns null when memory runs out; the caller then still owns every
 // reference. A count no hash table can hold raises NSRangeException before
 // anything is taken over.
+//
+// `beforeReplacing`, when set, runs before each pair a later equal key
+// replaces is released: the decoder counts the references it owes first.
+struct JTBeforeReplacing {
+    void (*run)(void* context) = nullptr;
+    void* context = nullptr;
+};
 [[nodiscard]] foundation::Ref<JTDictionary> _JTDictionaryCreate(foundation::Object* const* keys,
-    const std::uint64_t* keyHashes, foundation::Object* const* objects, std::size_t count, bool isMutable);
+    const std::uint64_t* keyHashes, foundation::Object* const* objects, std::size_t count, bool isMutable,
+    JTBeforeReplacing beforeReplacing = {});
 
 // The library's dictionary: an open-addressing hash table with linear
 // probing and no deletion markers, sized along jt_dictionaryCapacities.
@@ -86,13 +94,13 @@ public:
 
 private:
     friend foundation::Ref<JTDictionary> _JTDictionaryCreate(foundation::Object* const*, const std::uint64_t*,
-        foundation::Object* const*, std::size_t, bool);
+        foundation::Object* const*, std::size_t, bool, JTBeforeReplacing);
     // The table steps behind the operations, run after their refusals.
     friend JTHashTableEntry* _JTDictionaryHashTableEntryForKey(const JTDictionary& dictionary,
         const foundation::Object* key);
     // Takes over the key and the value.
     friend void _JTDictionaryAddObject(JTDictionary& dictionary, std::uint64_t keyHash, foundation::Object* key,
-        foundation::Object* object);
+        foundation::Object* object, JTBeforeReplacing beforeReplacing);
     friend void _JTDictionaryRemoveObjectWithEntry(JTDictionary& dictionary, std::size_t removeIdx);
     friend void _JTDictionaryResizeIfNeccessary(JTDictionary& dictionary);
 

@@ -75,8 +75,11 @@ bool reserveStack(JTParseState& state, const char* reader)
 }
 
 // Releases what a reader pushed from `first` on and gives the entries back.
-void unwindStack(JTObjectStack& stack, std::size_t first) noexcept
+// The owed references are counted first: the entries may hold them.
+void unwindStack(JTParseState& state, std::size_t first) noexcept
 {
+    jt_settleOwedReferences(state);
+    JTObjectStack& stack = state.objectStack;
     for (std::size_t i = first; i < stack.index; ++i) {
         if (stack.objects[i])
             stack.objects[i]->release();
@@ -152,7 +155,7 @@ Object* jt_parse_array(JTParseState& state)
         }
     }
     if (!result)
-        unwindStack(stack, first);
+        unwindStack(state, first);
     return result;
 }
 
@@ -214,8 +217,12 @@ Object* jt_parse_dictionary(JTParseState& state)
             }
             --stack.index;
             std::size_t count = stack.index - first;
+            // A repeated key releases the pair it replaces, whose
+            // references may be owed.
+            JTBeforeReplacing settle = {
+                [](void* parseState) { jt_settleOwedReferences(*static_cast<JTParseState*>(parseState)); }, &state};
             result = _JTDictionaryCreate(stack.keys + first, stack.cfHashes + first, stack.objects + first, count,
-                state.makeMutable)
+                state.makeMutable, settle)
                          .leak();
             if (!result) {
                 jt_error(state, "Internal error: Unable to create the dictionary. %@ line #%ld", JT_SOURCE_POSITION);
@@ -227,7 +234,7 @@ Object* jt_parse_dictionary(JTParseState& state)
                 jt_error(state, "Unexpected string.");
                 break;
             }
-            Object* key = jt_cachedObjects(state).leak();
+            Object* key = jt_cachedObjects(state);
             if (!key) {
                 jt_error(state, "Internal error: Key == NULL.");
                 break;
@@ -243,7 +250,7 @@ Object* jt_parse_dictionary(JTParseState& state)
         }
     }
     if (!result)
-        unwindStack(stack, first);
+        unwindStack(state, first);
     return result;
 }
 
@@ -254,13 +261,16 @@ Object* jt_object_for_token(JTParseState& state)
     switch (state.token.type) {
     case JTTokenTypeNumber:
     case JTTokenTypeString:
-        return jt_cachedObjects(state).leak();
+        return jt_cachedObjects(state);
     case JTTokenTypeTrue:
-        return Ref<Object>(foundation::Number::trueValue()).leak();
+        ++state.owedSingletons.trueValue;
+        return foundation::Number::trueValue();
     case JTTokenTypeFalse:
-        return Ref<Object>(foundation::Number::falseValue()).leak();
+        ++state.owedSingletons.falseValue;
+        return foundation::Number::falseValue();
     case JTTokenTypeNull:
-        return Ref<Object>(foundation::Null::null()).leak();
+        ++state.owedSingletons.null;
+        return foundation::Null::null();
     case JTTokenTypeArrayBegin:
     case JTTokenTypeObjectBegin: {
         if (state.depth >= JTMaximumParseDepth) [[unlikely]] {
@@ -287,7 +297,7 @@ public:
     explicit ParseBuffers(JTParseState& state) : state_(state) {}
     ~ParseBuffers()
     {
-        unwindStack(state_.objectStack, 0);
+        unwindStack(state_, 0);
         jt_objectStack_release(state_.objectStack);
         jt_managedBuffer_release(state_.token.tokenBuffer);
         state_.stringBuffer = {};
@@ -335,6 +345,7 @@ Ref<Object> _JTParseUTF8String(JTParseState& state, bool makeMutable, const unsi
         }
         result = Ref<Object>::adopt(jt_object_for_token(state));
     }
+    jt_settleOwedReferences(state);
     if (!result) {
         if (state.atIndex == length)
             jt_error(state, "Reached the end of the buffer.");

@@ -86,6 +86,7 @@ struct JTParseToken {
 // own (which the item keeps alive), a number's 8 are kept in the item.
 struct JTTokenCacheItem {
     foundation::Object* object;    // strong
+    std::uint32_t owed;            // references this parse handed out and has not counted yet
     std::uint64_t hash;            // the token value's hash
     std::uint64_t cfHash;          // the object's hashOf() once a dictionary key needed it, else 0
     std::size_t size;              // length of `bytes`
@@ -99,6 +100,8 @@ inline constexpr std::size_t JTTokenCacheItems = 1024;
 struct JTTokenCache {
     JTTokenCacheItem* items = nullptr;  // JTTokenCacheItems, owned
     std::size_t count = 0;
+    // One bit per item that may be owed references.
+    std::uint64_t owing[JTTokenCacheItems / 64] = {};
     std::uint32_t prng_lfsr = 1;  // picks the items a miss ages besides the ones it passes
     std::uint8_t age[JTTokenCacheItems] = {};
 };
@@ -124,6 +127,19 @@ struct JTObjectStack {
     unsigned flags = 0;
 };
 
+// References to objects the parse hands out again and again (a cached
+// value, true, false, null) are counted in the decoder and added to the
+// objects' counts in one step each, by jt_settleOwedReferences: once the
+// tree is built, and before anything the parse made is released. Until
+// then the objects are kept alive by the cache or are immortal, and nothing
+// outside the parse can see the references that are owed.
+// true, false and null are counted here, cached values in their items.
+struct JTOwedSingletons {
+    std::uint32_t trueValue = 0;
+    std::uint32_t falseValue = 0;
+    std::uint32_t null = 0;
+};
+
 struct JTParseState {
     JTParseOptionFlags options = 0;
     JTConstPtrRange stringBuffer;  // the input of the current parse
@@ -134,6 +150,7 @@ struct JTParseState {
     JTParseToken token;
     JTObjectStack objectStack;
     JTTokenCache cache;
+    JTOwedSingletons owedSingletons;
     JTObjCImpCache objCImpCache;  // copied from the load-time records
     foundation::Ref<foundation::Error> error;  // the first error of the current parse
     bool makeMutable = false;
@@ -180,8 +197,12 @@ std::size_t jt_parse_is_newline(const JTParseState& state, std::size_t atIndex) 
 [[nodiscard]] bool jt_parse_number(JTParseState& state);
 
 // The object for the current string or number token, owned once by the
-// caller; null after recording an error. Sets token.value.cacheEntry.
-[[nodiscard]] foundation::Ref<foundation::Object> jt_cachedObjects(JTParseState& state);
+// caller (the reference may be owed, see JTOwedSingletons); null after recording an
+// error. Sets token.value.cacheEntry.
+[[nodiscard]] foundation::Object* jt_cachedObjects(JTParseState& state);
+
+// Adds every owed reference to its object's count.
+void jt_settleOwedReferences(JTParseState& state) noexcept;
 
 // One ageing step: the next item the generator picks has its age halved.
 void jt_cache_age(JTParseState& state) noexcept;

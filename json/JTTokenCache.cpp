@@ -10,11 +10,13 @@
 // withstands eight: the keys and values a document keeps repeating stay,
 // one-off values make way.
 
+#include "foundation/objects/Null.h"
 #include "foundation/objects/Number.h"
 #include "foundation/objects/String.h"
 #include "json/JTParseState.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <limits>
 #include <string_view>
@@ -28,6 +30,8 @@ using foundation::Ref;
 
 constexpr std::size_t ProbeCount = 4;
 constexpr unsigned JTCacheHitAge = 16;
+// Owed references are counted before they could near the count's range.
+constexpr std::uint32_t OwedLimit = 1u << 24;
 
 Ref<Object> makeObject(JTParseState& state, const JTTokenValue& value)
 {
@@ -56,10 +60,22 @@ bool matches(const JTTokenCacheItem& item, const JTTokenValue& value) noexcept
         && std::memcmp(item.bytes, value.bytes.ptr, value.bytes.length) == 0;
 }
 
+// Counts the references the item's object is owed, so that it can be
+// released.
+void settleItem(JTTokenCacheItem& item) noexcept
+{
+    if (item.owed) {
+        item.object->retain(item.owed);
+        item.owed = 0;
+    }
+}
+
 void emptyItem(JTTokenCacheItem& item) noexcept
 {
-    if (item.object)
+    if (item.object) {
+        settleItem(item);
         item.object->release();
+    }
     item = {};
 }
 
@@ -67,10 +83,13 @@ void emptyItem(JTTokenCacheItem& item) noexcept
 // (a string) or by a copy of the number's 8.
 void fillItem(JTTokenCacheItem& item, Object& object, const JTTokenValue& value) noexcept
 {
-    if (item.object)
+    if (item.object) {
+        settleItem(item);
         item.object->release();
+    }
     object.retain();
     item.object = &object;
+    item.owed = 0;
     item.hash = value.hash;
     item.cfHash = 0;
     item.size = value.bytes.length;
@@ -93,12 +112,12 @@ void jt_cache_age(JTParseState& state) noexcept
     state.cache.age[x % JTTokenCacheItems] >>= 1;
 }
 
-Ref<Object> jt_cachedObjects(JTParseState& state)
+Object* jt_cachedObjects(JTParseState& state)
 {
     JTTokenValue& value = state.token.value;
     value.cacheEntry = nullptr;
     if (value.type == JTValueTypeString && value.bytes.length == 0)
-        return Ref<Object>(foundation::String::empty());
+        return Ref<Object>(foundation::String::empty()).leak();
 
     JTTokenCache& cache = state.cache;
     std::size_t step = value.bytes.length + value.type + 3;
@@ -115,7 +134,10 @@ Ref<Object> jt_cachedObjects(JTParseState& state)
         if (matches(item, value)) [[likely]] {
             cache.age[index] = static_cast<std::uint8_t>(std::min(255u, cache.age[index] + JTCacheHitAge));
             value.cacheEntry = &item;
-            return Ref<Object>(item.object);
+            cache.owing[index / 64] |= std::uint64_t(1) << (index % 64);
+            if (++item.owed == OwedLimit) [[unlikely]]
+                settleItem(item);
+            return item.object;
         }
         if (place)
             continue;
@@ -135,7 +157,25 @@ Ref<Object> jt_cachedObjects(JTParseState& state)
         cache.age[placeIndex] = 0;
         value.cacheEntry = place;
     }
-    return object;
+    return object.leak();
+}
+
+void jt_settleOwedReferences(JTParseState& state) noexcept
+{
+    JTTokenCache& cache = state.cache;
+    for (std::size_t word = 0; word < std::size(cache.owing); ++word) {
+        for (std::uint64_t bits = cache.owing[word]; bits; bits &= bits - 1)
+            settleItem(cache.items[word * 64 + static_cast<std::size_t>(std::countr_zero(bits))]);
+        cache.owing[word] = 0;
+    }
+    JTOwedSingletons& singletons = state.owedSingletons;
+    if (singletons.trueValue)
+        foundation::Number::trueValue()->retain(singletons.trueValue);
+    if (singletons.falseValue)
+        foundation::Number::falseValue()->retain(singletons.falseValue);
+    if (singletons.null)
+        foundation::Null::null()->retain(singletons.null);
+    singletons = {};
 }
 
 void jt_cache_clear(JTTokenCache& cache) noexcept

@@ -3,6 +3,8 @@
 
 #include "DecodingHelpers.h"
 
+#include "foundation/objects/Null.h"
+#include "foundation/objects/Number.h"
 #include "json/JTParseState.h"
 
 #include <string>
@@ -102,6 +104,63 @@ TEST(DecoderCache, HitsKeepAValueAgainstPassingMisses)
     for (int i = 0; i < 300; ++i)
         survivors += itemForString(*decoder, "hot" + std::to_string(i)) != nullptr;
     EXPECT_GT(survivors, 200);
+}
+
+// The references a parse hands out for repeated values are counted in one
+// step at its end: exactly one per place in the tree, plus the cache's.
+TEST(DecoderCache, RepeatedValuesCountOneReferencePerPlace)
+{
+    foundation::Ref<JSONDecoder> decoder = JSONDecoder::decoder();
+    foundation::Ref<foundation::Object> tree = parse(*decoder, R"(["x", "x", {"x": "x"}, 5, 5])");
+    foundation::Object* x = element(tree, 0);
+    EXPECT_EQ(x->refCount(), 5u);  // four places and the cache
+    EXPECT_EQ(element(tree, 3)->refCount(), 3u);
+    tree = nullptr;
+    EXPECT_EQ(x->refCount(), 1u);
+}
+
+// A repeated key replaces its earlier pair, whose key and value were
+// handed out as repeated values: they are counted before they are released.
+TEST(DecoderCache, RepeatedKeysReleaseTheReplacedPairSafely)
+{
+    foundation::Ref<JSONDecoder> decoder = JSONDecoder::decoder();
+    foundation::Ref<foundation::Object> tree = parse(*decoder, R"([{"a": 1, "a": 1, "a": 2}, "a", 1])");
+    ASSERT_TRUE(tree);
+    auto& object = static_cast<foundation::Dictionary&>(*element(tree, 0));
+    EXPECT_EQ(object.count(), 1u);
+    EXPECT_EQ(static_cast<foundation::Number*>(object.objectForKey("a"))->int64Value(), 2);
+    EXPECT_EQ(element(tree, 1)->refCount(), 3u);  // the key kept, the element, the cache
+    EXPECT_EQ(element(tree, 2)->refCount(), 2u);  // the element, the cache
+}
+
+TEST(DecoderCache, LiteralsCountOneReferencePerPlace)
+{
+    foundation::Object* yes = foundation::Number::trueValue();
+    foundation::Object* no = foundation::Number::falseValue();
+    foundation::Object* null = foundation::Null::null();
+    const std::uint32_t before[] = {yes->refCount(), no->refCount(), null->refCount()};
+    foundation::Ref<JSONDecoder> decoder = JSONDecoder::decoder();
+    foundation::Ref<foundation::Object> tree = parse(*decoder, "[true, true, false, null, null, null]");
+    EXPECT_EQ(yes->refCount(), before[0] + 2);
+    EXPECT_EQ(no->refCount(), before[1] + 1);
+    EXPECT_EQ(null->refCount(), before[2] + 3);
+    tree = nullptr;
+    EXPECT_EQ(yes->refCount(), before[0]);
+    EXPECT_EQ(no->refCount(), before[1]);
+    EXPECT_EQ(null->refCount(), before[2]);
+}
+
+TEST(DecoderCache, FailedParsesLeaveOnlyTheCachesReferences)
+{
+    foundation::Ref<JSONDecoder> decoder = JSONDecoder::decoder();
+    foundation::Ref<foundation::Object> kept = parse(*decoder, R"(["y"])");
+    foundation::Object* y = element(kept, 0);
+    const std::uint32_t literalCount = foundation::Number::trueValue()->refCount();
+    for (const char* text : {R"(["y", "y", {"y": ["y", true, }])", R"(["y", "y", true] trailing)", R"({"y": "y")"}) {
+        EXPECT_FALSE(parse(*decoder, text)) << text;
+        EXPECT_EQ(y->refCount(), 2u) << text;  // the first tree's and the cache's
+        EXPECT_EQ(foundation::Number::trueValue()->refCount(), literalCount) << text;
+    }
 }
 
 // Distinct values that differ only at one end must land on distinct items:

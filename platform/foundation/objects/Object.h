@@ -62,9 +62,12 @@ public:
     // Retaining an object whose count has reached 0 (from its destructor, or
     // from code it calls) would bring it back for a moment and free it twice;
     // a debug check stops it.
-    void retain() const noexcept
+    void retain() const noexcept { retain(1); }
+    // `count` references at once: one atomic step for a batch a caller has
+    // been keeping count of (the decoder's repeated values).
+    void retain(std::uint32_t count) const noexcept
     {
-        [[maybe_unused]] std::uint32_t previous = refCount_.fetch_add(1, std::memory_order_relaxed);
+        [[maybe_unused]] std::uint32_t previous = refCount_.fetch_add(count, std::memory_order_relaxed);
         FOUNDATION_DEBUG_CHECK(previous != 0,
             "retain of an object that is being destroyed (its reference count already reached 0)",
             "do not make a Ref to `this` (or hand `this` to anything that keeps it) in a destructor or in "

@@ -3,6 +3,8 @@
 
 #include "json/JTParseState.h"
 
+#include "foundation/objects/CLocale.h"
+
 #include <array>
 #include <bit>
 #include <cerrno>
@@ -224,11 +226,13 @@ bool invalidNumber(JTParseState& state)
 
 // A double too large or too small for its type: the fast conversion only
 // says "out of range", so strtod tells overflow from underflow. A result
-// that is small but not zero (a subnormal) is representable and kept.
+// that is small but not zero (a subnormal) is representable and kept. It
+// reads in the "C" locale: under the user's, a decimal comma would stop it
+// at the point and read 1.5e400 as 1.
 bool convertOutOfRangeDouble(JTParseState& state, const std::string& text, double& value)
 {
     errno = 0;
-    value = std::strtod(text.c_str(), nullptr);
+    value = strtod_l(text.c_str(), nullptr, foundation::cLocale());
     if (value != 0 && !std::isinf(value))
         return true;
     jt_error(state, "The value '%s' could not be represented as a 'double' due to %s.", text,

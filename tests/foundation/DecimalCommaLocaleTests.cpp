@@ -1,8 +1,10 @@
 // Number text under a locale that writes a decimal comma: descriptions and
 // format directives stay as in the "C" locale, since their readers (log
 // lines, JSON, peers) expect a point.
+#include "foundation/objects/Array.h"
 #include "foundation/objects/Format.h"
 #include "foundation/objects/Number.h"
+#include "foundation/storage/JSONSerialization.h"
 #include "support/DecimalCommaLocale.h"
 
 #include <gtest/gtest.h>
@@ -36,4 +38,18 @@ TEST(DecimalCommaLocale, FormatDirectivesWriteAsInTheCLocale)
     // The grouping flag groups nothing in the "C" locale.
     EXPECT_EQ(format("%'d|%'.1f", 1234567, 1234567.5), "1234567|1234567.5");
     EXPECT_EQ(format("%@ and %@", Number::withDouble(0.5), Number::withSigned(-3)), "0.5 and -3");
+}
+
+// The agent's JSON reader (on nlohmann-json, which reads with the locale's
+// own decimal point in place of JSON's).
+TEST(DecimalCommaLocale, JSONSerializationReadsFractionsWhole)
+{
+    testsupport::DecimalCommaLocale locale;
+    ASSERT_TRUE(locale.active());
+    Ref<Object> tree = JSONSerialization::JSONObjectWithData(*Data::create(std::string_view("[1.5, -2.5e-3]")), 0);
+    ASSERT_TRUE(tree && tree->isArray());
+    auto& array = static_cast<Array&>(*tree);
+    ASSERT_EQ(array.count(), 2u);
+    EXPECT_EQ(static_cast<Number*>(array.objectAtIndex(0))->doubleValue(), 1.5);
+    EXPECT_EQ(static_cast<Number*>(array.objectAtIndex(1))->doubleValue(), -0.0025);
 }

@@ -1,7 +1,6 @@
 #pragma once
 
-#include <clocale>
-#include <locale.h>
+#include <locale.h>  // POSIX: locale_t, newlocale, uselocale
 
 namespace foundation {
 

@@ -9,9 +9,11 @@
 #include "foundation/system/Log.h"
 #include "foundation/objects/URL.h"
 
+#include <charconv>
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <string_view>
 #endif
 
 namespace corvane {
@@ -21,9 +23,11 @@ namespace {
 
 bool applyClockScale(const char* setting)
 {
-    char* end = nullptr;
-    double scale = std::strtod(setting, &end);
-    if (end == setting || *end != '\0' || !(scale > 0)) {
+    // Read without the locale: the setting has a decimal point under any.
+    std::string_view text(setting);
+    double scale = 0;
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), scale);
+    if (error != std::errc() || end != text.data() + text.size() || !(scale > 0)) {
         foundation::logDiagnostic(std::string("CORVANE_CLOCK_SCALE must be a positive number, not \"") + setting + "\"");
         return false;
     }

@@ -1,6 +1,7 @@
 #include "appkit/Font.h"
 
-#include <cstdio>
+#include "foundation/objects/Format.h"
+
 #include <functional>
 
 namespace appkit {
@@ -19,9 +20,7 @@ Ref<Font> Font::systemFontOfSize(double pointSize)
 
 std::string Font::description() const
 {
-    char size[32];
-    std::snprintf(size, sizeof size, " %.2f pt.", pointSize_);
-    return name_ + size;
+    return name_ + foundation::format(" %.2f pt.", pointSize_);
 }
 
 bool Font::isEqual(const foundation::Object& other) const

@@ -6,7 +6,9 @@
 
 #include <libxml/HTMLparser.h>
 
+#include <charconv>
 #include <climits>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -70,13 +72,16 @@ std::string trimmed(std::string text)
     return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
 }
 
-// A CSS length in points: "14px" and "14pt" alike (the platform's importer
-// takes a CSS pixel as a point); no value for anything else.
-double cssSize(const std::string& value)
+// A CSS length in points: "14px" and "13.5pt" alike (the platform's importer
+// takes a CSS pixel as a point); no value for anything else. CSS writes a
+// decimal point in every locale, so the number is read without the locale.
+double cssSize(std::string_view value)
 {
-    char* end = nullptr;
-    double size = std::strtod(value.c_str(), &end);
-    return end != value.c_str() && size > 0 ? size : 0;
+    if (value.starts_with('+'))
+        value.remove_prefix(1);
+    double size = 0;
+    bool read = std::from_chars(value.data(), value.data() + value.size(), size).ec == std::errc();
+    return read && std::isfinite(size) && size > 0 ? size : 0;
 }
 
 // The declarations of a style attribute that choose a font.

@@ -10,10 +10,14 @@
 #include "appkit/Button.h"
 #include "foundation/url/ConnectToOverride.h"
 #include "installer/TextPane.h"
+#include "support/DecimalCommaLocale.h"
 #include "support/LoopbackServer.h"
 #include "support/TemporaryDirectory.h"
 
 #include <nlohmann/json.hpp>
+
+#include <clocale>
+#include <optional>
 
 using desktoptest::pumpUntil;
 using desktoptest::runTool;
@@ -131,4 +135,82 @@ TEST_F(InstallerWindowTest, LeavingWithAnInvalidFormRaisesTheInvalidDataSheetUnt
     ASSERT_TRUE(pumpUntil([&] { return !gtk_widget_get_mapped(sheetWindow); }));
     EXPECT_FALSE(appkit::Alert::attachedSheet(*window));
     EXPECT_EQ(sequence->currentIndex(), 1u);
+}
+
+namespace {
+
+// A German user's environment (LANG=de_DE.UTF-8, nothing above it), set
+// before the window's test starts GTK, so that GTK takes the locale from it
+// as it does for a real user. The environment and locale before come back
+// when it goes.
+class GermanUserEnvironment {
+protected:
+    GermanUserEnvironment()
+        : locale_(std::setlocale(LC_ALL, nullptr))
+    {
+        for (const char* name : {"LANG", "LC_ALL", "LC_NUMERIC"}) {
+            const char* value = std::getenv(name);
+            saved_.push_back({name, value ? std::optional<std::string>(value) : std::nullopt});
+        }
+        ::unsetenv("LC_ALL");
+        ::unsetenv("LC_NUMERIC");
+        ::setenv("LANG", testsupport::DecimalCommaLocale::Name, 1);
+    }
+    ~GermanUserEnvironment()
+    {
+        for (const auto& [name, value] : saved_) {
+            if (value)
+                ::setenv(name, value->c_str(), 1);
+            else
+                ::unsetenv(name);
+        }
+        std::setlocale(LC_ALL, locale_.c_str());
+    }
+
+private:
+    std::string locale_;
+    std::vector<std::pair<const char*, std::optional<std::string>>> saved_;
+};
+
+class InstallerWindowForAGermanUserTest : public GermanUserEnvironment, public InstallerWindowTest {
+protected:
+    InstallerWindowForAGermanUserTest()
+    {
+        // GTK sets the locale from the environment when it starts; a test
+        // program that started it before, for another test, does here what
+        // GTK's start did.
+        if (!testsupport::processWritesDecimalComma())
+            std::setlocale(LC_ALL, "");
+    }
+};
+
+} // namespace
+
+TEST_F(InstallerWindowForAGermanUserTest, DataUsageTextIsInItsThirteenPointFont)
+{
+    ASSERT_TRUE(testsupport::processWritesDecimalComma())
+        << "LANG=" << testsupport::DecimalCommaLocale::Name << " gave the locale " << std::setlocale(LC_ALL, nullptr)
+        << "; scripts/setup generates it";
+    goToThePane();
+    appkit::TextField* dataUsage = pane->dataUsage();
+    ASSERT_TRUE(dataUsage);
+    GtkWidget* label = desktop.presenter->widgetForView(*dataUsage);
+    ASSERT_TRUE(label && GTK_IS_LABEL(label));
+    EXPECT_STREQ(gtk_label_get_text(GTK_LABEL(label)), "Used only for updates.");
+    PangoAttrList* attributes = gtk_label_get_attributes(GTK_LABEL(label));
+    ASSERT_TRUE(attributes) << "the label has no fonts";
+    std::vector<std::string> fonts;
+    GSList* list = pango_attr_list_get_attributes(attributes);
+    for (GSList* item = list; item; item = item->next) {
+        auto* attribute = static_cast<PangoAttribute*>(item->data);
+        if (attribute->klass->type != PANGO_ATTR_FONT_DESC)
+            continue;
+        const PangoFontDescription* font = reinterpret_cast<PangoAttrFontDesc*>(attribute)->desc;
+        char* text = pango_font_description_to_string(font);
+        fonts.push_back(std::string(text) + " over " + std::to_string(attribute->start_index) + "-"
+                        + std::to_string(attribute->end_index));
+        g_free(text);
+    }
+    g_slist_free_full(list, reinterpret_cast<GDestroyNotify>(pango_attribute_destroy));
+    EXPECT_EQ(fonts, std::vector<std::string>{"Sans 13 over 0-22"});
 }

@@ -2,7 +2,9 @@
 
 #include "DecodingHelpers.h"
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <stdexcept>
 
 namespace jotter::testing {
@@ -66,6 +68,36 @@ TEST(DecoderNumbers, DoublesOutOfRangeSayWhy)
     EXPECT_EQ(decodeFailure("[1e400]"), "The value '1e400' could not be represented as a 'double' due to overflow.");
     EXPECT_EQ(decodeFailure("[-1e400]"), "The value '-1e400' could not be represented as a 'double' due to overflow.");
     EXPECT_EQ(decodeFailure("[1e-400]"), "The value '1e-400' could not be represented as a 'double' due to underflow.");
+}
+
+// The bits of the double in `[text]`, so that a neighbour one unit in the
+// last place away, or a different zero, shows as a different number.
+std::uint64_t doubleBits(const std::string& text)
+{
+    foundation::Ref<foundation::Number> number = onlyNumber(decoded("[" + text + "]"));
+    EXPECT_EQ(number->typeCode(), 'd') << text;
+    return std::bit_cast<std::uint64_t>(number->doubleValue());
+}
+
+// The nearest double, ties to even, however many digits it takes to decide:
+// the cases where a conversion that stops reading early, or rounds twice,
+// lands one unit off.
+TEST(DecoderNumbers, DoublesAreTheNearestBitForBit)
+{
+    // 1 + 2^-53 written out exactly is the tie between 1 and the next double.
+    const std::string tie = "1.00000000000000011102230246251565404236316680908203125";
+    const std::string zeros(2000 - tie.size(), '0');
+    EXPECT_EQ(doubleBits(tie + zeros), 0x3FF0000000000000u) << "a tie rounds to even";
+    EXPECT_EQ(doubleBits(tie + zeros + "1"), 0x3FF0000000000001u) << "the 2001st digit breaks the tie upwards";
+    EXPECT_EQ(doubleBits("9007199254740993.0"), 0x4340000000000000u);  // 2^53 + 1: a tie, to even
+    EXPECT_EQ(doubleBits("9007199254740995.0"), 0x4340000000000002u);  // 2^53 + 3: a tie, to even (upwards)
+    EXPECT_EQ(doubleBits("2.2250738585072011e-308"), 0x000FFFFFFFFFFFFFu);  // the largest subnormal
+    EXPECT_EQ(doubleBits("2.2250738585072014e-308"), 0x0010000000000000u);  // the smallest normal
+    EXPECT_EQ(doubleBits("0.1000000000000000055511151231257827021181583404541015625"), 0x3FB999999999999Au);
+    EXPECT_EQ(doubleBits("1.7976931348623157e308"), 0x7FEFFFFFFFFFFFFFu);  // the largest finite
+    EXPECT_EQ(doubleBits("-1.7976931348623157e308"), 0xFFEFFFFFFFFFFFFFu);
+    EXPECT_EQ(doubleBits("4.9406564584124654e-324"), 0x0000000000000001u);  // the smallest subnormal
+    EXPECT_EQ(doubleBits("2.4703282292062328e-324"), 0x0000000000000001u);  // just above half of it
 }
 
 TEST(DecoderNumbers, LeadingZeroEndsTheNumber)

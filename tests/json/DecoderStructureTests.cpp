@@ -4,6 +4,7 @@
 
 #include "CollectionHelpers.h"
 #include "DecodingHelpers.h"
+#include "ExpectRaise.h"
 
 #include "foundation/objects/Exception.h"
 #include "json/JotterDeserializing.h"
@@ -128,6 +129,18 @@ TEST(DecoderStructure, LongArraysAndObjectsOutgrowTheFrameStack)
     EXPECT_EQ(static_cast<foundation::Array&>(*decoded(both)).count(), 3u);
 }
 
+// Input that ends inside an open array or object ends where the next value
+// or closing bracket was due, at the end of the input.
+TEST(DecoderStructure, InputCutInsideContainersReachesTheEnd)
+{
+    for (std::string text : {"[", "{", "[[1,", "[{\"a\":[1,"}) {
+        foundation::Ref<foundation::Error> error = decodeError(text);
+        ASSERT_TRUE(error) << text;
+        EXPECT_EQ(error->localizedDescription(), "Reached the end of the buffer.") << text;
+        EXPECT_EQ(errorInfo(*error, "JTAtIndexKey"), text.size()) << text;
+    }
+}
+
 TEST(DecoderStructure, EveryPrefixOfADocumentFailsCleanly)
 {
     const std::string document = "{\"a\": [1, -2.5e3, true, false, null, \"x\\u00e9\\n\"], \"b\": {\"c\": {}}, "
@@ -176,12 +189,16 @@ TEST(DecoderStructure, ConveniencesDecodeStringsAndData)
                     .isMutable());
 }
 
-TEST(DecoderStructure, ProgrammerErrorsRaise)
+TEST(DecoderStructure, ProgrammerErrorsRaiseWithTheirReasons)
 {
-    EXPECT_THROW(JSONDecoder::decoderWithParseOptions(16), foundation::Exception);
+    using foundation::ExceptionName::InvalidArgument;
+    expectRaise([] { (void)JSONDecoder::decoderWithParseOptions(16); }, InvalidArgument, "Invalid parse options.");
     foundation::Ref<JSONDecoder> decoder = JSONDecoder::decoder();
-    EXPECT_THROW(decoder->objectWithUTF8String(nullptr, 0), foundation::Exception);
-    EXPECT_THROW(decoder->objectWithData(nullptr), foundation::Exception);
+    expectRaise([&] { (void)decoder->objectWithUTF8String(nullptr, 0); }, InvalidArgument, "The string argument is NULL.");
+    expectRaise([&] { (void)decoder->mutableObjectWithUTF8String(nullptr, 3); }, InvalidArgument,
+        "The string argument is NULL.");
+    expectRaise([&] { (void)decoder->objectWithData(nullptr); }, InvalidArgument, "The jsonData argument is NULL.");
+    expectRaise([&] { (void)decoder->mutableObjectWithData(nullptr); }, InvalidArgument, "The jsonData argument is NULL.");
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "EncodingHelpers.h"
+#include "ExpectRaise.h"
 
 #include "foundation/objects/Array.h"
 #include "foundation/objects/DebugCheck.h"
@@ -118,17 +119,6 @@ TEST(Errors, FirstErrorWinsAndNothingPartialIsReturned)
 }
 
 // Misuse raises before anything is encoded.
-void expectRaise(const std::function<void()>& call, const char* name, const std::string& reason)
-{
-    try {
-        call();
-        ADD_FAILURE() << "nothing raised, expected " << reason;
-    } catch (const foundation::Exception& exception) {
-        EXPECT_EQ(exception.name(), name);
-        EXPECT_EQ(exception.reason(), reason);
-    }
-}
-
 TEST(Preconditions, MisuseRaisesWithTheViolatedCondition)
 {
     using foundation::ExceptionName::InternalInconsistency;

@@ -1,5 +1,7 @@
 #include "foundation/objects/Format.h"
 
+#include "foundation/objects/CLocale.h"
+
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -129,9 +131,12 @@ private:
         }
     }
 
+    // Directives write as in the "C" locale (a decimal point, no grouping
+    // for "'"), whatever locale the process runs under.
     template <typename T>
     void append(const std::string& spec, T value)
     {
+        CLocaleScope inC;
         char small[128];
         int length = std::snprintf(small, sizeof small, spec.c_str(), value);
         if (length < 0)

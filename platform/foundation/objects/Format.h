@@ -59,7 +59,9 @@ private:
 };
 
 // printf-style formatting with the platform's "%@" directive added. Flags,
-// width, precision ("*" included) and length modifiers work as in printf;
+// width, precision ("*" included) and length modifiers work as in printf in
+// the "C" locale, whatever the process's locale (numbers always have a
+// decimal point and no grouping);
 // "%%" is a percent sign. An argument of the wrong kind for its directive is
 // converted, never read as raw memory; missing arguments print nothing.
 std::string formatString(std::string_view format, std::initializer_list<FormatArgument> arguments);

@@ -3,9 +3,9 @@
 #include "foundation/objects/Exception.h"
 #include "foundation/objects/Hashing.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <limits>
 
@@ -226,10 +226,14 @@ std::string Number::description() const
 {
     char text[64];
     if (isFloatingPoint()) {
-        // The platform prints the shortest text that reads back the same.
+        // The platform prints the shortest "%g" text that reads back the
+        // same; to_chars and from_chars are "%.*g" and strtod without the
+        // locale's decimal comma.
         for (int precision = 1; precision <= 17; ++precision) {
-            std::snprintf(text, sizeof text, "%.*g", precision, doubleValue_);
-            double readBack = std::strtod(text, nullptr);
+            char* end = std::to_chars(text, text + sizeof text - 1, doubleValue_, std::chars_format::general, precision).ptr;
+            *end = '\0';
+            double readBack = 0;
+            std::from_chars(text, end, readBack);
             if (typeCode_ == 'd' ? readBack == doubleValue_ : static_cast<float>(readBack) == static_cast<float>(doubleValue_))
                 break;
         }

@@ -5,6 +5,7 @@
 
 #include "appkit/ApplicationMain.h"
 #include "desktop/DesktopPresenter.h"
+#include "desktop/DisplayCheck.h"
 #include "foundation/storage/UserDefaults.h"
 #include "foundation/system/ProgramLocation.h"
 
@@ -43,8 +44,11 @@ int main(int argc, char** argv)
     corvane::registerAgentClasses();
     // ApplicationMain returns 0 after a normal end (SIGINT or SIGTERM); a UI
     // description it could not load is a failure, reported as one.
+    // The desktop is checked for at start and GTK loaded only for the first
+    // announcement: the agent mostly waits, for days, with nothing shown.
     return appkit::ApplicationMain(argc, argv, mainUIDescription(),
-                                   [](std::string& error) -> std::unique_ptr<appkit::WindowDisplay> {
-                                       return desktop::DesktopPresenter::open(error);
-                                   });
+                                   {desktop::displayReachable,
+                                    [](std::string& error) -> std::unique_ptr<appkit::WindowDisplay> {
+                                        return desktop::DesktopPresenter::open(error);
+                                    }});
 }

@@ -38,6 +38,23 @@ void tellDelegate(std::string_view operation, std::string_view notificationName)
         delegate->perform(operation, Notification::create(notificationName, &application).get());
 }
 
+std::unique_ptr<WindowDisplay> consolePresenter(PresenterKind kind)
+{
+    return std::make_unique<TerminalPresenter>(
+        STDIN_FILENO, STDERR_FILENO, [](TerminalPresenter::Task task) { foundation::RunLoop::main().post(std::move(task)); },
+        kind == PresenterKind::Lines ? TerminalPresenter::Mode::Lines : TerminalPresenter::Mode::Terminal);
+}
+
+// The desktop cannot be reached (at start, or when the first window is
+// shown): one line says so and the windows go to the terminal or lines.
+std::unique_ptr<WindowDisplay> presenterInsteadOfDesktop(const std::string& reason)
+{
+    PresenterKind kind = choosePresenter(std::nullopt, false, ::isatty(STDIN_FILENO) && ::isatty(STDERR_FILENO));
+    foundation::logDiagnostic(reason + "; showing windows "
+                              + (kind == PresenterKind::Terminal ? "in the terminal" : "as lines"));
+    return consolePresenter(kind);
+}
+
 } // namespace
 
 int ApplicationMain(int argc, const char* const* argv, const std::string& descriptionPath,
@@ -61,25 +78,22 @@ int ApplicationMain(int argc, const char* const* argv, const std::string& descri
     }
     std::unique_ptr<WindowDisplay> presenter;
     if (*kind == PresenterKind::Desktop) {
-        if (openDesktop)
-            presenter = openDesktop(why);
+        bool reachable = false;
+        if (openDesktop.open)
+            reachable = openDesktop.reachable(why);
         else
             why = "this program has no desktop presenter";
-        if (!presenter && forced) {
+        if (!reachable && forced) {
             foundation::logDiagnostic(why);
             return 1;
         }
-        if (!presenter) {
-            kind = choosePresenter(std::nullopt, false, ::isatty(STDIN_FILENO) && ::isatty(STDERR_FILENO));
-            foundation::logDiagnostic(why + "; showing windows "
-                                      + (*kind == PresenterKind::Terminal ? "in the terminal" : "as lines"));
-        }
+        if (reachable)
+            presenter = std::make_unique<DeferredPresenter>(openDesktop.open, presenterInsteadOfDesktop);
+        else
+            presenter = presenterInsteadOfDesktop(why);
     }
-    if (!presenter) {
-        presenter = std::make_unique<TerminalPresenter>(
-            STDIN_FILENO, STDERR_FILENO, [&loop](TerminalPresenter::Task task) { loop.post(std::move(task)); },
-            *kind == PresenterKind::Lines ? TerminalPresenter::Mode::Lines : TerminalPresenter::Mode::Terminal);
-    }
+    if (!presenter)
+        presenter = consolePresenter(*kind);
 
     Ref<foundation::Error> error;
     Ref<UIDescription> description = UIDescription::load(resolvedPath(descriptionPath), error);

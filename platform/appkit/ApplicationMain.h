@@ -1,6 +1,6 @@
 #pragma once
 
-#include "appkit/WindowDisplay.h"
+#include "appkit/DeferredPresenter.h"
 
 #include <functional>
 #include <memory>
@@ -8,9 +8,15 @@
 
 namespace appkit {
 
-// Opens the desktop presenter; null, with the reason in `error`, when no
-// display can be reached. Programs that link a desktop presenter pass one.
-using DesktopOpener = std::function<std::unique_ptr<WindowDisplay>(std::string& error)>;
+// How a program that links a desktop presenter offers it. `reachable`
+// answers at start whether the display can be reached (the reason in
+// `error` when not) and keeps nothing of it open; `open` loads the toolkit
+// and opens the presenter, null with the reason when the display cannot be
+// reached, and is called only when the first window is shown.
+struct DesktopOpener {
+    std::function<bool(std::string& error)> reachable;
+    DeferredPresenter::Opener open;
+};
 
 // Runs the application, as the platform's NSApplicationMain does:
 //  1. records argc and argv as the process's arguments (Application::arguments);
@@ -23,15 +29,21 @@ using DesktopOpener = std::function<std::unique_ptr<WindowDisplay>(std::string& 
 //  4. presents the windows (see PresenterChoice: on the desktop through
 //     `openDesktop`, else on the terminal or as lines with TerminalPresenter,
 //     reading standard input and writing standard error, never standard
-//     output) and runs the main run loop until SIGINT or SIGTERM;
+//     output) and runs the main run loop until SIGINT or SIGTERM. The
+//     desktop is only checked for at start; its toolkit is loaded when a
+//     window is first shown (DeferredPresenter), so an application that
+//     waits with its windows hidden holds no toolkit thread, descriptor or
+//     display connection;
 //  5. sends applicationWillTerminate: to the delegate, by name, and
 //     answers 0.
 // A description that cannot be loaded, an unknown forced presenter, or a
 // forced desktop that cannot be opened is one diagnostic (logDiagnostic: a line on standard error)
 // and answers 1. A display that is named but cannot be reached, when the
 // desktop was not forced, prints one line and falls back to the terminal
-// or lines. Call it on the main thread.
+// or lines. A display that went away by the time the first window is
+// shown does the same then, forced or not: the program is running and
+// keeps running. Call it on the main thread.
 int ApplicationMain(int argc, const char* const* argv, const std::string& descriptionPath,
-                    const DesktopOpener& openDesktop = nullptr);
+                    const DesktopOpener& openDesktop = {});
 
 } // namespace appkit

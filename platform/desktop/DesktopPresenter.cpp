@@ -1,5 +1,6 @@
 #include "desktop/DesktopPresenter.h"
 
+#include "desktop/DisplayCheck.h"
 #include "desktop/PangoText.h"
 
 #include "appkit/Alert.h"
@@ -9,7 +10,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 
 namespace desktop {
 
@@ -133,14 +133,8 @@ void preorder(const appkit::View* view, std::vector<const appkit::View*>& views)
 
 std::unique_ptr<DesktopPresenter> DesktopPresenter::open(std::string& error)
 {
-    const char* x11 = std::getenv("DISPLAY");
-    const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    if (!(x11 && *x11) && !(wayland && *wayland)) {
-        error = "no display: neither DISPLAY nor WAYLAND_DISPLAY is set";
-        return nullptr;
-    }
     if (!gtk_init_check(nullptr, nullptr)) {
-        error = std::string("cannot open display ") + (x11 && *x11 ? x11 : wayland);
+        error = unreachableDisplayMessage();
         return nullptr;
     }
     return std::unique_ptr<DesktopPresenter>(new DesktopPresenter);

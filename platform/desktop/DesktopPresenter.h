@@ -48,7 +48,7 @@ namespace desktop {
 // on the main thread.
 //
 // Failures: open() answers null and says why when GTK cannot reach a
-// display. A display that goes away while the program runs ends the
+// display (displayReachable checks for one without initialising GTK). A display that goes away while the program runs ends the
 // program through GTK's own handling (one message on standard error, exit
 // status 1): with no display there is no one left to show the windows to.
 // The presenter never writes to standard output.
@@ -62,8 +62,9 @@ public:
         std::function<void()> pressed;
     };
 
-    // Opens the display named by DISPLAY or WAYLAND_DISPLAY; null, with
-    // `error` saying why, when there is none or it cannot be reached.
+    // Initialises GTK on the display named by WAYLAND_DISPLAY or DISPLAY;
+    // null, with `error` saying why, when there is none or it cannot be
+    // reached. GTK, once initialised, stays so for the process's life.
     static std::unique_ptr<DesktopPresenter> open(std::string& error);
     ~DesktopPresenter() override;
 

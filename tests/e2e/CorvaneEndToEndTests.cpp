@@ -5,17 +5,38 @@
 #include "support/FeedWordSize.h"
 #include "support/LoopbackServer.h"
 #include "support/TemporaryDirectory.h"
+#include "support/VirtualDisplay.h"
 #include "support/Waiting.h"
 
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <filesystem>
 #include <sys/stat.h>
 #include <sys/wait.h>
 
 namespace {
 
 const std::string announcement = "New Erlang version available: 26.1 (final)";
+const std::string feedPath = "/erlang/erlang/quorvel/general/26.0/" FEED_WORD_SIZE "/data.json";
+
+// The feed offering `canonicalVersion` as the newest stable release.
+testsupport::CannedReply feedOffering(const std::string& canonicalVersion)
+{
+    return testsupport::CannedReply::withBody(R"json({"stable": [{"canonical_version": ")json" + canonicalVersion
+                                              + R"json(", "version": "26.1 (final)", "path": "otp/26.1/x.dmg"}]})json");
+}
+
+// How many descriptors of a process are sockets. An X server holds one for
+// each client beside its listening ones.
+std::size_t socketsOf(pid_t pid)
+{
+    std::size_t count = 0;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/fd", error))
+        count += std::filesystem::read_symlink(entry.path(), error).string().starts_with("socket:");
+    return count;
+}
 
 class CorvaneEndToEnd : public ::testing::Test {
 protected:
@@ -25,9 +46,7 @@ protected:
         directory.write("hdiutil", "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"$0.args.tmp\" && mv \"$0.args.tmp\" \"$0.args\"\n");
         chmod((directory / "hdiutil").c_str(), 0755);
         std::filesystem::create_directories(directory / "tmp");
-        server.setReply("/erlang/erlang/quorvel/general/26.0/" FEED_WORD_SIZE "/data.json",
-                        testsupport::CannedReply::withBody(
-                            R"json({"stable": [{"canonical_version": "26.1", "version": "26.1 (final)", "path": "otp/26.1/x.dmg"}]})json"));
+        server.setReply(feedPath, feedOffering("26.1"));
         server.setReply("/site/zvk/otp/26.1/x.dmg", testsupport::CannedReply::withBody("disk image bytes"));
     }
 
@@ -107,8 +126,7 @@ TEST_F(CorvaneEndToEnd, AFeedServerThatNeverAnswersHoldsUpNothing)
     // background; meanwhile the main thread keeps turning (the next day's
     // check goes out), nothing is announced and a signal still ends the
     // agent at once.
-    server.setReply("/erlang/erlang/quorvel/general/26.0/" FEED_WORD_SIZE "/data.json",
-                    testsupport::CannedReply::stalling());
+    server.setReply(feedPath, testsupport::CannedReply::stalling());
     auto agent = startAgent();
     ASSERT_TRUE(testsupport::pollUntil([&] { return feedRequests() >= 3; }, 20));
     int status = agent->terminate(SIGTERM, 10);
@@ -147,4 +165,50 @@ TEST_F(CorvaneEndToEnd, AnUnreachableDisplayFallsBackToLinesButAForcedDesktopFai
     ASSERT_TRUE(WIFEXITED(status)) << status;
     EXPECT_EQ(WEXITSTATUS(status), 1);
     EXPECT_EQ(forced->error(), "corvane: cannot open display " + unreachable + "\n");
+}
+
+TEST_F(CorvaneEndToEnd, TheToolkitConnectsToTheDisplayForTheFirstAnnouncementAndNotBefore)
+{
+    testsupport::VirtualDisplay display(testsupport::VirtualDisplay::Lifetime::UntilDestroyed);
+    ASSERT_FALSE(display.name().empty()) << display.error();
+    std::size_t idleServerSockets = socketsOf(display.pid());
+    // Until the feed offers something new, the daily checks announce nothing.
+    server.setReply(feedPath, feedOffering("26.0"));
+    auto agent = startAgent("172800", {{"APPKIT_PRESENTER", ""}, {"NO_AT_BRIDGE", "1"}});
+    ASSERT_TRUE(testsupport::pollUntil([&] { return feedRequests() >= 1; }, 20));
+
+    // The display was checked at start and its connection closed again.
+    EXPECT_TRUE(testsupport::pollUntil([&] { return socketsOf(display.pid()) == idleServerSockets; }, 10))
+        << "the agent holds a connection to the display with nothing to show";
+
+    server.setReply(feedPath, feedOffering("26.1"));
+    testsupport::ChildProcess mapped("/usr/bin/xdotool", {"search", "--sync", "--onlyvisible", "--name", "^Erlang update$"}, {});
+    int found = mapped.waitForExit(30);
+    ASSERT_TRUE(WIFEXITED(found) && WEXITSTATUS(found) == 0) << "the announcement window was not mapped: " << agent->error();
+
+    // One connection more than the idle server had: the agent's, held open.
+    EXPECT_TRUE(testsupport::pollUntil([&] { return socketsOf(display.pid()) == idleServerSockets + 1; }, 10))
+        << socketsOf(display.pid()) << " sockets at the server, " << idleServerSockets << " when idle";
+    EXPECT_EQ(agent->error(), "");
+    EXPECT_EQ(agent->output(), "");
+    // Only that it ends: the sanitizer build's leak report at exit would
+    // name the toolkit's font caches, kept for the life of the process.
+    EXPECT_NE(agent->terminate(SIGTERM, 10), -1);
+}
+
+TEST_F(CorvaneEndToEnd, ADisplayGoneBeforeTheFirstAnnouncementHandsItToLines)
+{
+    auto display = std::make_unique<testsupport::VirtualDisplay>(testsupport::VirtualDisplay::Lifetime::UntilDestroyed);
+    std::string name = display->name();
+    ASSERT_FALSE(name.empty()) << display->error();
+    server.setReply(feedPath, feedOffering("26.0"));
+    auto agent = startAgent("172800", {{"APPKIT_PRESENTER", ""}, {"NO_AT_BRIDGE", "1"}});
+    ASSERT_TRUE(testsupport::pollUntil([&] { return feedRequests() >= 1; }, 20));
+
+    display.reset();  // the session's display server ends; the agent stays
+    server.setReply(feedPath, feedOffering("26.1"));
+    ASSERT_TRUE(agent->waitForError(announcement, 20)) << agent->error();
+    EXPECT_EQ(agent->error().find("corvane: cannot open display " + name + "; showing windows as lines\n"), 0u)
+        << agent->error();
+    EXPECT_NE(agent->terminate(SIGTERM, 10), -1);
 }

@@ -11,7 +11,11 @@
 #include <thread>
 #include <vector>
 
+#include <fcntl.h>
 #include <pthread.h>
+#include <sched.h>
+#include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 
 using foundation::RunLoop;
@@ -19,6 +23,34 @@ using foundation::RunLoop;
 namespace {
 
 constexpr double patience = 10;  // real seconds before a wait counts as a hang
+constexpr double day = 86400;
+
+// Runs `probe` in a grandchild inside a new time namespace whose boot-time
+// clock reads `bootTimeAhead` seconds more than its monotonic clock, as on
+// a machine that has been suspended that long. Answers the probe's exit
+// status, or 77 when this machine gives no time namespaces.
+int inTimeNamespace(long bootTimeAhead, int (*probe)())
+{
+    pid_t child = ::fork();
+    if (child == 0) {
+        if (::unshare(CLONE_NEWTIME) != 0)
+            ::_exit(77);
+        std::string offsets = "boottime " + std::to_string(bootTimeAhead) + " 0\n";
+        int file = ::open("/proc/self/timens_offsets", O_WRONLY);
+        if (file < 0 || ::write(file, offsets.data(), offsets.size()) != static_cast<ssize_t>(offsets.size()))
+            ::_exit(77);
+        ::close(file);
+        pid_t grandchild = ::fork();  // the first process to enter the namespace
+        if (grandchild == 0)
+            ::_exit(probe());
+        int status = 0;
+        ::waitpid(grandchild, &status, 0);
+        ::_exit(WIFEXITED(status) ? WEXITSTATUS(status) : 2);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 2;
+}
 
 TEST(RunLoop, AStopBeforeRunIsNotLost)
 {
@@ -115,6 +147,54 @@ TEST(Clock, ScaledClockRunsFasterThanItsBase)
     EXPECT_DOUBLE_EQ(scaled.now(), 100 + 7200);
     EXPECT_DOUBLE_EQ(scaled.realSecondsUntil(scaled.now() + 86400), 24);
     EXPECT_THROW(foundation::ScaledClock(0), foundation::Exception);
+}
+
+TEST(Clock, TheSystemClockCountsTimeTheMachineSpentSuspended)
+{
+    int status = inTimeNamespace(1000000, [] {
+        double reading = foundation::SystemClock().now();
+        timespec monotonic{};
+        ::clock_gettime(CLOCK_MONOTONIC, &monotonic);
+        double ahead = reading - static_cast<double>(monotonic.tv_sec);
+        return ahead > 999000 && ahead < 1001000 ? 0 : 1;
+    });
+    if (status == 77)
+        GTEST_SKIP() << "no time namespace on this machine";
+    EXPECT_EQ(status, 0) << "the system clock stood still while the machine was suspended";
+}
+
+TEST(RunLoop, ALoopMeasuresItsTimersOnTheSystemClock)
+{
+    bool system = false;
+    std::thread([&] { system = dynamic_cast<foundation::SystemClock*>(&RunLoop::current().clock()) != nullptr; }).join();
+    EXPECT_TRUE(system);
+}
+
+TEST(RunLoop, AShortTimerEndsTheLoopsSleep)
+{
+    bool fired = false;
+    foundation::Ref<foundation::Timer> timer = foundation::Timer::scheduledTimer(0.05, false, [&](foundation::Timer&) {
+        fired = true;
+    });
+    EXPECT_TRUE(RunLoop::main().runUntil([&] { return fired; }, patience));
+}
+
+TEST(RunLoop, ADailyTimerThatFellDueDuringASuspendFiresOnceOnTheNextTurn)
+{
+    RunLoop& loop = RunLoop::main();
+    auto clock = std::make_shared<foundation::ManualClock>(1000);
+    loop.setClock(clock);
+    int fired = 0;
+    foundation::Ref<foundation::Timer> daily = foundation::Timer::scheduledTimer(day, true, [&](foundation::Timer&) {
+        ++fired;
+    });
+    // Three days and an hour asleep: the clock reads them all at once on resume.
+    clock->set(1000 + 3 * day + 3600);
+    EXPECT_TRUE(loop.runUntil([&] { return fired > 0; }, patience));
+    EXPECT_EQ(fired, 1) << "one check for the days missed, not one each";
+    EXPECT_EQ(daily->fireDate(), 1000 + 4 * day);
+    daily->invalidate();
+    loop.setClock(std::make_shared<foundation::SystemClock>());
 }
 
 TEST(Clock, AManualClockNeverSleeps)

@@ -13,7 +13,7 @@ extern char** environ;
 
 namespace testsupport {
 
-VirtualDisplay::VirtualDisplay()
+VirtualDisplay::VirtualDisplay(Lifetime lifetime)
 {
     if (const char* previous = std::getenv("DISPLAY")) {
         previous_ = previous;
@@ -26,8 +26,7 @@ VirtualDisplay::VirtualDisplay()
     }
     std::string fd = std::to_string(ready[1]);
     const char* arguments[] = {"Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
-                               // Ends with its last client, should the test die first.
-                               "-terminate", nullptr};
+                               lifetime == Lifetime::UntilLastClientLeaves ? "-terminate" : nullptr, nullptr};
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addclose(&actions, ready[0]);

@@ -12,7 +12,12 @@ namespace testsupport {
 // object; the server is ended and reaped when the object goes.
 class VirtualDisplay {
 public:
-    VirtualDisplay();
+    // By default the server also ends with its last client, should the test
+    // die first; a display whose clients come and go (a program that only
+    // checks for it at start) is kept until the object goes.
+    enum class Lifetime { UntilLastClientLeaves, UntilDestroyed };
+
+    explicit VirtualDisplay(Lifetime lifetime = Lifetime::UntilLastClientLeaves);
     ~VirtualDisplay();
     VirtualDisplay(const VirtualDisplay&) = delete;
     VirtualDisplay& operator=(const VirtualDisplay&) = delete;
@@ -20,6 +25,8 @@ public:
     // Empty when Xvfb could not be started; then `error` says why.
     const std::string& name() const noexcept { return name_; }
     const std::string& error() const noexcept { return error_; }
+    // The server's process, for looking at its connections in /proc.
+    pid_t pid() const noexcept { return pid_; }
 
 private:
     pid_t pid_ = -1;

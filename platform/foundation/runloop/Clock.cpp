@@ -2,15 +2,17 @@
 
 #include "foundation/objects/Exception.h"
 
-#include <chrono>
 #include <limits>
+
+#include <time.h>
 
 namespace foundation {
 
 double SystemClock::now() const
 {
-    using Seconds = std::chrono::duration<double>;
-    return std::chrono::duration_cast<Seconds>(std::chrono::steady_clock::now().time_since_epoch()).count();
+    timespec reading{};
+    ::clock_gettime(CLOCK_BOOTTIME, &reading);
+    return static_cast<double>(reading.tv_sec) + static_cast<double>(reading.tv_nsec) / 1e9;
 }
 
 ScaledClock::ScaledClock(double scale, std::shared_ptr<const Clock> base)

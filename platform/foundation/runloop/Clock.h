@@ -16,7 +16,10 @@ public:
     virtual double realSecondsUntil(double time) const { return time - now(); }
 };
 
-// The monotonic system clock: unaffected by wall-clock changes.
+// The system's boot-time clock (CLOCK_BOOTTIME): unaffected by wall-clock
+// changes and, unlike the monotonic clock, still counting while the
+// machine is suspended, so that a daily timer means a day of the calendar
+// and not a day of the machine being awake.
 class SystemClock final : public Clock {
 public:
     double now() const override;

@@ -20,6 +20,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/eventfd.h>
+#include <sys/timerfd.h>
 #include <unistd.h>
 
 namespace foundation {
@@ -77,12 +78,17 @@ public:
         : ownerThreadId(ownerThreadId)
         , clock(std::make_shared<SystemClock>())
         , wakeFd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK))
+        , sleepTimerFd(::timerfd_create(CLOCK_BOOTTIME, TFD_CLOEXEC | TFD_NONBLOCK))
     {
-        if (wakeFd < 0)
-            raise(ExceptionName::InternalInconsistency, "RunLoop: no eventfd for waking the loop");
+        if (wakeFd < 0 || sleepTimerFd < 0)
+            raise(ExceptionName::InternalInconsistency, "RunLoop: no eventfd or timerfd for waking the loop");
     }
 
-    ~Impl() { ::close(wakeFd); }
+    ~Impl()
+    {
+        ::close(wakeFd);
+        ::close(sleepTimerFd);
+    }
 
     void wake()
     {
@@ -181,11 +187,10 @@ public:
         std::size_t ownCount = fds.size();
         fds.insert(fds.end(), sourceFds.begin(), sourceFds.end());
         double wait = maxWait < maximumWait ? std::max(0.0, maxWait) : maximumWait;
-        double whole = std::floor(wait);
-        timespec timeout{static_cast<time_t>(whole), static_cast<long>((wait - whole) * 1e9)};
-        int ready = ::ppoll(fds.data(), fds.size(), &timeout, nullptr);
+        int ready = pollFor(fds, wait);
         if (eventSource) {
-            std::copy(fds.begin() + static_cast<std::ptrdiff_t>(ownCount), fds.end(), sourceFds.begin());
+            std::copy(fds.begin() + static_cast<std::ptrdiff_t>(ownCount),
+                      fds.begin() + static_cast<std::ptrdiff_t>(ownCount + sourceFds.size()), sourceFds.begin());
             if (ready < 0)
                 for (auto& fd : sourceFds)
                     fd.revents = 0;
@@ -202,6 +207,28 @@ public:
             if (fds[i].revents && isWatched(candidates[i - 1].id))
                 (*candidates[i - 1].handler)();
         }
+    }
+
+    // Polls `fds` for at most `wait` real seconds, measured on the boot-time
+    // clock like the timers: a poll's own time-out stops while the machine
+    // is suspended, a timer file on CLOCK_BOOTTIME does not, so a timer
+    // that fell due during a suspend wakes the loop right after resume.
+    int pollFor(std::vector<pollfd>& fds, double wait)
+    {
+        timespec zero{};
+        if (wait <= 0)
+            return ::ppoll(fds.data(), fds.size(), &zero, nullptr);
+        double whole = std::floor(wait);
+        itimerspec expiry{};
+        expiry.it_value = {static_cast<time_t>(whole), static_cast<long>((wait - whole) * 1e9)};
+        if (expiry.it_value.tv_sec == 0 && expiry.it_value.tv_nsec == 0)
+            expiry.it_value.tv_nsec = 1;  // a zero expiry would disarm the timer instead
+        // Setting the timer again also clears an expiry the last sleep did not read.
+        ::timerfd_settime(sleepTimerFd, 0, &expiry, nullptr);
+        fds.push_back({sleepTimerFd, POLLIN, 0});
+        int ready = ::ppoll(fds.data(), fds.size(), nullptr, nullptr);
+        fds.pop_back();
+        return ready;
     }
 
     bool isWatched(WatchId id) const
@@ -234,6 +261,7 @@ public:
     std::vector<Watch> watches;
     WatchId nextWatchId = 1;
     int wakeFd;
+    int sleepTimerFd;  // ends each sleep, on the boot-time clock
     std::atomic<bool> stopRequested{false};
     RunLoopEventSource* eventSource = nullptr;  // the loop's thread only
     std::function<void()> terminationHandler;

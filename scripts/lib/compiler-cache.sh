@@ -7,6 +7,7 @@
 # CMake argument that puts ccache in front of the compiler.
 export CCACHE_BASEDIR=$PWD
 export CCACHE_NOHASHDIR=1
-# The five builds of scripts/test take about 1.5 GB in the cache.
-export CCACHE_MAXSIZE=${CCACHE_MAXSIZE:-4G}
+# Compressed, a Release build takes about 15 MB of cache and a Sanitize
+# build about 60 MB: 2 GB keeps every build of several clones.
+export CCACHE_MAXSIZE=${CCACHE_MAXSIZE:-2G}
 compiler_launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)

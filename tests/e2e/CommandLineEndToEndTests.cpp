@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <csignal>
 #include <fstream>
-#include <regex>
 #include <set>
 #include <sstream>
 #include <sys/wait.h>
@@ -55,9 +54,15 @@ ProgramRun run(const Program& program, const std::vector<std::string>& arguments
 std::set<std::string> optionsIn(const std::string& text)
 {
     std::set<std::string> names;
-    static const std::regex option("--([a-z][a-z-]*)");
-    for (std::sregex_iterator match(text.begin(), text.end(), option), end; match != end; ++match)
-        names.insert((*match)[1]);
+    auto isNameCharacter = [](char c) { return (c >= 'a' && c <= 'z') || c == '-'; };
+    for (auto at = text.find("--"); at != std::string::npos; at = text.find("--", at + 2)) {
+        std::size_t end = at + 2;
+        while (end < text.size() && isNameCharacter(text[end]))
+            ++end;
+        if (end > at + 2 && text[at + 2] != '-')
+            names.insert(text.substr(at + 2, end - at - 2));
+        at = end - 2;
+    }
     return names;
 }
 
@@ -84,7 +89,8 @@ std::set<std::string> manualPageOptions(const std::string& name)
         return {};
     std::string section = page.substr(start, end - start);
     // roff writes a minus as \- and a hyphen inside a name the same way.
-    section = std::regex_replace(section, std::regex(R"(\\-)"), "-");
+    for (auto at = section.find("\\-"); at != std::string::npos; at = section.find("\\-", at))
+        section.erase(at, 1);
     return optionsIn(section);
 }
 

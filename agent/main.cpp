@@ -4,15 +4,34 @@
 #include "agent/TestSettings.h"
 
 #include "appkit/ApplicationMain.h"
+#include "appkit/PresenterChoice.h"
 #include "desktop/DesktopPresenter.h"
 #include "desktop/DisplayCheck.h"
 #include "foundation/storage/UserDefaults.h"
+#include "foundation/system/CommandLine.h"
+#include "foundation/system/Log.h"
 #include "foundation/system/ProgramLocation.h"
 
+#include <cstdlib>
 #include <fcntl.h>
 #include <unistd.h>
 
 namespace {
+
+constexpr std::string_view usage = R"(Usage: corvane [--presenter=desktop|terminal|lines]
+
+The update agent of the ZVK Erlang/OTP distribution: runs with its window
+hidden and, once a day, announces a newer Erlang release.
+
+  --presenter=KIND  show the window on the desktop, as a framed box in the
+                    terminal, or as lines on a pipe (KIND: desktop,
+                    terminal or lines); without it, the first that can be
+                    had, in that order
+  --help            show this text
+  --version         show the version
+)";
+
+const foundation::CommandLineSyntax syntax = {"corvane", PACKAGE_VERSION, usage, {{"presenter", true}}, 0};
 
 // The UI description travels with the program, like a bundle's resources:
 // PROGRAM_RESOURCES leads from the installed program to its installed
@@ -38,6 +57,17 @@ void keepStandardDescriptorsOpen()
 int main(int argc, char** argv)
 {
     keepStandardDescriptorsOpen();
+    foundation::CommandLine commandLine(syntax, argc, argv);
+    if (std::optional<int> status = commandLine.answer())
+        return *status;
+    // An unknown presenter is a wrong command line (or setting), refused
+    // before the agent starts rather than by the presenter choice later.
+    std::string error;
+    appkit::forcedPresenter(argc, argv, std::getenv("APPKIT_PRESENTER"), error);
+    if (!error.empty()) {
+        foundation::logDiagnostic(error);
+        return 2;
+    }
     if (!corvane::applyTestSettings())
         return 2;
     foundation::UserDefaults::setApplicationDomain("com.zvk.corvane");

@@ -4,6 +4,7 @@
 
 #include "foundation/objects/Data.h"
 #include "foundation/objects/Number.h"
+#include "foundation/system/CommandLine.h"
 #include "json/JSONDecoder.h"
 #include "json/JTError.h"
 #include "json/JTSerializer.h"
@@ -34,53 +35,41 @@ Writing:
 Other:
   --check             decode only; print nothing when the document is valid
   --help              show this text
+  --version           show the version
 
 A document that does not decode gives one line on standard error,
   jotter: FILE:LINE: MESSAGE (byte OFFSET)
 and exit status 1. Exit status 2 means the command line was wrong.
 )";
 
+const foundation::CommandLineSyntax syntax = {
+    "jotter", PACKAGE_VERSION, usage,
+    {{"pretty"}, {"escape-unicode"}, {"escape-slash"}, {"comments"}, {"unicode-newlines"}, {"lenient-unicode"},
+     {"trailing-text"}, {"check"}},
+    1,
+};
+
 struct Options {
     jotter::JTParseOptionFlags parse = jotter::JTParseOptionNone;
     jotter::JTSerializeOptionFlags serialize = jotter::JTSerializeOptionNone;
     bool checkOnly = false;
-    bool help = false;
     std::string file;  // empty for standard input
 };
 
-int usageError(const std::string& message)
+Options readOptions(const foundation::CommandLine& commandLine)
 {
-    std::fprintf(stderr, "jotter: %s\nTry 'jotter --help'.\n", message.c_str());
-    return 2;
-}
-
-// Fills `options` from the command line; false after a usage error.
-bool readArguments(int argc, char** argv, Options& options, int& status)
-{
-    bool haveFile = false;
-    for (int i = 1; i < argc; ++i) {
-        std::string_view argument = argv[i];
-        if (argument == "--pretty") options.serialize |= jotter::JTSerializeOptionPretty;
-        else if (argument == "--escape-unicode") options.serialize |= jotter::JTSerializeOptionNonASCIIEscape;
-        else if (argument == "--escape-slash") options.serialize |= jotter::JTSerializeOptionSlashEscape;
-        else if (argument == "--comments") options.parse |= jotter::JTParseOptionAllowComments;
-        else if (argument == "--unicode-newlines") options.parse |= jotter::JTParseOptionUnicodeLineBreaks;
-        else if (argument == "--lenient-unicode") options.parse |= jotter::JTParseOptionLenientUnicode;
-        else if (argument == "--trailing-text") options.parse |= jotter::JTParseOptionAllowTrailingText;
-        else if (argument == "--check") options.checkOnly = true;
-        else if (argument == "--help") options.help = true;
-        else if (argument.size() > 1 && argument[0] == '-') {
-            status = usageError("unknown option '" + std::string(argument) + "'");
-            return false;
-        } else if (haveFile) {
-            status = usageError("more than one FILE: '" + options.file + "' and '" + std::string(argument) + "'");
-            return false;
-        } else {
-            haveFile = true;
-            options.file = argument == "-" ? "" : std::string(argument);
-        }
-    }
-    return true;
+    Options options;
+    if (commandLine.has("pretty")) options.serialize |= jotter::JTSerializeOptionPretty;
+    if (commandLine.has("escape-unicode")) options.serialize |= jotter::JTSerializeOptionNonASCIIEscape;
+    if (commandLine.has("escape-slash")) options.serialize |= jotter::JTSerializeOptionSlashEscape;
+    if (commandLine.has("comments")) options.parse |= jotter::JTParseOptionAllowComments;
+    if (commandLine.has("unicode-newlines")) options.parse |= jotter::JTParseOptionUnicodeLineBreaks;
+    if (commandLine.has("lenient-unicode")) options.parse |= jotter::JTParseOptionLenientUnicode;
+    if (commandLine.has("trailing-text")) options.parse |= jotter::JTParseOptionAllowTrailingText;
+    options.checkOnly = commandLine.has("check");
+    if (!commandLine.operands().empty() && commandLine.operands().front() != "-")
+        options.file = commandLine.operands().front();
+    return options;
 }
 
 // The whole of a file, or of standard input when `path` is empty.
@@ -111,14 +100,10 @@ std::uint64_t userInfoNumber(const foundation::Error& error, std::string_view ke
 
 int main(int argc, char** argv)
 {
-    Options options;
-    int status = 0;
-    if (!readArguments(argc, argv, options, status))
-        return status;
-    if (options.help) {
-        std::fwrite(usage.data(), 1, usage.size(), stdout);
-        return 0;
-    }
+    foundation::CommandLine commandLine(syntax, argc, argv);
+    if (std::optional<int> status = commandLine.answer())
+        return *status;
+    const Options options = readOptions(commandLine);
     const std::string name = options.file.empty() ? "<stdin>" : options.file;
 
     std::string input;

@@ -1,5 +1,7 @@
 #include "appkit/Application.h"
 
+#include "appkit/OperationArguments.h"
+
 namespace appkit {
 
 using foundation::Object;
@@ -22,10 +24,7 @@ const foundation::OperationTable& Application::operations() const
         {"delegate", [](Object& self, Object*) -> Ref<Object> {
             return static_cast<Application&>(self).delegate();
         }},
-        {"setDelegate:", [](Object& self, Object* delegate) -> Ref<Object> {
-            static_cast<Application&>(self).setDelegate(delegate);
-            return nullptr;
-        }},
+        arguments::setter<"setDelegate:", arguments::AnyObject, &Application::setDelegate>(),
     });
     return table;
 }

@@ -65,32 +65,20 @@ const foundation::OperationTable& Button::operations() const
         {"title", [](Object& self, Object*) -> Ref<Object> {
             return Ref(&button(self).title());
         }},
-        {"setTitle:", [](Object& self, Object* argument) -> Ref<Object> {
-            button(self).setTitle(arguments::stringOf(self, "setTitle:", argument));
-            return nullptr;
-        }},
+        arguments::setter<"setTitle:", arguments::Text, &Button::setTitle>(),
         {"keyEquivalent", [](Object& self, Object*) -> Ref<Object> {
             return Ref(&button(self).keyEquivalent());
         }},
-        {"setKeyEquivalent:", [](Object& self, Object* argument) -> Ref<Object> {
-            button(self).setKeyEquivalent(arguments::stringOf(self, "setKeyEquivalent:", argument));
-            return nullptr;
-        }},
+        arguments::setter<"setKeyEquivalent:", arguments::Text, &Button::setKeyEquivalent>(),
         {"target", [](Object& self, Object*) -> Ref<Object> {
             return button(self).target();
         }},
-        {"setTarget:", [](Object& self, Object* argument) -> Ref<Object> {
-            button(self).setTarget(argument);
-            return nullptr;
-        }},
+        arguments::setter<"setTarget:", arguments::AnyObject, &Button::setTarget>(),
         {"action", [](Object& self, Object*) -> Ref<Object> {
             const std::string& action = button(self).action();
             return action.empty() ? nullptr : foundation::str(action);
         }},
-        {"setAction:", [](Object& self, Object* argument) -> Ref<Object> {
-            button(self).setAction(std::string(arguments::stringOf(self, "setAction:", argument)->utf8()));
-            return nullptr;
-        }},
+        arguments::setter<"setAction:", arguments::TextUTF8, &Button::setAction>(),
         {"performClick:", [](Object& self, Object*) -> Ref<Object> {
             button(self).performClick();
             return nullptr;

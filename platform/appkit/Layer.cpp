@@ -23,31 +23,19 @@ const foundation::OperationTable& Layer::operations() const
         {"cornerRadius", [](Object& self, Object*) -> Ref<Object> {
             return Number::withDouble(layer(self).cornerRadius());
         }},
-        {"setCornerRadius:", [](Object& self, Object* argument) -> Ref<Object> {
-            layer(self).setCornerRadius(arguments::numberOf(self, "setCornerRadius:", argument).doubleValue());
-            return nullptr;
-        }},
+        arguments::setter<"setCornerRadius:", arguments::Real, &Layer::setCornerRadius>(),
         {"borderWidth", [](Object& self, Object*) -> Ref<Object> {
             return Number::withDouble(layer(self).borderWidth());
         }},
-        {"setBorderWidth:", [](Object& self, Object* argument) -> Ref<Object> {
-            layer(self).setBorderWidth(arguments::numberOf(self, "setBorderWidth:", argument).doubleValue());
-            return nullptr;
-        }},
+        arguments::setter<"setBorderWidth:", arguments::Real, &Layer::setBorderWidth>(),
         {"shadowOpacity", [](Object& self, Object*) -> Ref<Object> {
             return Number::withDouble(layer(self).shadowOpacity());
         }},
-        {"setShadowOpacity:", [](Object& self, Object* argument) -> Ref<Object> {
-            layer(self).setShadowOpacity(arguments::numberOf(self, "setShadowOpacity:", argument).doubleValue());
-            return nullptr;
-        }},
+        arguments::setter<"setShadowOpacity:", arguments::Real, &Layer::setShadowOpacity>(),
         {"masksToBounds", [](Object& self, Object*) -> Ref<Object> {
             return arguments::boolean(layer(self).masksToBounds());
         }},
-        {"setMasksToBounds:", [](Object& self, Object* argument) -> Ref<Object> {
-            layer(self).setMasksToBounds(arguments::numberOf(self, "setMasksToBounds:", argument).boolValue());
-            return nullptr;
-        }},
+        arguments::setter<"setMasksToBounds:", arguments::Boolean, &Layer::setMasksToBounds>(),
     });
     return table;
 }

@@ -132,8 +132,8 @@ TerminalPresenter::TerminalPresenter(int inputFd, int outputFd, Poster post, Mod
     Window::setDisplay(this);
     reader_ = std::make_unique<InputReader>(
         inputFd,
-        [this](std::string_view chunk) { mode_ == Mode::Terminal ? readKeys(chunk) : readLines(chunk); },
-        [this] { readEnd(); });
+        [this](std::string_view chunk) { mode_ == Mode::Terminal ? readKeys(chunk) : lines_.append(chunk); },
+        [this] { lines_.finish(); });
 }
 
 TerminalPresenter::~TerminalPresenter()
@@ -283,23 +283,18 @@ void TerminalPresenter::readKeys(std::string_view chunk)
     }
 }
 
-void TerminalPresenter::readLines(std::string_view chunk)
+void TerminalPresenter::readLine(std::string_view line)
 {
-    partialLine_.append(chunk);
-    std::size_t start = 0;
-    for (auto end = partialLine_.find('\n'); end != std::string::npos; end = partialLine_.find('\n', start)) {
-        if (auto line = trimmed(std::string_view(partialLine_).substr(start, end - start)); !line.empty())
-            postChoice(std::string(line));
-        start = end + 1;
-    }
-    partialLine_.erase(0, start);
+    if (auto choice = trimmed(line); !choice.empty())
+        postChoice(std::string(choice));
 }
 
-void TerminalPresenter::readEnd()
+void TerminalPresenter::readOverlongLine(std::string_view start)
 {
-    if (auto line = trimmed(partialLine_); !line.empty())
-        postChoice(std::string(line));
-    partialLine_.clear();
+    post_([alive = std::weak_ptr<int>(alive_), this, answer = overlongLineAnswer(start)] {
+        if (alive.lock())
+            write(answer);
+    });
 }
 
 void TerminalPresenter::write(std::string_view text)

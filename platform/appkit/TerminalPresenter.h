@@ -1,6 +1,7 @@
 #pragma once
 
 #include "appkit/InputReader.h"
+#include "appkit/LineSplitter.h"
 #include "appkit/TerminalMode.h"
 #include "appkit/WindowDisplay.h"
 #include "appkit/WindowText.h"
@@ -27,7 +28,8 @@ namespace appkit {
 // block of lines to the output, starting "== window" and ending "== end",
 // a hidden window writes "== window "<title>" hidden", and each input line
 // is a choice: a button's key equivalent (or its name, such as "Return"),
-// or "close". Choices that press nothing are reported on the output.
+// or "close". Choices that press nothing are reported on the output, and so
+// is a line longer than LineSplitter::DefaultLimit, once, its rest unread.
 //
 // Input is read on a thread of its own; every choice and every redraw runs
 // on the main thread through `post`. The end of the input only ends the
@@ -64,8 +66,8 @@ private:
     void scheduleDisplay();
     void postChoice(std::string choice);
     void readKeys(std::string_view chunk);
-    void readLines(std::string_view chunk);
-    void readEnd();
+    void readLine(std::string_view line);
+    void readOverlongLine(std::string_view start);
     foundation::Ref<Window> frontWindow();
     void showInTerminal(const WindowText* text);
     void showInLines(const WindowText* text);
@@ -85,7 +87,9 @@ private:
     std::size_t drawnLines_ = 0;
     bool displayPending_ = false;
 
-    std::string partialLine_;  // the reader thread's
+    // The reader thread's.
+    LineSplitter lines_{[this](std::string_view line) { readLine(line); },
+                        [this](std::string_view start) { readOverlongLine(start); }};
     std::unique_ptr<InputReader> reader_;  // last: stops before the rest goes
 };
 

@@ -72,25 +72,16 @@ const foundation::OperationTable& TextField::operations() const
         {"stringValue", [](Object& self, Object*) -> Ref<Object> {
             return Ref(&field(self).stringValue());
         }},
-        {"setStringValue:", [](Object& self, Object* argument) -> Ref<Object> {
-            field(self).setStringValue(arguments::stringOf(self, "setStringValue:", argument));
-            return nullptr;
-        }},
+        arguments::setter<"setStringValue:", arguments::Text, &TextField::setStringValue>(),
         {"attributedStringValue", [](Object& self, Object*) -> Ref<Object> {
             return Ref(&field(self).attributedStringValue());
         }},
-        {"setAttributedStringValue:", [](Object& self, Object* argument) -> Ref<Object> {
-            field(self).setAttributedStringValue(Ref<AttributedString>(arguments::objectOf<AttributedString>(
-                self, "setAttributedStringValue:", argument, "an attributed string")));
-            return nullptr;
-        }},
+        arguments::setter<"setAttributedStringValue:", arguments::Instance<AttributedString, "an attributed string">,
+                          &TextField::setAttributedStringValue>(),
         {"delegate", [](Object& self, Object*) -> Ref<Object> {
             return field(self).delegate();
         }},
-        {"setDelegate:", [](Object& self, Object* argument) -> Ref<Object> {
-            field(self).setDelegate(argument);
-            return nullptr;
-        }},
+        arguments::setter<"setDelegate:", arguments::AnyObject, &TextField::setDelegate>(),
     });
     return table;
 }

@@ -115,17 +115,11 @@ const foundation::OperationTable& View::operations() const
         {"isHidden", [](Object& self, Object*) -> Ref<Object> {
             return arguments::boolean(view(self).isHidden());
         }},
-        {"setHidden:", [](Object& self, Object* argument) -> Ref<Object> {
-            view(self).setHidden(arguments::numberOf(self, "setHidden:", argument).boolValue());
-            return nullptr;
-        }},
+        arguments::setter<"setHidden:", arguments::Boolean, &View::setHidden>(),
         {"wantsLayer", [](Object& self, Object*) -> Ref<Object> {
             return arguments::boolean(view(self).wantsLayer());
         }},
-        {"setWantsLayer:", [](Object& self, Object* argument) -> Ref<Object> {
-            view(self).setWantsLayer(arguments::numberOf(self, "setWantsLayer:", argument).boolValue());
-            return nullptr;
-        }},
+        arguments::setter<"setWantsLayer:", arguments::Boolean, &View::setWantsLayer>(),
         {"layer", [](Object& self, Object*) -> Ref<Object> {
             return Ref(view(self).layer());
         }},

@@ -167,31 +167,20 @@ const foundation::OperationTable& Window::operations() const
         {"title", [](Object& self, Object*) -> Ref<Object> {
             return Ref(&window(self).title());
         }},
-        {"setTitle:", [](Object& self, Object* argument) -> Ref<Object> {
-            window(self).setTitle(arguments::stringOf(self, "setTitle:", argument));
-            return nullptr;
-        }},
+        arguments::setter<"setTitle:", arguments::Text, &Window::setTitle>(),
         {"level", [](Object& self, Object*) -> Ref<Object> {
             return foundation::Number::withSigned(window(self).level(), 'l');
         }},
-        {"setLevel:", [](Object& self, Object* argument) -> Ref<Object> {
-            window(self).setLevel(static_cast<long>(arguments::numberOf(self, "setLevel:", argument).int64Value()));
-            return nullptr;
-        }},
+        arguments::setter<"setLevel:", arguments::Integer, &Window::setLevel>(),
         {"backgroundColor", [](Object& self, Object*) -> Ref<Object> {
             return Ref(&window(self).backgroundColor());
         }},
-        {"setBackgroundColor:", [](Object& self, Object* argument) -> Ref<Object> {
-            window(self).setBackgroundColor(Ref(arguments::objectOf<Color>(self, "setBackgroundColor:", argument, "a colour")));
-            return nullptr;
-        }},
+        arguments::setter<"setBackgroundColor:", arguments::Instance<Color, "a colour">,
+                          &Window::setBackgroundColor>(),
         {"isOpaque", [](Object& self, Object*) -> Ref<Object> {
             return arguments::boolean(window(self).isOpaque());
         }},
-        {"setOpaque:", [](Object& self, Object* argument) -> Ref<Object> {
-            window(self).setOpaque(arguments::numberOf(self, "setOpaque:", argument).boolValue());
-            return nullptr;
-        }},
+        arguments::setter<"setOpaque:", arguments::Boolean, &Window::setOpaque>(),
         {"contentView", [](Object& self, Object*) -> Ref<Object> {
             return Ref(window(self).contentView());
         }},

@@ -103,19 +103,11 @@ void InstallerConsole::readInput()
     if (count <= 0) {
         foundation::RunLoop::main().unwatch(watch_);
         watching_ = false;
-        if (!partialLine_.empty())
-            handleLine(std::exchange(partialLine_, {}));
+        lines_.finish();
         quit_(1);
         return;
     }
-    partialLine_.append(buffer, static_cast<std::size_t>(count));
-    std::size_t start = 0;
-    for (auto end = partialLine_.find('\n'); end != std::string::npos; end = partialLine_.find('\n', start)) {
-        std::string line = partialLine_.substr(start, end - start);
-        start = end + 1;
-        handleLine(line);
-    }
-    partialLine_.erase(0, start);
+    lines_.append(std::string_view(buffer, static_cast<std::size_t>(count)));
 }
 
 void InstallerConsole::handleLine(std::string_view line)

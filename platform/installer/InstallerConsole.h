@@ -3,6 +3,7 @@
 #include "installer/PaneSequence.h"
 
 #include "appkit/DisplaySchedule.h"
+#include "appkit/LineSplitter.h"
 #include "appkit/WindowDisplay.h"
 #include "foundation/runloop/RunLoop.h"
 
@@ -28,8 +29,9 @@ namespace installer {
 //   next, back       the installer's Next and Back
 //   press <title>    presses a button of the pane or of the sheet by title
 //   quit             ends the installer
-// Anything it cannot do is answered "== ignored "<line>": <why>". The end
-// of the input counts as quit. `quit` is called with 0 when the walk was
+// Anything it cannot do is answered "== ignored "<line>": <why>"; so is a
+// line longer than LineSplitter::DefaultLimit, once, and the rest of it is
+// not kept. The end of the input counts as quit. `quit` is called with 0 when the walk was
 // finished (Close on the last pane) and 1 when the person left before.
 class InstallerConsole final : public appkit::WindowDisplay {
 public:
@@ -63,7 +65,8 @@ private:
     std::function<void(int)> quit_;
     foundation::RunLoop::WatchId watch_ = 0;
     bool watching_ = false;
-    std::string partialLine_;
+    appkit::LineSplitter lines_{[this](std::string_view line) { handleLine(line); },
+                                [this](std::string_view start) { write(appkit::overlongLineAnswer(start)); }};
     std::string shownBlock_;
     appkit::DisplaySchedule schedule_{[this] { display(); }};
 };

@@ -4,6 +4,7 @@
 // standard input.
 //
 //   installer [--presenter=desktop|terminal|lines] [PATH/TO/PLUGIN.bundle]
+//   installer --help | --version
 //
 // Without a path it loads the plug-in installed with it (DEFAULT_PLUGIN,
 // relative to the program), or, in the build tree, the one the build made.
@@ -12,7 +13,7 @@
 //
 // Exit status: 0 when the person closed the installer on its last pane, 1
 // when they quit before (or the input ended, or SIGINT or SIGTERM came), 2
-// when the bundle cannot be used. The panes are shown on standard output;
+// when the bundle cannot be used or the command line is wrong. The panes are shown on standard output;
 // the system log's copy and the installer's own errors go to standard error.
 #include "installer/InstallerConsole.h"
 #include "installer/PluginBundle.h"
@@ -22,6 +23,7 @@
 #include "appkit/Application.h"
 #include "appkit/PresenterChoice.h"
 #include "foundation/runloop/RunLoop.h"
+#include "foundation/system/CommandLine.h"
 #include "foundation/system/Log.h"
 #include "foundation/system/ProgramLocation.h"
 
@@ -31,6 +33,21 @@
 namespace {
 
 constexpr const char* WindowTitle = "Install Erlang/OTP";
+
+constexpr std::string_view usage = R"(Usage: installer [--presenter=desktop|terminal|lines] [PLUGIN.bundle]
+
+Walks through an introduction, the panes of the plug-in bundle and a
+summary. Without a bundle it loads the plug-in installed with it.
+
+  --presenter=KIND  a desktop window, or the line commands on standard
+                    output (KIND: desktop, terminal or lines; terminal and
+                    lines are the same here); without it, the desktop when
+                    a display is named
+  --help            show this text
+  --version         show the version
+)";
+
+const foundation::CommandLineSyntax syntax = {"installer", PACKAGE_VERSION, usage, {{"presenter", true}}, 1};
 
 int fail(const std::string& message)
 {
@@ -42,15 +59,12 @@ int fail(const std::string& message)
 
 int main(int argc, char** argv)
 {
-    std::vector<const char*> paths;
-    for (int index = 1; index < argc; ++index) {
-        if (!appkit::isPresenterOption(argv[index]))
-            paths.push_back(argv[index]);
-    }
-    if (paths.size() > 1)
-        return fail("usage: installer [--presenter=desktop|terminal|lines] [PATH/TO/PLUGIN.bundle]");
-    std::string bundlePath =
-        paths.empty() ? foundation::shippedFilePath(DEFAULT_PLUGIN, DEFAULT_PLUGIN_IN_BUILD_TREE) : paths.front();
+    foundation::CommandLine commandLine(syntax, argc, argv);
+    if (std::optional<int> status = commandLine.answer())
+        return *status;
+    std::string bundlePath = commandLine.operands().empty()
+        ? foundation::shippedFilePath(DEFAULT_PLUGIN, DEFAULT_PLUGIN_IN_BUILD_TREE)
+        : std::string(commandLine.operands().front());
     bool forced = false;
     std::string why;
     std::optional<appkit::PresenterKind> kind = appkit::presenterForProcess(argc, argv, STDOUT_FILENO, forced, why);

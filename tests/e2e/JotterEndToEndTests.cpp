@@ -84,7 +84,7 @@ TEST_F(JotterEndToEnd, UsageErrorsExitWithTwo)
 {
     JotterRun unknown = runJotter({"--frobnicate"});
     EXPECT_EQ(unknown.exitStatus, 2);
-    EXPECT_EQ(unknown.error, "jotter: unknown option '--frobnicate'\nTry 'jotter --help'.\n");
+    EXPECT_EQ(unknown.error, "jotter: unknown option '--frobnicate' (try 'jotter --help')\n");
     EXPECT_EQ(runJotter({"a.json", "b.json"}).exitStatus, 2);
 }
 

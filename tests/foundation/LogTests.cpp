@@ -33,12 +33,12 @@ TEST(Log, StandardErrorCopyHasThePlatformLoggersShape)
     }
     foundation::log("outside");
     std::string text = standardError.stop();
-    // "2026-12-06 19:44:31.123 foundation_tests[pid:tid] userInfo details", no doubled line feed
+    // "2026-12-06 19:44:31.123 foundation_tests_threads[pid:tid] userInfo details", no doubled line feed
     const std::string stamp = "dddd-dd-dd dd:dd:dd.ddd ";
     ASSERT_GT(text.size(), stamp.size());
     for (std::size_t i = 0; i < stamp.size(); ++i)
         EXPECT_TRUE(stamp[i] == 'd' ? std::isdigit(static_cast<unsigned char>(text[i])) != 0 : text[i] == stamp[i]) << text;
-    std::string process = "foundation_tests[" + std::to_string(::getpid()) + ":" + std::to_string(::gettid()) + "] ";
+    std::string process = "foundation_tests_threads[" + std::to_string(::getpid()) + ":" + std::to_string(::gettid()) + "] ";
     EXPECT_EQ(text.substr(stamp.size(), process.size() + 17), process + "userInfo details\n");
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2) << text;
 }
@@ -49,8 +49,8 @@ TEST(Log, ADiagnosticIsOneLineAfterTheProgramName)
     testsupport::CapturedOutput standardError(STDERR_FILENO);
     foundation::logDiagnostic("the strings table x is ignored");
     foundation::logDiagnostic("could not launch y\n");
-    EXPECT_EQ(standardError.stop(), "foundation_tests: the strings table x is ignored\n"
-                                    "foundation_tests: could not launch y\n");
+    EXPECT_EQ(standardError.stop(), "foundation_tests_threads: the strings table x is ignored\n"
+                                    "foundation_tests_threads: could not launch y\n");
     EXPECT_EQ(log.messages(), (std::vector<std::string>{"the strings table x is ignored", "could not launch y\n"}));
 }
 
@@ -63,7 +63,7 @@ TEST(Log, ControlCharactersReachStandardErrorAsReplacementCharacters)
     testsupport::CapturedOutput standardError(STDERR_FILENO);
     foundation::logDiagnostic(hostile);
     std::string diagnostic = standardError.stop();
-    EXPECT_EQ(diagnostic, "foundation_tests: reply \xEF\xBF\xBD]0;title\xEF\xBF\xBD \xEF\xBF\xBD\xEF\xBF\xBD" "2J"
+    EXPECT_EQ(diagnostic, "foundation_tests_threads: reply \xEF\xBF\xBD]0;title\xEF\xBF\xBD \xEF\xBF\xBD\xEF\xBF\xBD" "2J"
                           "\xEF\xBF\xBD" "forged line\n");
 
     testsupport::CapturedOutput logged(STDERR_FILENO);

@@ -9,6 +9,11 @@ namespace {
 
 constexpr std::string_view optionPrefix = "--presenter=";
 
+bool isPresenterOption(std::string_view argument)
+{
+    return argument.starts_with(optionPrefix);
+}
+
 std::optional<PresenterKind> kindNamed(std::string_view name)
 {
     if (name == "desktop")
@@ -34,11 +39,6 @@ PresenterKind choosePresenter(std::optional<PresenterKind> forced, bool displayN
     if (displayNamed)
         return PresenterKind::Desktop;
     return terminal ? PresenterKind::Terminal : PresenterKind::Lines;
-}
-
-bool isPresenterOption(std::string_view argument)
-{
-    return argument.starts_with(optionPrefix);
 }
 
 std::optional<PresenterKind> forcedPresenter(int argc, const char* const* argv, const char* environmentSetting,

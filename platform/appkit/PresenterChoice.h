@@ -24,10 +24,6 @@ PresenterKind choosePresenter(std::optional<PresenterKind> forced, bool displayN
 std::optional<PresenterKind> forcedPresenter(int argc, const char* const* argv, const char* environmentSetting,
                                              std::string& error);
 
-// Whether an argument is the presenter option (programs that read their
-// own arguments pass over it).
-bool isPresenterOption(std::string_view argument);
-
 // The choice for this process: its arguments, its environment, and whether
 // standard input and `outputFd` are terminals. Null, with `error`, for an
 // unknown forced kind.

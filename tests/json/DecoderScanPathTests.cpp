@@ -32,26 +32,27 @@ TEST_P(DecoderScanPaths, StringEndsAreFoundAtEveryOffset)
     }
 }
 
-TEST_P(DecoderScanPaths, ControlCharacterIsReportedWhereItStands)
+// A bad byte after `offset` plain bytes of a string fails there, with
+// `message`, wherever it falls against the sixteen-byte steps.
+void expectFailureAtEveryOffset(const std::string& badByte, const std::string& message)
 {
     for (std::size_t offset = 0; offset <= 40; ++offset) {
-        std::string text = "[\"" + std::string(offset, 'b') + "\x01" + "tail of the string\"]";
+        std::string text = "[\"" + std::string(offset, 'b') + badByte + "tail of the string\"]";
         foundation::Ref<foundation::Error> error = decodeError(text);
         ASSERT_TRUE(error);
-        EXPECT_EQ(error->localizedDescription(), "Invalid character < 0x20 found in string: 0x01.") << offset;
+        EXPECT_EQ(error->localizedDescription(), message) << offset;
         EXPECT_EQ(errorInfo(*error, JTAtIndexKey), offset + 2) << offset;
     }
 }
 
+TEST_P(DecoderScanPaths, ControlCharacterIsReportedWhereItStands)
+{
+    expectFailureAtEveryOffset("\x01", "Invalid character < 0x20 found in string: 0x01.");
+}
+
 TEST_P(DecoderScanPaths, InvalidUTF8IsReportedWhereItStands)
 {
-    for (std::size_t offset = 0; offset <= 40; ++offset) {
-        std::string text = "[\"" + std::string(offset, 'c') + "\xFF" + "tail of the string\"]";
-        foundation::Ref<foundation::Error> error = decodeError(text);
-        ASSERT_TRUE(error);
-        EXPECT_EQ(error->localizedDescription(), "Illegal UTF8 sequence found in \"\" string.") << offset;
-        EXPECT_EQ(errorInfo(*error, JTAtIndexKey), offset + 2) << offset;
-    }
+    expectFailureAtEveryOffset("\xFF", "Illegal UTF8 sequence found in \"\" string.");
 }
 
 TEST_P(DecoderScanPaths, SpaceRunsOfAnyLengthAreSkippedAndCounted)

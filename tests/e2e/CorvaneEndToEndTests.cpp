@@ -198,14 +198,14 @@ TEST_F(CorvaneEndToEnd, TheToolkitConnectsToTheDisplayForTheFirstAnnouncementAnd
 
 TEST_F(CorvaneEndToEnd, ADisplayGoneBeforeTheFirstAnnouncementHandsItToLines)
 {
-    auto display = std::make_unique<testsupport::VirtualDisplay>(testsupport::VirtualDisplay::Lifetime::UntilDestroyed);
-    std::string name = display->name();
-    ASSERT_FALSE(name.empty()) << display->error();
+    testsupport::VirtualDisplay display(testsupport::VirtualDisplay::Lifetime::UntilDestroyed);
+    std::string name = display.name();
+    ASSERT_FALSE(name.empty()) << display.error();
     server.setReply(feedPath, feedOffering("26.0"));
     auto agent = startAgent("172800", {{"APPKIT_PRESENTER", ""}, {"NO_AT_BRIDGE", "1"}});
     ASSERT_TRUE(testsupport::pollUntil([&] { return feedRequests() >= 1; }, 20));
 
-    display.reset();  // the session's display server ends; the agent stays
+    display.vanish();  // the session's display server ends; the agent stays
     server.setReply(feedPath, feedOffering("26.1"));
     ASSERT_TRUE(agent->waitForError(announcement, 20)) << agent->error();
     EXPECT_EQ(agent->error().find("corvane: cannot open display " + name + "; showing windows as lines\n"), 0u)

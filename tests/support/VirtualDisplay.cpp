@@ -1,6 +1,7 @@
 #include "support/VirtualDisplay.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <csignal>
 #include <fcntl.h>
 #include <cstdlib>
@@ -60,13 +61,52 @@ VirtualDisplay::VirtualDisplay(Lifetime lifetime)
     ::setenv("DISPLAY", name_.c_str(), 1);
 }
 
+namespace {
+
+void endServer(pid_t pid, int signal)
+{
+    ::kill(pid, signal);
+    int status;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+}
+
+} // namespace
+
+std::string VirtualDisplay::lockPath() const
+{
+    return "/tmp/.X" + name_.substr(1) + "-lock";
+}
+
+void VirtualDisplay::vanish()
+{
+    if (pid_ <= 0)
+        return;
+    // The lock is made to name this process, which lives on, before the
+    // server is killed without the chance to remove it. Renamed into
+    // place: the server's own lock file is read-only.
+    std::string ownLock = lockPath() + ".test";
+    char pid[16];
+    int length = std::snprintf(pid, sizeof pid, "%10ld\n", static_cast<long>(::getpid()));
+    int fd = ::open(ownLock.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0444);
+    if (fd >= 0) {
+        bool written = ::write(fd, pid, static_cast<std::size_t>(length)) == length;
+        ::close(fd);
+        if (written)
+            ::rename(ownLock.c_str(), lockPath().c_str());
+    }
+    endServer(pid_, SIGKILL);
+    pid_ = -1;
+    vanished_ = true;
+}
+
 VirtualDisplay::~VirtualDisplay()
 {
-    if (pid_ > 0) {
-        ::kill(pid_, SIGTERM);
-        int status;
-        while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
-        }
+    if (pid_ > 0)
+        endServer(pid_, SIGTERM);
+    if (vanished_) {
+        ::unlink(lockPath().c_str());
+        ::unlink(("/tmp/.X11-unix/X" + name_.substr(1)).c_str());
     }
     if (hadPrevious_)
         ::setenv("DISPLAY", previous_.c_str(), 1);

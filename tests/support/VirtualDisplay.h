@@ -28,7 +28,16 @@ public:
     // The server's process, for looking at its connections in /proc.
     pid_t pid() const noexcept { return pid_; }
 
+    // Ends the server as a crashed session's would end, and keeps its
+    // display number from other servers until the object goes (they pick
+    // free numbers by their lock files): a program that still names the
+    // display finds nothing there, never another test's server.
+    void vanish();
+
 private:
+    std::string lockPath() const;
+
+    bool vanished_ = false;
     pid_t pid_ = -1;
     std::string name_;
     std::string error_;

@@ -1,6 +1,7 @@
 #include "appkit/ApplicationMain.h"
 
 #include "appkit/Application.h"
+#include "appkit/DesktopFallback.h"
 #include "appkit/Notification.h"
 #include "appkit/PresenterChoice.h"
 #include "appkit/TerminalPresenter.h"
@@ -41,17 +42,26 @@ void tellDelegate(std::string_view operation, std::string_view notificationName)
 std::unique_ptr<WindowDisplay> consolePresenter(PresenterKind kind)
 {
     return std::make_unique<TerminalPresenter>(
-        STDIN_FILENO, STDERR_FILENO, [](TerminalPresenter::Task task) { foundation::RunLoop::main().post(std::move(task)); },
-        kind == PresenterKind::Lines ? TerminalPresenter::Mode::Lines : TerminalPresenter::Mode::Terminal);
+        STDIN_FILENO, STDERR_FILENO, kind == PresenterKind::Lines ? TerminalPresenter::Mode::Lines : TerminalPresenter::Mode::Terminal);
 }
 
-// The desktop cannot be reached (at start, or when the first window is
-// shown): one line says so and the windows go to the terminal or lines.
+// The console that shows the windows when the desktop cannot be reached.
+PresenterKind consoleInsteadOfDesktop()
+{
+    return choosePresenter(std::nullopt, false, ::isatty(STDIN_FILENO) && ::isatty(STDERR_FILENO));
+}
+
+std::string_view describe(PresenterKind console)
+{
+    return console == PresenterKind::Terminal ? "windows in the terminal" : "windows as lines";
+}
+
+// The desktop went away by the time the first window is shown: the program
+// is running and keeps running, forced or not.
 std::unique_ptr<WindowDisplay> presenterInsteadOfDesktop(const std::string& reason)
 {
-    PresenterKind kind = choosePresenter(std::nullopt, false, ::isatty(STDIN_FILENO) && ::isatty(STDERR_FILENO));
-    foundation::logDiagnostic(reason + "; showing windows "
-                              + (kind == PresenterKind::Terminal ? "in the terminal" : "as lines"));
+    PresenterKind kind = consoleInsteadOfDesktop();
+    fallBackFromDesktop(reason, false, describe(kind));
     return consolePresenter(kind);
 }
 
@@ -83,14 +93,10 @@ int ApplicationMain(int argc, const char* const* argv, const std::string& descri
             reachable = openDesktop.reachable(why);
         else
             why = "this program has no desktop presenter";
-        if (!reachable && forced) {
-            foundation::logDiagnostic(why);
-            return 1;
-        }
         if (reachable)
             presenter = std::make_unique<DeferredPresenter>(openDesktop.open, presenterInsteadOfDesktop);
-        else
-            presenter = presenterInsteadOfDesktop(why);
+        else if (kind = consoleInsteadOfDesktop(); !fallBackFromDesktop(why, forced, describe(*kind)))
+            return 1;
     }
     if (!presenter)
         presenter = consolePresenter(*kind);

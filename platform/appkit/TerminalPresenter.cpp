@@ -4,7 +4,6 @@
 #include "appkit/Quoted.h"
 #include "appkit/Window.h"
 #include "foundation/objects/CharacterSet.h"
-#include "foundation/system/FileIO.h"
 
 #include <algorithm>
 #include <sys/ioctl.h>
@@ -122,23 +121,25 @@ std::size_t terminalColumns(int fd)
 
 } // namespace
 
-TerminalPresenter::TerminalPresenter(int inputFd, int outputFd, Poster post, Mode preferred)
+TerminalPresenter::TerminalPresenter(int inputFd, int outputFd, Mode preferred)
     : outputFd_(outputFd)
     , mode_(preferred == Mode::Terminal && ::isatty(inputFd) && ::isatty(outputFd) ? Mode::Terminal : Mode::Lines)
-    , post_(std::move(post))
+    , terminalMode_(mode_ == Mode::Terminal ? std::optional<TerminalMode>(std::in_place, inputFd) : std::nullopt)
+    , console_(inputFd, outputFd, consoleHandlers())
 {
-    if (mode_ == Mode::Terminal)
-        terminalMode_.emplace(inputFd);
     Window::setDisplay(this);
-    reader_ = std::make_unique<InputReader>(
-        inputFd,
-        [this](std::string_view chunk) { mode_ == Mode::Terminal ? readKeys(chunk) : lines_.append(chunk); },
-        [this] { lines_.finish(); });
+}
+
+Console::Handlers TerminalPresenter::consoleHandlers()
+{
+    Console::Handlers handlers{[this](std::string_view line) { readLine(line); }, [this] { display(); }, {}, {}};
+    if (mode_ == Mode::Terminal)
+        handlers.keys = [this](std::string_view chunk) { readKeys(chunk); };
+    return handlers;
 }
 
 TerminalPresenter::~TerminalPresenter()
 {
-    reader_.reset();
     if (Window::display() == this)
         Window::setDisplay(nullptr);
     if (mode_ == Mode::Terminal)
@@ -152,23 +153,12 @@ void TerminalPresenter::windowDidOrderFront(Window& window)
         return !ordered || ordered.get() == &window;
     });
     order_.emplace_back(&window);
-    scheduleDisplay();
+    console_.requestDisplay();
 }
 
 void TerminalPresenter::windowNeedsDisplay(Window&)
 {
-    scheduleDisplay();
-}
-
-void TerminalPresenter::scheduleDisplay()
-{
-    if (displayPending_)
-        return;
-    displayPending_ = true;
-    post_([alive = std::weak_ptr<int>(alive_), this] {
-        if (alive.lock())
-            display();
-    });
+    console_.requestDisplay();
 }
 
 Ref<Window> TerminalPresenter::frontWindow()
@@ -184,7 +174,7 @@ Ref<Window> TerminalPresenter::frontWindow()
 
 void TerminalPresenter::display()
 {
-    displayPending_ = false;
+    console_.displayed();
     Ref<Window> window = frontWindow();
     std::optional<WindowText> text;
     if (window)
@@ -211,23 +201,18 @@ void TerminalPresenter::showInTerminal(const WindowText* text)
             ++drawnLines_;
         }
     }
-    write(output);
+    console_.write(output);
 }
 
 void TerminalPresenter::showInLines(const WindowText* text)
 {
     if (!text) {
         if (shownText_)
-            write("== window " + inQuotes(shownText_->title) + " hidden\n");
+            console_.write("== window " + inQuotes(shownText_->title) + " hidden\n");
         return;
     }
-    // Text lines are indented, so that no text can pass for a block's own
-    // "==" lines.
-    std::string block = "== window " + inQuotes(text->title) + " shown\n";
-    for (const auto& line : text->lines)
-        block += "  " + line + "\n";
-    block += choicesLine(*text, "close") + "\n== end\n";
-    write(block);
+    console_.write("== window " + inQuotes(text->title) + " shown\n" + indentedLines(text->lines)
+                   + choicesLine(*text, "close") + "\n== end\n");
 }
 
 void TerminalPresenter::handleChoice(std::string_view choice)
@@ -235,7 +220,7 @@ void TerminalPresenter::handleChoice(std::string_view choice)
     Ref<Window> window = frontWindow();
     if (!window) {
         if (mode_ == Mode::Lines)
-            write("== ignored " + inQuotes(choice) + ": no window is showing\n");
+            console_.ignore(choice, "no window is showing");
         return;
     }
     if (Ref<Button> button{buttonForChoice(*window, choice)}) {
@@ -248,17 +233,9 @@ void TerminalPresenter::handleChoice(std::string_view choice)
     }
     // At a terminal a bell, as the platform beeps at a key that does nothing.
     if (mode_ == Mode::Terminal)
-        write("\a");
+        console_.write("\a");
     else
-        write("== ignored " + inQuotes(choice) + ": no button of window " + inQuotes(window->title().utf8()) + " has that key\n");
-}
-
-void TerminalPresenter::postChoice(std::string choice)
-{
-    post_([alive = std::weak_ptr<int>(alive_), this, choice = std::move(choice)] {
-        if (alive.lock())
-            handleChoice(choice);
-    });
+        console_.ignore(choice, "no button of window " + inQuotes(window->title().utf8()) + " has that key");
 }
 
 void TerminalPresenter::readKeys(std::string_view chunk)
@@ -268,7 +245,7 @@ void TerminalPresenter::readKeys(std::string_view chunk)
         if (byte == 0x1b) {
             // Esc alone is a key; followed by more it starts a sequence (an arrow key, say).
             if (index + 1 == chunk.size())
-                postChoice(std::string(escape));
+                handleChoice(escape);
             index += escapeSequenceLength(chunk.substr(index));
             continue;
         }
@@ -276,9 +253,9 @@ void TerminalPresenter::readKeys(std::string_view chunk)
         while (index + length < chunk.size() && (static_cast<unsigned char>(chunk[index + length]) & 0xC0) == 0x80)
             ++length;
         if (byte == '\n' || byte == '\r')
-            postChoice("\r");
+            handleChoice("\r");
         else if (byte >= 0x20 && byte != 0x7f)
-            postChoice(std::string(chunk.substr(index, length)));
+            handleChoice(chunk.substr(index, length));
         index += length;
     }
 }
@@ -286,20 +263,7 @@ void TerminalPresenter::readKeys(std::string_view chunk)
 void TerminalPresenter::readLine(std::string_view line)
 {
     if (auto choice = trimmed(line); !choice.empty())
-        postChoice(std::string(choice));
-}
-
-void TerminalPresenter::readOverlongLine(std::string_view start)
-{
-    post_([alive = std::weak_ptr<int>(alive_), this, answer = overlongLineAnswer(start)] {
-        if (alive.lock())
-            write(answer);
-    });
-}
-
-void TerminalPresenter::write(std::string_view text)
-{
-    (void)foundation::writeAll(outputFd_, text);  // nobody may be reading: the text is dropped
+        handleChoice(choice);
 }
 
 } // namespace appkit

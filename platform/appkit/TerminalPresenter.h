@@ -1,14 +1,11 @@
 #pragma once
 
-#include "appkit/InputReader.h"
-#include "appkit/LineSplitter.h"
+#include "appkit/Console.h"
 #include "appkit/TerminalMode.h"
 #include "appkit/WindowDisplay.h"
 #include "appkit/WindowText.h"
 #include "foundation/objects/Object.h"
 
-#include <functional>
-#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -31,22 +28,17 @@ namespace appkit {
 // or "close". Choices that press nothing are reported on the output, and so
 // is a line longer than LineSplitter::DefaultLimit, once, its rest unread.
 //
-// Input is read on a thread of its own; every choice and every redraw runs
-// on the main thread through `post`. The end of the input only ends the
-// reading. The presenter writes to its output descriptor only, never to
-// standard output unless it is given that. Create and destroy it on the
-// main thread.
+// Input is read, and every choice and redraw made, on the main run loop
+// (Console). The end of the input only ends the reading. The presenter
+// writes to its output descriptor only, never to standard output unless it
+// is given that. Main thread only.
 class TerminalPresenter final : public WindowDisplay {
 public:
-    using Task = std::function<void()>;
-    // Runs a task on the main thread, later; called from any thread.
-    using Poster = std::function<void(Task)>;
-
     enum class Mode { Terminal, Lines };
 
     // Terminal mode needs both descriptors to be terminals; `preferred`
     // Lines keeps to line mode even there.
-    TerminalPresenter(int inputFd, int outputFd, Poster post, Mode preferred = Mode::Terminal);
+    TerminalPresenter(int inputFd, int outputFd, Mode preferred = Mode::Terminal);
     ~TerminalPresenter();
 
     TerminalPresenter(const TerminalPresenter&) = delete;
@@ -63,34 +55,21 @@ public:
     void windowNeedsDisplay(Window& window) override;
 
 private:
-    void scheduleDisplay();
-    void postChoice(std::string choice);
+    Console::Handlers consoleHandlers();
     void readKeys(std::string_view chunk);
     void readLine(std::string_view line);
-    void readOverlongLine(std::string_view start);
     foundation::Ref<Window> frontWindow();
     void showInTerminal(const WindowText* text);
     void showInLines(const WindowText* text);
-    void write(std::string_view text);
 
     int outputFd_;
     Mode mode_;
-    Poster post_;
-    // Tasks posted by this presenter do nothing once it is gone.
-    std::shared_ptr<int> alive_ = std::make_shared<int>(0);
     std::optional<TerminalMode> terminalMode_;
-
-    // Main thread only.
     std::vector<foundation::WeakRef<Window>> order_;  // the front window last
     std::optional<WindowText> shownText_;
     const Window* shownWindow_ = nullptr;             // compared, never used
     std::size_t drawnLines_ = 0;
-    bool displayPending_ = false;
-
-    // The reader thread's.
-    LineSplitter lines_{[this](std::string_view line) { readLine(line); },
-                        [this](std::string_view start) { readOverlongLine(start); }};
-    std::unique_ptr<InputReader> reader_;  // last: stops before the rest goes
+    Console console_;  // last: stops reading before the rest goes
 };
 
 } // namespace appkit

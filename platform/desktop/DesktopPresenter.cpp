@@ -129,6 +129,115 @@ void preorder(const appkit::View* view, std::vector<const appkit::View*>& views)
         preorder(subview.get(), views);
 }
 
+// Buttons side by side at the end of a row.
+GtkWidget* newButtonRow()
+{
+    GtkWidget* row = gtk_button_box_new(GTK_ORIENTATION_HORIZONTAL);
+    gtk_button_box_set_layout(GTK_BUTTON_BOX(row), GTK_BUTTONBOX_END);
+    gtk_box_set_spacing(GTK_BOX(row), 8);
+    return row;
+}
+
+// What stands for a view: the row that holds it in its parent (hidden with
+// the view) and the widget it is drawn with, often the same.
+struct Built {
+    GtkWidget* row;
+    GtkWidget* widget;
+};
+
+GtkWidget* buildView(DesktopPresenter::Shown& shown, const appkit::View& view);
+
+// An editable field: its placeholder as a name to the left of an entry.
+Built buildEntry(const appkit::TextField& field)
+{
+    GtkWidget* entry = gtk_entry_new();
+    gtk_widget_set_hexpand(entry, TRUE);
+    g_signal_connect(entry, "changed", G_CALLBACK(entryChanged), const_cast<appkit::TextField*>(&field));
+    keepAlive(entry, field);
+    GtkWidget* row = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 8);
+    GtkWidget* name = gtk_label_new(field.placeholderString().c_str());
+    gtk_label_set_xalign(GTK_LABEL(name), 0);
+    gtk_label_set_width_chars(GTK_LABEL(name), 14);
+    gtk_box_pack_start(GTK_BOX(row), name, FALSE, FALSE, 0);
+    gtk_box_pack_start(GTK_BOX(row), entry, TRUE, TRUE, 0);
+    gtk_widget_show(name);
+    gtk_widget_show(entry);
+    return {row, entry};
+}
+
+Built buildLabel(const appkit::TextField& field)
+{
+    GtkWidget* label = gtk_label_new("");
+    gtk_label_set_xalign(GTK_LABEL(label), 0);
+    gtk_label_set_line_wrap(GTK_LABEL(label), TRUE);
+    gtk_label_set_max_width_chars(GTK_LABEL(label), 60);
+    keepAlive(label, field);
+    return {label, label};
+}
+
+Built buildButton(DesktopPresenter::Shown& shown, const appkit::Button& button)
+{
+    GtkWidget* widget = gtk_button_new_with_label("");
+    g_signal_connect(widget, "clicked", G_CALLBACK(buttonClicked), const_cast<appkit::Button*>(&button));
+    keepAlive(widget, button);
+    // A Return key equivalent makes the button the window's default.
+    if (button.keyEquivalent().utf8() == "\r") {
+        gtk_widget_set_can_default(widget, TRUE);
+        gtk_window_set_default(GTK_WINDOW(shown.window), widget);
+    }
+    return {widget, widget};
+}
+
+// Any other view: a column of its subviews, consecutive buttons in one row.
+Built buildContainer(DesktopPresenter::Shown& shown, const appkit::View& view)
+{
+    GtkWidget* box = gtk_box_new(GTK_ORIENTATION_VERTICAL, 10);
+    keepAlive(box, view);
+    GtkWidget* children = box;
+    if (view.wantsLayer()) {
+        // The layer fills the view; its subviews keep a margin inside it.
+        g_signal_connect(box, "draw", G_CALLBACK(drawLayer), const_cast<appkit::View*>(&view));
+        children = gtk_box_new(GTK_ORIENTATION_VERTICAL, 10);
+        g_object_set(children, "margin", 16, nullptr);
+        gtk_box_pack_start(GTK_BOX(box), children, TRUE, TRUE, 0);
+        gtk_widget_show(children);
+    } else if (&view == shown.structure.front()) {
+        g_object_set(box, "margin", 16, nullptr);  // the window's content keeps off its edges
+    }
+    GtkWidget* buttons = nullptr;
+    for (const auto& subview : view.subviews()) {
+        GtkWidget* child = buildView(shown, *subview);
+        if (!dynamic_cast<const appkit::Button*>(subview.get())) {
+            buttons = nullptr;
+            gtk_box_pack_start(GTK_BOX(children), child, FALSE, FALSE, 0);
+            continue;
+        }
+        if (!buttons) {
+            buttons = newButtonRow();
+            gtk_box_pack_start(GTK_BOX(children), buttons, FALSE, FALSE, 0);
+            gtk_widget_show(buttons);
+        }
+        gtk_container_add(GTK_CONTAINER(buttons), child);
+    }
+    return {box, box};
+}
+
+// The widgets of a view and, below it, of its subviews, recorded in
+// `shown`; answers the row that holds them.
+GtkWidget* buildView(DesktopPresenter::Shown& shown, const appkit::View& view)
+{
+    Built built{};
+    if (auto* field = dynamic_cast<const appkit::TextField*>(&view))
+        built = field->isEditable() ? buildEntry(*field) : buildLabel(*field);
+    else if (auto* button = dynamic_cast<const appkit::Button*>(&view))
+        built = buildButton(shown, *button);
+    else
+        built = buildContainer(shown, view);
+    shown.widgets[&view] = built.widget;
+    shown.rows[&view] = built.row;
+    return built.row;
+}
+
 } // namespace
 
 std::unique_ptr<DesktopPresenter> DesktopPresenter::open(std::string& error)
@@ -214,9 +323,7 @@ DesktopPresenter::Shown& DesktopPresenter::shownFor(appkit::Window& window)
     g_signal_connect(shown->window, "draw", G_CALLBACK(drawWindowBackground), shown.get());
     shown->frame = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
     gtk_container_add(GTK_CONTAINER(shown->window), shown->frame);
-    shown->controlsRow = gtk_button_box_new(GTK_ORIENTATION_HORIZONTAL);
-    gtk_button_box_set_layout(GTK_BUTTON_BOX(shown->controlsRow), GTK_BUTTONBOX_END);
-    gtk_box_set_spacing(GTK_BOX(shown->controlsRow), 8);
+    shown->controlsRow = newButtonRow();
     g_object_set(shown->controlsRow, "margin", 12, nullptr);
     gtk_box_pack_end(GTK_BOX(shown->frame), shown->controlsRow, FALSE, FALSE, 0);
     gtk_widget_show(shown->frame);
@@ -280,81 +387,8 @@ void DesktopPresenter::rebuild(Shown& shown, std::vector<const appkit::View*> st
     shown.rows.clear();
     shown.structure = std::move(structure);
 
-    // Builds the widget of a view and, below it, of its subviews.
-    std::function<GtkWidget*(const appkit::View&)> build = [&](const appkit::View& view) -> GtkWidget* {
-        GtkWidget* row = nullptr;
-        if (auto* field = dynamic_cast<const appkit::TextField*>(&view)) {
-            if (field->isEditable()) {
-                GtkWidget* entry = gtk_entry_new();
-                gtk_widget_set_hexpand(entry, TRUE);
-                g_signal_connect(entry, "changed", G_CALLBACK(entryChanged), const_cast<appkit::TextField*>(field));
-                keepAlive(entry, *field);
-                row = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 8);
-                GtkWidget* name = gtk_label_new(field->placeholderString().c_str());
-                gtk_label_set_xalign(GTK_LABEL(name), 0);
-                gtk_label_set_width_chars(GTK_LABEL(name), 14);
-                gtk_box_pack_start(GTK_BOX(row), name, FALSE, FALSE, 0);
-                gtk_box_pack_start(GTK_BOX(row), entry, TRUE, TRUE, 0);
-                gtk_widget_show(name);
-                gtk_widget_show(entry);
-                shown.widgets[&view] = entry;
-            } else {
-                row = gtk_label_new("");
-                gtk_label_set_xalign(GTK_LABEL(row), 0);
-                gtk_label_set_line_wrap(GTK_LABEL(row), TRUE);
-                gtk_label_set_max_width_chars(GTK_LABEL(row), 60);
-                keepAlive(row, *field);
-                shown.widgets[&view] = row;
-            }
-        } else if (auto* button = dynamic_cast<const appkit::Button*>(&view)) {
-            row = gtk_button_new_with_label("");
-            g_signal_connect(row, "clicked", G_CALLBACK(buttonClicked), const_cast<appkit::Button*>(button));
-            keepAlive(row, *button);
-            // A Return key equivalent makes the button the window's default.
-            if (button->keyEquivalent().utf8() == "\r") {
-                gtk_widget_set_can_default(row, TRUE);
-                gtk_window_set_default(GTK_WINDOW(shown.window), row);
-            }
-            shown.widgets[&view] = row;
-        } else {
-            row = gtk_box_new(GTK_ORIENTATION_VERTICAL, 10);
-            keepAlive(row, view);
-            GtkWidget* children = row;
-            if (view.wantsLayer()) {
-                // The layer fills the view; its subviews keep a margin inside it.
-                g_signal_connect(row, "draw", G_CALLBACK(drawLayer), const_cast<appkit::View*>(&view));
-                children = gtk_box_new(GTK_ORIENTATION_VERTICAL, 10);
-                g_object_set(children, "margin", 16, nullptr);
-                gtk_box_pack_start(GTK_BOX(row), children, TRUE, TRUE, 0);
-                gtk_widget_show(children);
-            } else if (&view == shown.structure.front()) {
-                g_object_set(row, "margin", 16, nullptr);  // the window's content keeps off its edges
-            }
-            GtkWidget* buttons = nullptr;  // consecutive buttons share one row
-            for (const auto& subview : view.subviews()) {
-                GtkWidget* child = build(*subview);
-                if (dynamic_cast<const appkit::Button*>(subview.get())) {
-                    if (!buttons) {
-                        buttons = gtk_button_box_new(GTK_ORIENTATION_HORIZONTAL);
-                        gtk_button_box_set_layout(GTK_BUTTON_BOX(buttons), GTK_BUTTONBOX_END);
-                        gtk_box_set_spacing(GTK_BOX(buttons), 8);
-                        gtk_box_pack_start(GTK_BOX(children), buttons, FALSE, FALSE, 0);
-                        gtk_widget_show(buttons);
-                    }
-                    gtk_container_add(GTK_CONTAINER(buttons), child);
-                } else {
-                    buttons = nullptr;
-                    gtk_box_pack_start(GTK_BOX(children), child, FALSE, FALSE, 0);
-                }
-            }
-            shown.widgets[&view] = row;
-        }
-        shown.rows[&view] = row;
-        return row;
-    };
-
     if (!shown.structure.empty()) {
-        shown.content = build(*shown.structure.front());
+        shown.content = buildView(shown, *shown.structure.front());
         gtk_box_pack_start(GTK_BOX(shown.frame), shown.content, TRUE, TRUE, 0);
     }
 }

@@ -5,11 +5,8 @@
 #include "appkit/Quoted.h"
 #include "appkit/TextField.h"
 #include "appkit/WindowText.h"
-#include "foundation/system/FileIO.h"
 
-#include <cerrno>
 #include <charconv>
-#include <unistd.h>
 
 namespace installer {
 
@@ -20,10 +17,7 @@ namespace {
 
 std::string textBlock(const appkit::WindowText& text)
 {
-    std::string block;
-    // Indented, so that no text can pass for the block's own "==" lines.
-    for (const auto& line : text.lines)
-        block += "  " + line + "\n";
+    std::string block = appkit::indentedLines(text.lines);
     if (!text.choices.empty()) {
         block += "  buttons:";
         for (const auto& choice : text.choices)
@@ -36,17 +30,16 @@ std::string textBlock(const appkit::WindowText& text)
 } // namespace
 
 InstallerConsole::InstallerConsole(PaneSequence& sequence, int inputFd, int outputFd, std::function<void(int)> quit)
-    : sequence_(sequence), inputFd_(inputFd), outputFd_(outputFd), quit_(std::move(quit))
+    : sequence_(sequence)
+    , quit_(std::move(quit))
+    , console_(inputFd, outputFd,
+               {[this](std::string_view line) { handleLine(line); }, [this] { display(); }, [this] { quit_(1); }, {}})
 {
     appkit::Window::setDisplay(this);
-    watch_ = foundation::RunLoop::main().watchReadable(inputFd_, [this] { readInput(); });
-    watching_ = true;
 }
 
 InstallerConsole::~InstallerConsole()
 {
-    if (watching_)
-        foundation::RunLoop::main().unwatch(watch_);
     if (appkit::Window::display() == this)
         appkit::Window::setDisplay(nullptr);
 }
@@ -63,7 +56,7 @@ void InstallerConsole::windowNeedsDisplay(appkit::Window&)
 
 void InstallerConsole::scheduleDisplay()
 {
-    schedule_.request();
+    console_.requestDisplay();
 }
 
 std::string InstallerConsole::paneBlock() const
@@ -74,40 +67,19 @@ std::string InstallerConsole::paneBlock() const
     std::string block = "== pane " + inQuotes(window.title().utf8()) + " (" + std::to_string(sequence_.currentIndex() + 1)
         + " of " + std::to_string(sequence_.count()) + ")\n";
     block += textBlock(appkit::WindowText::of(window));
-    block += "  ";
-    if (sequence_.currentIndex() > 0)
-        block += "[Back] ";
-    if (sequence_.currentIndex() + 1 == sequence_.count())
-        block += "[Close]";
-    else
-        block += sequence_.isNextEnabled() ? "[Next]" : "[Next (disabled)]";
-    return block + "\n== end\n";
+    block += sequence_.isBackEnabled() ? "  [Back] [" : "  [";
+    block += sequence_.forwardTitle();
+    return block + (sequence_.isNextEnabled() ? "]" : " (disabled)]") + "\n== end\n";
 }
 
 void InstallerConsole::display()
 {
-    schedule_.displayed();
+    console_.displayed();
     std::string block = paneBlock();
     if (block == shownBlock_)
         return;
-    write(block);
+    console_.write(block);
     shownBlock_ = std::move(block);
-}
-
-void InstallerConsole::readInput()
-{
-    char buffer[4096];
-    ssize_t count = ::read(inputFd_, buffer, sizeof buffer);
-    if (count < 0 && (errno == EINTR || errno == EAGAIN))
-        return;
-    if (count <= 0) {
-        foundation::RunLoop::main().unwatch(watch_);
-        watching_ = false;
-        lines_.finish();
-        quit_(1);
-        return;
-    }
-    lines_.append(std::string_view(buffer, static_cast<std::size_t>(count)));
 }
 
 void InstallerConsole::handleLine(std::string_view line)
@@ -120,14 +92,14 @@ void InstallerConsole::handleLine(std::string_view line)
     if (command.empty())
         return;
     // What the command answers follows what the person saw before it.
-    if (schedule_.isPending())
+    if (console_.isDisplayPending())
         display();
     if (command == "quit")
         quit_(1);
     else if (command == "press")
         press(rest, line);
     else if (sheetShown && (command == "set" || command == "next" || command == "back"))
-        ignore(line, "a sheet is up: press one of its buttons first");
+        console_.ignore(line, "a sheet is up: press one of its buttons first");
     else if (command == "set")
         setField(rest, line);
     else if (command == "next")
@@ -135,7 +107,7 @@ void InstallerConsole::handleLine(std::string_view line)
     else if (command == "back")
         move(sequence_.goBack(), line);
     else
-        ignore(line, "unknown command (set <n> <text>, next, back, press <title>, quit)");
+        console_.ignore(line, "unknown command (set <n> <text>, next, back, press <title>, quit)");
     display();
 }
 
@@ -147,12 +119,12 @@ void InstallerConsole::setField(std::string_view arguments, std::string_view lin
     auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), index);
     std::vector<appkit::TextField*> fields = appkit::editableFields(sequence_.window());
     if (error != std::errc() || end != number.data() + number.size() || index == 0 || index > fields.size()) {
-        ignore(line, fields.empty() ? "this pane has no fields" : "no field has that number (1 to " + std::to_string(fields.size()) + ")");
+        console_.ignore(line, fields.empty() ? "this pane has no fields" : "no field has that number (1 to " + std::to_string(fields.size()) + ")");
         return;
     }
     Ref<foundation::String> value = foundation::String::create(text);
     if (!value) {
-        ignore(line, "the text is not UTF-8");
+        console_.ignore(line, "the text is not UTF-8");
         return;
     }
     Ref<appkit::TextField>(fields[index - 1])->textDidChangeByUser(value);
@@ -164,7 +136,7 @@ void InstallerConsole::press(std::string_view title, std::string_view line)
     appkit::Window& window = sheet ? sheet->window() : sequence_.window();
     Ref<appkit::Button> button(appkit::buttonWithTitle(window, title));
     if (!button) {
-        ignore(line, sheet ? "the sheet has no button of that title" : "the pane has no button of that title");
+        console_.ignore(line, sheet ? "the sheet has no button of that title" : "the pane has no button of that title");
         return;
     }
     button->performClick();
@@ -177,25 +149,15 @@ void InstallerConsole::move(PaneSequence::Move result, std::string_view line)
     case PaneSequence::Move::Stayed:
         return;
     case PaneSequence::Move::NextDisabled:
-        ignore(line, "Next is disabled");
+        console_.ignore(line, "Next is disabled");
         return;
     case PaneSequence::Move::NoPane:
-        ignore(line, "this is the first pane");
+        console_.ignore(line, "this is the first pane");
         return;
     case PaneSequence::Move::Finished:
         quit_(0);
         return;
     }
-}
-
-void InstallerConsole::ignore(std::string_view line, std::string_view why)
-{
-    write("== ignored " + inQuotes(line) + ": " + std::string(why) + "\n");
-}
-
-void InstallerConsole::write(std::string_view text)
-{
-    (void)foundation::writeAll(outputFd_, text);  // nobody may be reading: the text is dropped
 }
 
 } // namespace installer

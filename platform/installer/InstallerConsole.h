@@ -2,13 +2,10 @@
 
 #include "installer/PaneSequence.h"
 
-#include "appkit/DisplaySchedule.h"
-#include "appkit/LineSplitter.h"
+#include "appkit/Console.h"
 #include "appkit/WindowDisplay.h"
-#include "foundation/runloop/RunLoop.h"
 
 #include <functional>
-#include <memory>
 #include <string>
 #include <string_view>
 
@@ -23,7 +20,8 @@ namespace installer {
 //     [Back] [Next]                   ("Next (disabled)", "Close" on the last pane)
 //   == end
 // or, while a sheet is up, "== sheet on "<title>"", its text and its buttons.
-// It reads one command a line from the input, on the main run loop:
+// It reads one command a line from the input, on the main run loop
+// (appkit::Console):
 //   set <n> <text>   replaces the text of field n (the rest of the line,
 //                    blanks included; nothing after "set <n> " empties it)
 //   next, back       the installer's Next and Back
@@ -51,24 +49,15 @@ public:
     void windowNeedsDisplay(appkit::Window& window) override;
 
 private:
-    void readInput();
     void setField(std::string_view arguments, std::string_view line);
     void press(std::string_view title, std::string_view line);
     void move(PaneSequence::Move result, std::string_view line);
-    void ignore(std::string_view line, std::string_view why);
     std::string paneBlock() const;
-    void write(std::string_view text);
 
     PaneSequence& sequence_;
-    int inputFd_;
-    int outputFd_;
     std::function<void(int)> quit_;
-    foundation::RunLoop::WatchId watch_ = 0;
-    bool watching_ = false;
-    appkit::LineSplitter lines_{[this](std::string_view line) { handleLine(line); },
-                                [this](std::string_view start) { write(appkit::overlongLineAnswer(start)); }};
     std::string shownBlock_;
-    appkit::DisplaySchedule schedule_{[this] { display(); }};
+    appkit::Console console_;  // last: stops reading before the rest goes
 };
 
 } // namespace installer

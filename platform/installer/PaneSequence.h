@@ -51,6 +51,12 @@ public:
     std::size_t count() const noexcept { return entries_.size(); }
     bool isNextEnabled() const { return currentPane().isNextEnabled(); }
 
+    // The installer's own buttons, the same in every presenter: Back, on
+    // every pane but the first, and the forward button goNext presses,
+    // "Next", or "Close" on the last pane, enabled while isNextEnabled.
+    bool isBackEnabled() const noexcept { return index_ > 0; }
+    const char* forwardTitle() const noexcept { return index_ + 1 == entries_.size() ? "Close" : "Next"; }
+
     void paneDidSetNextEnabled(InstallerPane& pane, bool enabled) override;
     void paneRequestsNextPane(InstallerPane& pane) override;
 

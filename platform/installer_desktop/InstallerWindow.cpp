@@ -9,9 +9,9 @@ InstallerWindow::InstallerWindow(desktop::DesktopPresenter& presenter, PaneSeque
 {
     PaneSequence* steps = &sequence;
     presenter.setControls(sequence.window(), {
-        {[] { return std::string("Back"); }, [steps] { return steps->currentIndex() > 0; }, [steps] { steps->goBack(); }},
-        {[steps] { return std::string(steps->currentIndex() + 1 == steps->count() ? "Close" : "Next"); },
-         [steps] { return steps->isNextEnabled(); }, [steps] { steps->goNext(); }},
+        {[] { return std::string("Back"); }, [steps] { return steps->isBackEnabled(); }, [steps] { steps->goBack(); }},
+        {[steps] { return std::string(steps->forwardTitle()); }, [steps] { return steps->isNextEnabled(); },
+         [steps] { steps->goNext(); }},
     });
     presenter.setCloseHandler(sequence.window(), [quit = std::move(quit)] { quit(1); });
 }

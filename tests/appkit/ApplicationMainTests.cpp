@@ -1,4 +1,4 @@
-#include "Descriptors.h"
+#include "support/Descriptors.h"
 
 #include "appkit/Application.h"
 #include "appkit/ApplicationMain.h"

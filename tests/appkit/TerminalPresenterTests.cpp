@@ -1,4 +1,5 @@
-#include "Descriptors.h"
+#include "support/Collector.h"
+#include "support/Descriptors.h"
 #include "Recorder.h"
 
 #include "appkit/Button.h"
@@ -20,35 +21,6 @@ using foundation::RunLoop;
 using foundation::str;
 
 namespace {
-
-// Collects what arrives on a descriptor while the main run loop runs.
-class Collector {
-public:
-    explicit Collector(int fd) : fd_(fd), watch_(RunLoop::main().watchReadable(fd, [this] { receive(); })) {}
-    ~Collector() { RunLoop::main().unwatch(watch_); }
-
-    // Runs the main loop until the collected text holds `wanted`; answers
-    // the text so far and starts afresh. The time limit only stops a
-    // failing test from hanging.
-    std::string waitFor(std::string_view wanted)
-    {
-        EXPECT_TRUE(RunLoop::main().runUntil([&] { return text_.find(wanted) != std::string::npos; }, 10))
-            << "waiting for " << wanted << " in " << text_;
-        return std::exchange(text_, {});
-    }
-
-private:
-    void receive()
-    {
-        char buffer[4096];
-        if (ssize_t count = ::read(fd_, buffer, sizeof buffer); count > 0)
-            text_.append(buffer, static_cast<std::size_t>(count));
-    }
-
-    int fd_;
-    RunLoop::WatchId watch_;
-    std::string text_;
-};
 
 // The agent's window: a label and three buttons whose actions go to a recorder.
 struct AnnouncementWindow {
@@ -83,11 +55,6 @@ struct AnnouncementWindow {
     }
 };
 
-TerminalPresenter::Poster mainLoopPoster()
-{
-    return [](TerminalPresenter::Task task) { RunLoop::main().post(std::move(task)); };
-}
-
 bool runUntil(const std::function<bool()>& done)
 {
     return RunLoop::main().runUntil(done, 10);
@@ -112,7 +79,7 @@ protected:
     AnnouncementWindow announcement;
     std::optional<Redirection> stdoutToCapture{std::in_place, STDOUT_FILENO, stdoutCapture.write};
     std::optional<Collector> written{std::in_place, output.read};
-    std::optional<TerminalPresenter> presenter{std::in_place, input.read, output.write, mainLoopPoster()};
+    std::optional<TerminalPresenter> presenter{std::in_place, input.read, output.write};
 };
 
 TEST_F(InLineMode, ThePresenterWritesOneBlockPerChange)
@@ -182,7 +149,7 @@ protected:
 TEST_F(OnATerminal, ThePresenterReadsKeysRawButKeepsCtrlCAndRestoresTheSettings)
 {
     {
-        TerminalPresenter presenter(terminal, terminal, mainLoopPoster());
+        TerminalPresenter presenter(terminal, terminal);
         ASSERT_EQ(presenter.mode(), TerminalPresenter::Mode::Terminal);
         termios raw{};
         ::tcgetattr(terminal, &raw);
@@ -198,7 +165,7 @@ TEST_F(OnATerminal, ThePresenterDrawsAFramedBox)
 {
     AnnouncementWindow announcement;
     Collector screen(master);
-    TerminalPresenter presenter(terminal, terminal, mainLoopPoster());
+    TerminalPresenter presenter(terminal, terminal);
     announcement.show("New Erlang version available: 17.4");
     std::string seen = screen.waitFor("\n+--");  // the bottom edge
     EXPECT_NE(seen.find("+- Corvane ---"), std::string::npos) << seen;
@@ -211,7 +178,7 @@ TEST_F(OnATerminal, ThePresenterTakesKeys)
 {
     AnnouncementWindow announcement;
     Collector screen(master);
-    TerminalPresenter presenter(terminal, terminal, mainLoopPoster());
+    TerminalPresenter presenter(terminal, terminal);
     announcement.show("New Erlang version available: 17.4");
     screen.waitFor("\n+--");
 

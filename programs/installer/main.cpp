@@ -21,6 +21,7 @@
 #include "installer_desktop/InstallerWindow.h"
 
 #include "appkit/Application.h"
+#include "appkit/DesktopFallback.h"
 #include "appkit/PresenterChoice.h"
 #include "foundation/runloop/RunLoop.h"
 #include "foundation/system/CommandLine.h"
@@ -98,10 +99,8 @@ int main(int argc, char** argv)
     std::unique_ptr<desktop::DesktopPresenter> desktop;
     if (*kind == appkit::PresenterKind::Desktop) {
         desktop = desktop::DesktopPresenter::open(why);
-        if (!desktop && forced)
-            return fail(why);
-        if (!desktop)
-            foundation::logDiagnostic(why + "; showing the panes as lines");
+        if (!desktop && !appkit::fallBackFromDesktop(why, forced, "the panes as lines"))
+            return 2;
     }
 
     auto window = appkit::Window::create();

@@ -1,0 +1,69 @@
+#include "appkit/Console.h"
+
+#include "appkit/Quoted.h"
+#include "foundation/system/FileIO.h"
+
+#include <cerrno>
+#include <unistd.h>
+
+namespace appkit {
+
+Console::Console(int inputFd, int outputFd, Handlers handlers)
+    : inputFd_(inputFd)
+    , outputFd_(outputFd)
+    , handlers_(std::move(handlers))
+{
+    watch_ = foundation::RunLoop::main().watchReadable(inputFd_, [this] { readInput(); });
+    reading_ = true;
+}
+
+Console::~Console()
+{
+    stopReading();
+}
+
+void Console::readInput()
+{
+    char buffer[4096];
+    ssize_t count = ::read(inputFd_, buffer, sizeof buffer);
+    if (count < 0 && (errno == EINTR || errno == EAGAIN))
+        return;
+    if (count <= 0) {
+        stopReading();
+        lines_.finish();
+        if (handlers_.end)
+            handlers_.end();
+        return;
+    }
+    std::string_view chunk(buffer, static_cast<std::size_t>(count));
+    if (handlers_.keys)
+        handlers_.keys(chunk);
+    else
+        lines_.append(chunk);
+}
+
+void Console::stopReading()
+{
+    if (std::exchange(reading_, false))
+        foundation::RunLoop::main().unwatch(watch_);
+}
+
+void Console::write(std::string_view text)
+{
+    (void)foundation::writeAll(outputFd_, text);  // nobody may be reading: the text is dropped
+}
+
+void Console::ignore(std::string_view input, std::string_view why)
+{
+    write("== ignored " + inQuotes(input) + ": " + std::string(why) + "\n");
+}
+
+std::string indentedLines(const std::vector<std::string>& lines)
+{
+    std::string block;
+    for (const auto& line : lines)
+        block.append("  ").append(line).append("\n");
+    return block;
+}
+
+} // namespace appkit

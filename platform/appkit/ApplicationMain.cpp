@@ -4,7 +4,6 @@
 #include "appkit/DesktopFallback.h"
 #include "appkit/Notification.h"
 #include "appkit/PresenterChoice.h"
-#include "appkit/TerminalPresenter.h"
 #include "appkit/UIDescription.h"
 #include "foundation/runloop/RunLoop.h"
 #include "foundation/system/Log.h"
@@ -39,12 +38,6 @@ void tellDelegate(std::string_view operation, std::string_view notificationName)
         delegate->perform(operation, Notification::create(notificationName, &application).get());
 }
 
-std::unique_ptr<WindowDisplay> consolePresenter(PresenterKind kind)
-{
-    return std::make_unique<TerminalPresenter>(
-        STDIN_FILENO, STDERR_FILENO, kind == PresenterKind::Lines ? TerminalPresenter::Mode::Lines : TerminalPresenter::Mode::Terminal);
-}
-
 // The console that shows the windows when the desktop cannot be reached.
 PresenterKind consoleInsteadOfDesktop()
 {
@@ -58,17 +51,19 @@ std::string_view describe(PresenterKind console)
 
 // The desktop went away by the time the first window is shown: the program
 // is running and keeps running, forced or not.
-std::unique_ptr<WindowDisplay> presenterInsteadOfDesktop(const std::string& reason)
+DeferredPresenter::Fallback presenterInsteadOfDesktop(const Presenters& presenters)
 {
-    PresenterKind kind = consoleInsteadOfDesktop();
-    fallBackFromDesktop(reason, false, describe(kind));
-    return consolePresenter(kind);
+    return [console = presenters.console](const std::string& reason) {
+        PresenterKind kind = consoleInsteadOfDesktop();
+        fallBackFromDesktop(reason, false, describe(kind));
+        return console(kind);
+    };
 }
 
 } // namespace
 
 int ApplicationMain(int argc, const char* const* argv, const std::string& descriptionPath,
-                    const DesktopOpener& openDesktop)
+                    const Presenters& presenters)
 {
     Application::shared().setArguments(argc, argv);
     // An agent whose reader has gone away keeps running; writes just fail.
@@ -89,17 +84,17 @@ int ApplicationMain(int argc, const char* const* argv, const std::string& descri
     std::unique_ptr<WindowDisplay> presenter;
     if (*kind == PresenterKind::Desktop) {
         bool reachable = false;
-        if (openDesktop.open)
-            reachable = openDesktop.reachable(why);
+        if (presenters.desktop.open)
+            reachable = presenters.desktop.reachable(why);
         else
             why = "this program has no desktop presenter";
         if (reachable)
-            presenter = std::make_unique<DeferredPresenter>(openDesktop.open, presenterInsteadOfDesktop);
+            presenter = std::make_unique<DeferredPresenter>(presenters.desktop.open, presenterInsteadOfDesktop(presenters));
         else if (kind = consoleInsteadOfDesktop(); !fallBackFromDesktop(why, forced, describe(*kind)))
             return 1;
     }
     if (!presenter)
-        presenter = consolePresenter(*kind);
+        presenter = presenters.console(*kind);
 
     Ref<foundation::Error> error;
     Ref<UIDescription> description = UIDescription::load(resolvedPath(descriptionPath), error);

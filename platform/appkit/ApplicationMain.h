@@ -1,6 +1,7 @@
 #pragma once
 
 #include "appkit/DeferredPresenter.h"
+#include "appkit/PresenterChoice.h"
 
 #include <functional>
 #include <memory>
@@ -18,6 +19,15 @@ struct DesktopOpener {
     DeferredPresenter::Opener open;
 };
 
+// The presenters a program links, offered to ApplicationMain: `console`
+// opens the terminal or the lines presenter (Terminal or Lines) on the
+// process's standard input and standard error, and every program has one;
+// `desktop` is empty in a program without a desktop presenter.
+struct Presenters {
+    std::function<std::unique_ptr<WindowDisplay>(PresenterKind kind)> console;
+    DesktopOpener desktop;
+};
+
 // Runs the application, as the platform's NSApplicationMain does:
 //  1. records argc and argv as the process's arguments (Application::arguments);
 //  2. loads the UI description at `descriptionPath` (a relative path is
@@ -27,9 +37,8 @@ struct DesktopOpener {
 //  3. sends applicationDidFinishLaunching: to the delegate, by name, when
 //     it answers it;
 //  4. presents the windows (see PresenterChoice: on the desktop through
-//     `openDesktop`, else on the terminal or as lines with TerminalPresenter,
-//     reading standard input and writing standard error, never standard
-//     output) and runs the main run loop until SIGINT or SIGTERM. The
+//     `presenters.desktop`, else on the terminal or as lines through
+//     `presenters.console`, never on standard output) and runs the main run loop until SIGINT or SIGTERM. The
 //     desktop is only checked for at start; its toolkit is loaded when a
 //     window is first shown (DeferredPresenter), so an application that
 //     waits with its windows hidden holds no toolkit thread, descriptor or
@@ -44,6 +53,6 @@ struct DesktopOpener {
 // shown does the same then, forced or not: the program is running and
 // keeps running. Call it on the main thread.
 int ApplicationMain(int argc, const char* const* argv, const std::string& descriptionPath,
-                    const DesktopOpener& openDesktop = {});
+                    const Presenters& presenters);
 
 } // namespace appkit

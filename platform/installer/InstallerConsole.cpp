@@ -17,7 +17,7 @@ namespace {
 
 std::string textBlock(const appkit::WindowText& text)
 {
-    std::string block = appkit::indentedLines(text.lines);
+    std::string block = terminal::indentedLines(text.lines);
     if (!text.choices.empty()) {
         block += "  buttons:";
         for (const auto& choice : text.choices)

@@ -2,7 +2,7 @@
 
 #include "installer/PaneSequence.h"
 
-#include "appkit/Console.h"
+#include "terminal/Console.h"
 #include "appkit/WindowDisplay.h"
 
 #include <functional>
@@ -21,7 +21,7 @@ namespace installer {
 //   == end
 // or, while a sheet is up, "== sheet on "<title>"", its text and its buttons.
 // It reads one command a line from the input, on the main run loop
-// (appkit::Console):
+// (terminal::Console):
 //   set <n> <text>   replaces the text of field n (the rest of the line,
 //                    blanks included; nothing after "set <n> " empties it)
 //   next, back       the installer's Next and Back
@@ -57,7 +57,7 @@ private:
     PaneSequence& sequence_;
     std::function<void(int)> quit_;
     std::string shownBlock_;
-    appkit::Console console_;  // last: stops reading before the rest goes
+    terminal::Console console_;  // last: stops reading before the rest goes
 };
 
 } // namespace installer

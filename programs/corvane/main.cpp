@@ -11,6 +11,7 @@
 #include "foundation/system/CommandLine.h"
 #include "foundation/system/Log.h"
 #include "foundation/system/ProgramLocation.h"
+#include "terminal/TerminalPresenter.h"
 
 #include <cstdlib>
 #include <fcntl.h>
@@ -77,8 +78,9 @@ int main(int argc, char** argv)
     // The desktop is checked for at start and GTK loaded only for the first
     // announcement: the agent mostly waits, for days, with nothing shown.
     return appkit::ApplicationMain(argc, argv, mainUIDescription(),
-                                   {desktop::displayReachable,
-                                    [](std::string& error) -> std::unique_ptr<appkit::WindowDisplay> {
-                                        return desktop::DesktopPresenter::open(error);
-                                    }});
+                                   {terminal::TerminalPresenter::onStandardStreams,
+                                    {desktop::displayReachable,
+                                     [](std::string& error) -> std::unique_ptr<appkit::WindowDisplay> {
+                                         return desktop::DesktopPresenter::open(error);
+                                     }}});
 }

@@ -4,6 +4,7 @@
 #include "appkit/ApplicationMain.h"
 #include "appkit/ClassRegistry.h"
 #include "appkit/Notification.h"
+#include "terminal/TerminalPresenter.h"
 #include "support/TemporaryDirectory.h"
 
 #include <gtest/gtest.h>
@@ -65,7 +66,7 @@ Outcome runApplication(const std::string& path, std::string_view input)
         Redirection stdinFrom(STDIN_FILENO, in.read);
         Redirection stdoutTo(STDOUT_FILENO, out.write);
         Redirection stderrTo(STDERR_FILENO, err.write);
-        status = ApplicationMain(2, argv, path);
+        status = ApplicationMain(2, argv, path, {terminal::TerminalPresenter::onStandardStreams, {}});
     }
     return {status, out.contents(), err.contents()};
 }

@@ -1,4 +1,4 @@
-#include "Recorder.h"
+#include "support/Recorder.h"
 
 #include "appkit/Application.h"
 #include "appkit/Button.h"

@@ -1,4 +1,4 @@
-#include "appkit/Console.h"
+#include "terminal/Console.h"
 
 #include "appkit/Quoted.h"
 #include "foundation/system/FileIO.h"
@@ -6,7 +6,9 @@
 #include <cerrno>
 #include <unistd.h>
 
-namespace appkit {
+namespace terminal {
+
+using appkit::inQuotes;
 
 Console::Console(int inputFd, int outputFd, Handlers handlers)
     : inputFd_(inputFd)
@@ -66,4 +68,4 @@ std::string indentedLines(const std::vector<std::string>& lines)
     return block;
 }
 
-} // namespace appkit
+} // namespace terminal

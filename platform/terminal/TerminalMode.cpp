@@ -1,11 +1,11 @@
-#include "appkit/TerminalMode.h"
+#include "terminal/TerminalMode.h"
 
 #include <csignal>
 #include <cstdlib>
 #include <mutex>
 #include <unistd.h>
 
-namespace appkit {
+namespace terminal {
 
 namespace {
 
@@ -96,4 +96,4 @@ TerminalMode::~TerminalMode()
         restore();
 }
 
-} // namespace appkit
+} // namespace terminal

@@ -2,7 +2,7 @@
 
 #include <termios.h>
 
-namespace appkit {
+namespace terminal {
 
 // Puts a terminal into key-at-a-time input without echo for the object's
 // life (signal keys such as Ctrl-C keep working) and restores the settings
@@ -20,4 +20,4 @@ private:
     bool changed_ = false;
 };
 
-} // namespace appkit
+} // namespace terminal

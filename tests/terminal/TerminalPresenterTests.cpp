@@ -1,9 +1,9 @@
 #include "support/Collector.h"
 #include "support/Descriptors.h"
-#include "Recorder.h"
+#include "support/Recorder.h"
 
 #include "appkit/Button.h"
-#include "appkit/TerminalPresenter.h"
+#include "terminal/TerminalPresenter.h"
 #include "appkit/TextField.h"
 #include "appkit/Window.h"
 #include "foundation/runloop/RunLoop.h"
@@ -16,6 +16,7 @@
 #include <termios.h>
 
 using namespace appkit;
+using terminal::TerminalPresenter;
 using foundation::Ref;
 using foundation::RunLoop;
 using foundation::str;

@@ -1,13 +1,13 @@
 // Console input split into lines with a bound on what an unfinished line
 // may hold.
-#include "appkit/LineSplitter.h"
+#include "terminal/LineSplitter.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-using appkit::LineSplitter;
+using terminal::LineSplitter;
 
 namespace {
 
@@ -69,9 +69,9 @@ TEST(LineSplitter, OverlongLastLineWithoutLineFeedIsNotHandedOnAtTheEnd)
 
 TEST(LineSplitter, AnswerShowsTheStartAndTheLimit)
 {
-    EXPECT_EQ(appkit::overlongLineAnswer(std::string(100, 'x'), 4096),
+    EXPECT_EQ(terminal::overlongLineAnswer(std::string(100, 'x'), 4096),
               "== ignored \"xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx\u2026\": the line is longer than 4096 bytes\n");
     // Cut before a character, not inside it; control characters made printable.
-    EXPECT_EQ(appkit::overlongLineAnswer(std::string(31, 'a') + "\u00e9\x1b" + std::string(10, 'b'), 64),
+    EXPECT_EQ(terminal::overlongLineAnswer(std::string(31, 'a') + "\u00e9\x1b" + std::string(10, 'b'), 64),
               "== ignored \"" + std::string(31, 'a') + "\u2026\": the line is longer than 64 bytes\n");
 }

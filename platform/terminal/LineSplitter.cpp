@@ -1,9 +1,11 @@
-#include "appkit/LineSplitter.h"
+#include "terminal/LineSplitter.h"
 
 #include "appkit/Quoted.h"
 #include "foundation/system/PrintableText.h"
 
-namespace appkit {
+namespace terminal {
+
+using appkit::inQuotes;
 
 LineSplitter::LineSplitter(LineHandler onLine, OverlongHandler onOverlong, std::size_t limit)
     : onLine_(std::move(onLine))
@@ -59,4 +61,4 @@ std::string overlongLineAnswer(std::string_view start, std::size_t limit)
         std::to_string(limit) + " bytes\n";
 }
 
-} // namespace appkit
+} // namespace terminal

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace appkit {
+namespace terminal {
 
 // Splits console input, chunk by chunk, into lines (without their line
 // feed), holding at most `limit` bytes of an unfinished line: a line that
@@ -42,4 +42,4 @@ private:
 //   == ignored "xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx…": the line is longer than 4096 bytes
 std::string overlongLineAnswer(std::string_view start, std::size_t limit = LineSplitter::DefaultLimit);
 
-} // namespace appkit
+} // namespace terminal

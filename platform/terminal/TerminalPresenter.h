@@ -1,17 +1,19 @@
 #pragma once
 
-#include "appkit/Console.h"
-#include "appkit/TerminalMode.h"
+#include "terminal/Console.h"
+#include "terminal/TerminalMode.h"
+#include "appkit/PresenterChoice.h"
 #include "appkit/WindowDisplay.h"
 #include "appkit/WindowText.h"
 #include "foundation/objects/Object.h"
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-namespace appkit {
+namespace terminal {
 
 // Makes windows real for a person at a terminal. While it exists it is the
 // windows' display: the frontmost visible window is shown with its text
@@ -32,7 +34,7 @@ namespace appkit {
 // (Console). The end of the input only ends the reading. The presenter
 // writes to its output descriptor only, never to standard output unless it
 // is given that. Main thread only.
-class TerminalPresenter final : public WindowDisplay {
+class TerminalPresenter final : public appkit::WindowDisplay {
 public:
     enum class Mode { Terminal, Lines };
 
@@ -40,6 +42,11 @@ public:
     // Lines keeps to line mode even there.
     TerminalPresenter(int inputFd, int outputFd, Mode preferred = Mode::Terminal);
     ~TerminalPresenter();
+
+    // The presenter of a program's windows, reading standard input and
+    // writing standard error (standard output is the program's own):
+    // `kind` Terminal or Lines, as PresenterChoice chose.
+    static std::unique_ptr<TerminalPresenter> onStandardStreams(appkit::PresenterKind kind);
 
     TerminalPresenter(const TerminalPresenter&) = delete;
     TerminalPresenter& operator=(const TerminalPresenter&) = delete;
@@ -51,25 +58,25 @@ public:
     // Brings the output up to date with the windows now.
     void display();
 
-    void windowDidOrderFront(Window& window) override;
-    void windowNeedsDisplay(Window& window) override;
+    void windowDidOrderFront(appkit::Window& window) override;
+    void windowNeedsDisplay(appkit::Window& window) override;
 
 private:
     Console::Handlers consoleHandlers();
     void readKeys(std::string_view chunk);
     void readLine(std::string_view line);
-    foundation::Ref<Window> frontWindow();
-    void showInTerminal(const WindowText* text);
-    void showInLines(const WindowText* text);
+    foundation::Ref<appkit::Window> frontWindow();
+    void showInTerminal(const appkit::WindowText* text);
+    void showInLines(const appkit::WindowText* text);
 
     int outputFd_;
     Mode mode_;
     std::optional<TerminalMode> terminalMode_;
-    std::vector<foundation::WeakRef<Window>> order_;  // the front window last
-    std::optional<WindowText> shownText_;
-    const Window* shownWindow_ = nullptr;             // compared, never used
+    std::vector<foundation::WeakRef<appkit::Window>> order_;  // the front window last
+    std::optional<appkit::WindowText> shownText_;
+    const appkit::Window* shownWindow_ = nullptr;             // compared, never used
     std::size_t drawnLines_ = 0;
     Console console_;  // last: stops reading before the rest goes
 };
 
-} // namespace appkit
+} // namespace terminal

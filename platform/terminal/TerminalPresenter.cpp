@@ -1,4 +1,4 @@
-#include "appkit/TerminalPresenter.h"
+#include "terminal/TerminalPresenter.h"
 
 #include "appkit/Button.h"
 #include "appkit/Quoted.h"
@@ -9,8 +9,13 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
-namespace appkit {
+namespace terminal {
 
+using appkit::Button;
+using appkit::displayWidth;
+using appkit::inQuotes;
+using appkit::Window;
+using appkit::WindowText;
 using foundation::Ref;
 using foundation::trimmed;
 
@@ -136,6 +141,12 @@ Console::Handlers TerminalPresenter::consoleHandlers()
     if (mode_ == Mode::Terminal)
         handlers.keys = [this](std::string_view chunk) { readKeys(chunk); };
     return handlers;
+}
+
+std::unique_ptr<TerminalPresenter> TerminalPresenter::onStandardStreams(appkit::PresenterKind kind)
+{
+    return std::make_unique<TerminalPresenter>(STDIN_FILENO, STDERR_FILENO,
+                                               kind == appkit::PresenterKind::Lines ? Mode::Lines : Mode::Terminal);
 }
 
 TerminalPresenter::~TerminalPresenter()
@@ -266,4 +277,4 @@ void TerminalPresenter::readLine(std::string_view line)
         handleChoice(choice);
 }
 
-} // namespace appkit
+} // namespace terminal

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "appkit/DisplaySchedule.h"
-#include "appkit/LineSplitter.h"
+#include "terminal/LineSplitter.h"
 #include "foundation/runloop/RunLoop.h"
 
 #include <functional>
@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-namespace appkit {
+namespace terminal {
 
 // What every console presenter shares: input read on the main run loop and
 // split into bounded lines, the presenter's redraw scheduled for the next
@@ -66,11 +66,11 @@ private:
     bool reading_ = false;
     LineSplitter lines_{[this](std::string_view line) { handlers_.line(line); },
                         [this](std::string_view start) { write(overlongLineAnswer(start)); }};
-    DisplaySchedule schedule_{[this] { handlers_.display(); }};
+    appkit::DisplaySchedule schedule_{[this] { handlers_.display(); }};
 };
 
 // A window's text lines in a block of lines, each indented by two blanks so
 // that no text can pass for the block's own "==" lines.
 std::string indentedLines(const std::vector<std::string>& lines);
 
-} // namespace appkit
+} // namespace terminal

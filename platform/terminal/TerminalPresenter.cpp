@@ -126,6 +126,12 @@ std::size_t terminalColumns(int fd)
 
 } // namespace
 
+std::unique_ptr<TerminalPresenter> TerminalPresenter::onStandardStreams(appkit::PresenterKind kind)
+{
+    return std::make_unique<TerminalPresenter>(STDIN_FILENO, STDERR_FILENO,
+                                               kind == appkit::PresenterKind::Lines ? Mode::Lines : Mode::Terminal);
+}
+
 TerminalPresenter::TerminalPresenter(int inputFd, int outputFd, Mode preferred)
     : outputFd_(outputFd)
     , mode_(preferred == Mode::Terminal && ::isatty(inputFd) && ::isatty(outputFd) ? Mode::Terminal : Mode::Lines)
@@ -141,12 +147,6 @@ Console::Handlers TerminalPresenter::consoleHandlers()
     if (mode_ == Mode::Terminal)
         handlers.keys = [this](std::string_view chunk) { readKeys(chunk); };
     return handlers;
-}
-
-std::unique_ptr<TerminalPresenter> TerminalPresenter::onStandardStreams(appkit::PresenterKind kind)
-{
-    return std::make_unique<TerminalPresenter>(STDIN_FILENO, STDERR_FILENO,
-                                               kind == appkit::PresenterKind::Lines ? Mode::Lines : Mode::Terminal);
 }
 
 TerminalPresenter::~TerminalPresenter()

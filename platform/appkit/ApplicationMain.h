@@ -38,11 +38,11 @@ struct Presenters {
 //     it answers it;
 //  4. presents the windows (see PresenterChoice: on the desktop through
 //     `presenters.desktop`, else on the terminal or as lines through
-//     `presenters.console`, never on standard output) and runs the main run loop until SIGINT or SIGTERM. The
-//     desktop is only checked for at start; its toolkit is loaded when a
-//     window is first shown (DeferredPresenter), so an application that
-//     waits with its windows hidden holds no toolkit thread, descriptor or
-//     display connection;
+//     `presenters.console`, never on standard output) and runs the main
+//     run loop until SIGINT or SIGTERM. The desktop is only checked for at
+//     start; its toolkit is loaded when a window is first shown
+//     (DeferredPresenter), so an application that waits with its windows
+//     hidden holds no toolkit thread, descriptor or display connection;
 //  5. sends applicationWillTerminate: to the delegate, by name, and
 //     answers 0.
 // A description that cannot be loaded, an unknown forced presenter, or a

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 #include <stdexcept>
+#include <string>
 
 namespace jotter::testing {
 namespace {
@@ -47,6 +48,24 @@ TEST(DecoderNumbers, IntegersOutOfRangeNameTheLimit)
         "18446744073709551615.");
     EXPECT_EQ(decodeFailure("[-9223372036854775809]"),
         "The value '-9223372036854775809' exceeded the minimum value that could be represented: "
+        "-9223372036854775808.");
+}
+
+// Magnitudes that a 64-bit sum of the digits wraps to 0, 1 or 2^64 - 1
+// are out of range all the same, on either side.
+TEST(DecoderNumbers, IntegersThatWrapA64BitSumAreOutOfRange)
+{
+    for (const char* magnitude : {"18446744073709551616", "18446744073709551617", "36893488147419103232",
+             "55340232221128654848", "36893488147419103233"}) {
+        EXPECT_EQ(decodeFailure(std::string("[-") + magnitude + "]"),
+            std::string("The value '-") + magnitude
+                + "' exceeded the minimum value that could be represented: -9223372036854775808.");
+        EXPECT_EQ(decodeFailure(std::string("[") + magnitude + "]"),
+            std::string("The value '") + magnitude
+                + "' exceeded the maximum value that could be represented: 18446744073709551615.");
+    }
+    EXPECT_EQ(decodeFailure("[-18446744073709551615]"),
+        "The value '-18446744073709551615' exceeded the minimum value that could be represented: "
         "-9223372036854775808.");
 }
 
@@ -98,6 +117,18 @@ TEST(DecoderNumbers, DoublesAreTheNearestBitForBit)
     EXPECT_EQ(doubleBits("-1.7976931348623157e308"), 0xFFEFFFFFFFFFFFFFu);
     EXPECT_EQ(doubleBits("4.9406564584124654e-324"), 0x0000000000000001u);  // the smallest subnormal
     EXPECT_EQ(doubleBits("2.4703282292062328e-324"), 0x0000000000000001u);  // just above half of it
+}
+
+// Below the smallest normal double the decoder keeps what is left rather
+// than flushing to zero, by either conversion: 1e-310 is 0x12688B70E62B
+// units of the smallest subnormal.
+TEST(DecoderNumbers, SubnormalsAreKept)
+{
+    constexpr std::uint64_t nearest = 0x000012688B70E62Bu;
+    EXPECT_EQ(doubleBits("1e-310"), nearest);
+    EXPECT_EQ(doubleBits("0." + std::string(309, '0') + "1"), nearest);
+    EXPECT_EQ(doubleBits("1.00000000000000000000000000e-310"), nearest);
+    EXPECT_EQ(doubleBits("-1e-310"), nearest | 0x8000000000000000u);
 }
 
 TEST(DecoderNumbers, LeadingZeroEndsTheNumber)

@@ -131,6 +131,17 @@ TEST(DecoderNumbers, SubnormalsAreKept)
     EXPECT_EQ(doubleBits("-1e-310"), nearest | 0x8000000000000000u);
 }
 
+TEST(DecoderNumbers, DecodedDoublesDescribeThemselvesWithTheirShortestDigits)
+{
+    foundation::Ref<foundation::Object> tree =
+        decoded("[100.0, 1500.0, 1e16, 1e17, 0.0001, 0.00001, 0.1, -0.0, 5e-324, 1.7976931348623157e308]");
+    ASSERT_TRUE(tree);
+    EXPECT_EQ(tree->description(),
+        "(\n    100,\n    1500,\n    10000000000000000,\n    1e+17,\n    0.0001,\n    1e-05,\n    0.1,\n"
+        "    -0,\n    5e-324,\n    1.7976931348623157e+308\n)");
+    EXPECT_EQ(onlyNumber(decoded("[1500.0]"))->description(), "1500");
+}
+
 TEST(DecoderNumbers, LeadingZeroEndsTheNumber)
 {
     EXPECT_EQ(decodeFailure("[01]"), "Unexpected value.");

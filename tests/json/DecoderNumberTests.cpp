@@ -5,6 +5,8 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
+#include <random>
 #include <stdexcept>
 #include <string>
 
@@ -129,6 +131,27 @@ TEST(DecoderNumbers, SubnormalsAreKept)
     EXPECT_EQ(doubleBits("0." + std::string(309, '0') + "1"), nearest);
     EXPECT_EQ(doubleBits("1.00000000000000000000000000e-310"), nearest);
     EXPECT_EQ(doubleBits("-1e-310"), nearest | 0x8000000000000000u);
+}
+
+// Every subnormal the short route makes is the one strtod makes, with few
+// digits and many, at every exponent down to the smallest.
+TEST(DecoderNumbers, SubnormalsAreTheNearestAsStrtodReadsThem)
+{
+    std::mt19937_64 random(310);
+    for (int exponent = 308; exponent <= 324; ++exponent) {
+        for (int digits : {1, 3, 16, 17, 19}) {
+            for (int sample = 0; sample < 40; ++sample) {
+                std::string text = std::to_string(1 + random() % 9) + (digits > 1 ? "." : "");
+                for (int i = 1; i < digits; ++i)
+                    text += static_cast<char>('0' + random() % 10);
+                text += "e-" + std::to_string(exponent);
+                const double expected = std::strtod(text.c_str(), nullptr);
+                if (expected == 0)
+                    continue;  // an underflow, pinned elsewhere
+                EXPECT_EQ(doubleBits(text), std::bit_cast<std::uint64_t>(expected)) << text;
+            }
+        }
+    }
 }
 
 TEST(DecoderNumbers, DecodedDoublesDescribeThemselvesWithTheirShortestDigits)

@@ -43,11 +43,10 @@ inline Keys drawKeys()
     return keys;
 }
 
-inline const Keys& keys() noexcept
-{
-    static const Keys drawn = drawKeys();
-    return drawn;
-}
+// Drawn while the program starts, so that hashing a value needs no check
+// that they are there. A value hashed by another start-up routine before
+// them (with zero keys) only misses the cache later; it is never wrong.
+inline const Keys processKeys = drawKeys();
 
 // The two halves of the 128-bit product folded together with both factors:
 // a factor of zero leaves the other one, and with it the state, in the
@@ -77,9 +76,8 @@ inline std::uint64_t load4(const unsigned char* p) noexcept
 inline std::uint64_t jt_hashBytes(const unsigned char* p, std::size_t length) noexcept
 {
     using namespace valueHash;
-    const Keys& key = keys();
-    const std::uint64_t wordKey = key.wordKey;
-    std::uint64_t hash = key.seed;
+    const std::uint64_t wordKey = processKeys.wordKey;
+    std::uint64_t hash = processKeys.seed;
     std::size_t left = length;
     for (; left > 16; left -= 16, p += 16)
         hash = fold(load8(p) ^ wordKey, load8(p + 8) ^ hash);
@@ -102,7 +100,7 @@ inline std::uint64_t jt_hashBytes(const unsigned char* p, std::size_t length) no
 inline std::uint64_t jt_hashNumber(std::uint64_t valueBits, unsigned type) noexcept
 {
     using namespace valueHash;
-    return fold(valueBits ^ keys().wordKey, (std::uint64_t(type) << 32) ^ keys().seed);
+    return fold(valueBits ^ processKeys.wordKey, (std::uint64_t(type) << 32) ^ processKeys.seed);
 }
 
 } // namespace jotter

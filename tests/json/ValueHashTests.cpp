@@ -30,7 +30,7 @@ std::string wordBytes(std::uint64_t word)
 // once had built in and with the one this process drew.
 TEST(ValueHash, AWordMeetingTheKeyKeepsThePrefixApart)
 {
-    for (std::uint64_t key : {std::uint64_t(0xE7037ED1A0B428DB), valueHash::keys().wordKey}) {
+    for (std::uint64_t key : {std::uint64_t(0xE7037ED1A0B428DB), valueHash::processKeys.wordKey}) {
         for (std::size_t offset : {16, 32, 48, 64}) {
             std::set<std::uint64_t> hashes;
             for (char prefixByte : {'a', 'b', 'c', 'd'}) {
@@ -44,7 +44,7 @@ TEST(ValueHash, AWordMeetingTheKeyKeepsThePrefixApart)
 
 TEST(ValueHash, NumbersMeetingTheKeyKeepTheirTypeApart)
 {
-    for (std::uint64_t key : {std::uint64_t(0xE7037ED1A0B428DB), valueHash::keys().wordKey}) {
+    for (std::uint64_t key : {std::uint64_t(0xE7037ED1A0B428DB), valueHash::processKeys.wordKey}) {
         std::set<std::uint64_t> hashes = {jt_hashNumber(key, 7), jt_hashNumber(key, 11), jt_hashNumber(key, 13),
             jt_hashNumber(key ^ 1, 7), jt_hashNumber(key ^ 0x8000000000000000, 7)};
         EXPECT_EQ(hashes.size(), 5u);

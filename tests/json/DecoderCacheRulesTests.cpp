@@ -42,7 +42,15 @@ protected:
     {
         foundation::Object* object = take(text, hash);
         jt_settleOwedReferences(state);
-        return foundation::Ref<foundation::Object>::adopt(object);
+        return owned(object);
+    }
+
+    // Takes over the caller's reference to an object the cache also holds.
+    static foundation::Ref<foundation::Object> owned(foundation::Object* object)
+    {
+        foundation::Ref<foundation::Object> reference(object);
+        object->release();
+        return reference;
     }
 
     std::string_view textAt(std::size_t index) const
@@ -123,7 +131,7 @@ TEST_F(DecoderCacheRules, AnItemEvictedWhileItsReferencesAreOwedCountsThemFirst)
     ASSERT_EQ(owed, first.get());
     EXPECT_EQ(first->refCount(), 2u);  // the cache's and `first`'s
     state.cache.age[904] = 0;
-    foundation::Ref<foundation::Object> replacement = foundation::Ref<foundation::Object>::adopt(take("xyz", 5000));
+    foundation::Ref<foundation::Object> replacement = owned(take("xyz", 5000));
     ASSERT_EQ(textAt(904), "xyz");
     EXPECT_EQ(first->refCount(), 2u);  // `first`'s and the owed one; the cache's is gone
     jt_settleOwedReferences(state);

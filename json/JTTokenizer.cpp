@@ -6,6 +6,7 @@
 #include "json/JTScanPath.h"
 #include "json/JTValueHash.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <charconv>
@@ -270,15 +271,16 @@ const unsigned char* scanNumber(const unsigned char* p, const unsigned char* end
 }
 
 // The digits after the leading zeros (of "0.000…"): the significand holds
-// them exactly when there are at most 19. Counted only beyond 19 digits.
-std::size_t significantDigits(const unsigned char* start, const NumberScan& scan) noexcept
+// them exactly when there are at most 19. Counted only beyond 19 digits,
+// and only within the token: the byte after "0.000" may be another point,
+// and the input may end right after that.
+std::size_t significantDigits(std::string_view text, const NumberScan& scan) noexcept
 {
     if (scan.digits <= 19)
         return scan.digits;
-    std::size_t leadingZeros = 0;
-    for (const unsigned char* p = start + scan.negative; *p == '0' || *p == '.'; ++p)
-        leadingZeros += *p == '0';
-    return scan.digits - leadingZeros;
+    std::size_t firstSignificant = text.find_first_not_of("0.", scan.negative);
+    std::string_view leading = text.substr(0, firstSignificant);
+    return scan.digits - static_cast<std::size_t>(std::count(leading.begin(), leading.end(), '0'));
 }
 
 bool invalidNumber(JTParseState& state)
@@ -293,10 +295,9 @@ bool outOfRangeDouble(JTParseState& state, std::string_view text, bool isOverflo
     return invalidNumber(state);
 }
 
-bool convertDouble(JTParseState& state, const unsigned char* start, std::string_view text, const NumberScan& scan,
-    double& value)
+bool convertDouble(JTParseState& state, std::string_view text, const NumberScan& scan, double& value)
 {
-    std::size_t significant = significantDigits(start, scan);
+    std::size_t significant = significantDigits(text, scan);
     if (significant <= 19) [[likely]] {
         value = jt_decimalToDouble(scan.significand, scan.exponent, scan.negative);
         if (std::isinf(value) || (value == 0 && scan.significand != 0)) [[unlikely]]
@@ -418,9 +419,12 @@ bool jt_parse_number(JTParseState& state)
     std::size_t length = static_cast<std::size_t>(stop - start);
     std::string_view text(reinterpret_cast<const char*>(start), length);
     JTTokenValue& value = state.token.value;
-    if (scan.isFloating || (scan.negative && scan.significand == 0)) {  // "-0" is a double
+    // "-0" is a double. Told by its digits: the sum of a long negative
+    // integer wraps, and -18446744073709551616 must not pass for it.
+    bool negativeZero = scan.negative && scan.digits == 1 && *(stop - 1) == '0';
+    if (scan.isFloating || negativeZero) {
         value.type = JTValueTypeDouble;
-        if (!convertDouble(state, start, text, scan, value.number.doubleValue))
+        if (!convertDouble(state, text, scan, value.number.doubleValue))
             return false;
     } else if (scan.negative) {
         constexpr std::uint64_t SmallestMagnitude = std::uint64_t(1) << 63;

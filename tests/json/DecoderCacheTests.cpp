@@ -133,6 +133,23 @@ TEST(DecoderCache, RepeatedKeysReleaseTheReplacedPairSafely)
     EXPECT_EQ(element(tree, 2)->refCount(), 2u);  // the element, the cache
 }
 
+// In a mutable dictionary too, and when the replaced value is a container
+// holding cached values of its own: the whole replaced tree goes, and only
+// its references with it.
+TEST(DecoderCache, RepeatedKeysReleaseAReplacedContainerInAMutableDictionary)
+{
+    foundation::Ref<JSONDecoder> decoder = JSONDecoder::decoder();
+    const std::string text = R"([{"k": {"n": ["v", "v"]}, "k": ["v"]}, "v", "k", "n"])";
+    foundation::Ref<foundation::Object> tree = decoder->mutableObjectWithUTF8String(text.data(), text.size());
+    ASSERT_TRUE(tree);
+    auto& object = static_cast<foundation::Dictionary&>(*element(tree, 0));
+    EXPECT_EQ(object.count(), 1u);
+    EXPECT_EQ(static_cast<foundation::Array*>(object.objectForKey("k"))->count(), 1u);
+    EXPECT_EQ(element(tree, 1)->refCount(), 3u);  // the kept array's element, the element, the cache
+    EXPECT_EQ(element(tree, 2)->refCount(), 3u);  // the kept key, the element, the cache
+    EXPECT_EQ(element(tree, 3)->refCount(), 2u);  // the element, the cache
+}
+
 TEST(DecoderCache, LiteralsCountOneReferencePerPlace)
 {
     foundation::Object* yes = foundation::Number::trueValue();

@@ -4,7 +4,6 @@
 #include "json/JTObjectStack.h"
 #include "json/JTParse.h"
 
-#include <cassert>
 #include <cstdlib>
 #include <new>
 
@@ -42,8 +41,6 @@ Ref<JSONDecoder> JSONDecoder::decoderWithParseOptions(JTParseOptionFlags parseOp
     state->options = parseOptionFlags;
     state->token.tokenBuffer.roundSizeUpToMultipleOf = JTTokenBufferGranularity;
     state->objectStack.roundSizeUpToMultipleOf = JTObjectStackGranularity;
-    state->objCImpCache = _jt_NSNumberImpCache();
-    assert(state->objCImpCache.initWithUnsignedLongLong != nullptr);  // the load-time records are written
     state->cache.prng_lfsr = 1;
     state->cache.items = static_cast<JTTokenCacheItem*>(std::calloc(JTTokenCacheItems, sizeof(JTTokenCacheItem)));
     if (!state->cache.items) {

@@ -323,7 +323,6 @@ Ref<Object> _JTParseUTF8String(JTParseState& state, bool makeMutable, const unsi
     state.stringBuffer = {bytes, length};
     state.atIndex = 0;
     state.lineNumber = 1;
-    state.lineStart = 0;
     state.depth = 0;
     state.error = nullptr;
     state.makeMutable = makeMutable;

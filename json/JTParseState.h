@@ -11,7 +11,6 @@
 
 #include "foundation/objects/Error.h"
 #include "foundation/objects/Format.h"
-#include "json/JTCollectionLoadTime.h"
 #include "json/JTManagedBuffer.h"
 #include "json/JTParseOptions.h"
 
@@ -145,13 +144,11 @@ struct JTParseState {
     JTConstPtrRange stringBuffer;  // the input of the current parse
     std::size_t atIndex = 0;       // offset of the next byte to read
     std::size_t lineNumber = 1;
-    std::size_t lineStart = 0;     // offset after the last line break
     std::size_t depth = 0;         // arrays and objects open around the current token
     JTParseToken token;
     JTObjectStack objectStack;
     JTTokenCache cache;
     JTOwedSingletons owedSingletons;
-    JTObjCImpCache objCImpCache;  // copied from the load-time records
     foundation::Ref<foundation::Error> error;  // the first error of the current parse
     bool makeMutable = false;
     bool vectorScan = false;  // the SSE2 path over plain runs, chosen when the parse starts

@@ -95,12 +95,6 @@ std::size_t lineBreakLength(const unsigned char* p, const unsigned char* end, JT
     }
 }
 
-inline void countLineBreak(JTParseState& state, const unsigned char* after) noexcept
-{
-    ++state.lineNumber;
-    state.lineStart = static_cast<std::size_t>(after - state.stringBuffer.ptr);
-}
-
 // Skips the comment that starts at p ("/*" or "//"); returns where it ends:
 // after "*/", at the line break that ends a "//" comment, or at the end of
 // the input.
@@ -115,7 +109,7 @@ const unsigned char* skipComment(JTParseState& state, const unsigned char* p, co
             if (!isBlock)
                 return p;
             p += breakLength;
-            countLineBreak(state, p);
+            ++state.lineNumber;
             continue;
         }
         ++p;
@@ -344,7 +338,8 @@ void jt_parse_skip_whitespace(JTParseState& state) noexcept
     const unsigned char* end = state.stringBuffer.ptr + state.stringBuffer.length;
     while (p < end) {
         if (*p == '\n') {  // the usual break, and usually indentation after it
-            countLineBreak(state, ++p);
+            ++p;
+            ++state.lineNumber;
             continue;
         }
         switch (whitespaceClasses[*p]) {
@@ -355,7 +350,7 @@ void jt_parse_skip_whitespace(JTParseState& state) noexcept
         case UnicodeBreak:
             if (std::size_t breakLength = lineBreakLength(p, end, state.options)) {
                 p += breakLength;
-                countLineBreak(state, p);
+                ++state.lineNumber;
                 continue;
             }
             break;

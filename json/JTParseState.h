@@ -181,10 +181,6 @@ const char* jt_sourceFileName(const char* path) noexcept;
 // breaks), counting lines. Never fails: a comment may run to the end.
 void jt_parse_skip_whitespace(JTParseState& state) noexcept;
 
-// The length of the line break at `atIndex`, 0 when there is none; CR LF is
-// one break of two bytes.
-std::size_t jt_parse_is_newline(const JTParseState& state, std::size_t atIndex) noexcept;
-
 // Reads the next token into state.token; atIndex moves past it.
 [[nodiscard]] bool jt_parse_next_token(JTParseState& state);
 

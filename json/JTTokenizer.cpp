@@ -325,13 +325,6 @@ bool convertLongUnsigned(JTParseState& state, std::string_view text, std::uint64
 
 // ---- White space and tokens ------------------------------------------------
 
-std::size_t jt_parse_is_newline(const JTParseState& state, std::size_t atIndex) noexcept
-{
-    const unsigned char* end = state.stringBuffer.ptr + state.stringBuffer.length;
-    const unsigned char* p = state.stringBuffer.ptr + atIndex;
-    return p < end ? lineBreakLength(p, end, state.options) : 0;
-}
-
 void jt_parse_skip_whitespace(JTParseState& state) noexcept
 {
     const unsigned char* p = state.stringBuffer.ptr + state.atIndex;

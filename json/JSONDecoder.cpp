@@ -1,8 +1,8 @@
 #include "json/JSONDecoder.h"
 
 #include "foundation/objects/Exception.h"
-#include "json/JTObjectStack.h"
-#include "json/JTParse.h"
+#include "json/internal/JTObjectStack.h"
+#include "json/internal/JTParse.h"
 
 #include <cstdlib>
 #include <new>

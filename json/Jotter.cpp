@@ -4,7 +4,7 @@
 #include "foundation/objects/Error.h"
 #include "foundation/objects/Number.h"
 #include "json/JSONDecoder.h"
-#include "json/JTEncodeState.h"
+#include "json/internal/JTEncodeState.h"
 #include "json/JTError.h"
 
 #include <algorithm>

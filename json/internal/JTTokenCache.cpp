@@ -13,7 +13,7 @@
 #include "foundation/objects/Null.h"
 #include "foundation/objects/Number.h"
 #include "foundation/objects/String.h"
-#include "json/JTParseState.h"
+#include "json/internal/JTParseState.h"
 
 #include <algorithm>
 #include <bit>

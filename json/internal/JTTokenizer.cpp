@@ -1,10 +1,10 @@
 // The tokenizer: white space, comments and line counting, the one-byte and
 // literal tokens, and the number scanner. Strings are JTStringScanner.cpp's.
 
-#include "json/DecimalToDouble.h"
-#include "json/JTParseState.h"
-#include "json/JTScanPath.h"
-#include "json/JTValueHash.h"
+#include "json/internal/DecimalToDouble.h"
+#include "json/internal/JTParseState.h"
+#include "json/internal/JTScanPath.h"
+#include "json/internal/JTValueHash.h"
 
 #include <array>
 #include <bit>

@@ -11,7 +11,7 @@
 
 #include "foundation/objects/Error.h"
 #include "foundation/objects/Format.h"
-#include "json/JTManagedBuffer.h"
+#include "json/internal/JTManagedBuffer.h"
 #include "json/JTParseOptions.h"
 
 #include <cstddef>

@@ -3,7 +3,7 @@
 // object is owed. Values are offered with hashes chosen here, so that every
 // index is known in advance.
 
-#include "json/JTParseState.h"
+#include "json/internal/JTParseState.h"
 
 #include "foundation/objects/String.h"
 

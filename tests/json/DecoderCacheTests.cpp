@@ -5,7 +5,7 @@
 
 #include "foundation/objects/Null.h"
 #include "foundation/objects/Number.h"
-#include "json/JTParseState.h"
+#include "json/internal/JTParseState.h"
 
 #include <string>
 

@@ -5,7 +5,7 @@
 #include "DecodingHelpers.h"
 
 #include "json/JTError.h"
-#include "json/JTScanPath.h"
+#include "json/internal/JTScanPath.h"
 
 #include <string>
 

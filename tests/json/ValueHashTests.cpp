@@ -1,7 +1,7 @@
 // The value hash: words built to meet a key cannot erase what came before
 // them, and single-byte differences always show.
 
-#include "json/JTValueHash.h"
+#include "json/internal/JTValueHash.h"
 
 #include <gtest/gtest.h>
 

@@ -2,15 +2,15 @@
 // tokenizer. Values wait on the object stack until their container closes;
 // the container then takes over their references.
 
-#include "json/JTParse.h"
+#include "json/internal/JTParse.h"
 
 #include "foundation/objects/Null.h"
 #include "foundation/objects/Number.h"
 #include "foundation/objects/String.h"
 #include "json/JTArray.h"
 #include "json/JTDictionary.h"
-#include "json/JTObjectStack.h"
-#include "json/JTScanPath.h"
+#include "json/internal/JTObjectStack.h"
+#include "json/internal/JTScanPath.h"
 
 #include <cstring>
 #include <string>
@@ -323,7 +323,6 @@ Ref<Object> _JTParseUTF8String(JTParseState& state, bool makeMutable, const unsi
     state.stringBuffer = {bytes, length};
     state.atIndex = 0;
     state.lineNumber = 1;
-    state.lineStart = 0;
     state.depth = 0;
     state.error = nullptr;
     state.makeMutable = makeMutable;

@@ -1,4 +1,4 @@
-#include "json/JTDictionaryCapacities.h"
+#include "json/internal/JTDictionaryCapacities.h"
 
 #include "foundation/objects/Exception.h"
 #include "foundation/objects/Format.h"

@@ -4,10 +4,10 @@
 // contents are decoded and then hashed.
 
 #include "foundation/objects/HexDigits.h"
-#include "json/ConvertSingleCodePointInUTF8.h"
-#include "json/JTParseState.h"
-#include "json/JTScanPath.h"
-#include "json/JTValueHash.h"
+#include "json/internal/ConvertSingleCodePointInUTF8.h"
+#include "json/internal/JTParseState.h"
+#include "json/internal/JTScanPath.h"
+#include "json/internal/JTValueHash.h"
 
 #include <array>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "json/JTScanPath.h"
+#include "json/internal/JTScanPath.h"
 
 #include <atomic>
 

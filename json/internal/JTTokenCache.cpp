@@ -13,7 +13,7 @@
 #include "foundation/objects/Null.h"
 #include "foundation/objects/Number.h"
 #include "foundation/objects/String.h"
-#include "json/JTParseState.h"
+#include "json/internal/JTParseState.h"
 
 #include <algorithm>
 #include <bit>
@@ -44,7 +44,7 @@ Ref<Object> makeObject(JTParseState& state, const JTTokenValue& value)
         return foundation::Number::withSigned(value.number.longLongValue);
     case JTValueTypeUnsignedLongLong:
         if (value.number.unsignedLongLongValue > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()))
-            return state.objCImpCache.initWithUnsignedLongLong(value.number.unsignedLongLongValue, 'Q');
+            return foundation::Number::withUnsigned(value.number.unsignedLongLongValue);
         return foundation::Number::withSigned(static_cast<std::int64_t>(value.number.unsignedLongLongValue));
     case JTValueTypeDouble:
         return foundation::Number::withDouble(value.number.doubleValue);

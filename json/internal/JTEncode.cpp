@@ -6,11 +6,11 @@
 #include "foundation/objects/FastEnumeration.h"
 #include "foundation/objects/Number.h"
 #include "foundation/objects/String.h"
-#include "json/ConvertSingleCodePointInUTF8.h"
+#include "json/internal/ConvertSingleCodePointInUTF8.h"
 #include "json/JTArray.h"
 #include "json/JTDictionary.h"
-#include "json/JTEncodeState.h"
-#include "json/SeventeenDigitDouble.h"
+#include "json/internal/JTEncodeState.h"
+#include "json/internal/SeventeenDigitDouble.h"
 
 #include <algorithm>
 #include <array>

@@ -1,4 +1,4 @@
-#include "json/JTObjectStack.h"
+#include "json/internal/JTObjectStack.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -3,7 +3,7 @@
 // The object stack's storage steps. Library-internal: the decoder's readers
 // push onto the stack directly and call these to place or grow it.
 
-#include "json/JTParseState.h"
+#include "json/internal/JTParseState.h"
 
 namespace jotter {
 

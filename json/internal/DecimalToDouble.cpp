@@ -1,4 +1,4 @@
-#include "json/DecimalToDouble.h"
+#include "json/internal/DecimalToDouble.h"
 
 #include <algorithm>
 #include <array>

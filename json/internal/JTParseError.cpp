@@ -2,7 +2,7 @@
 #include "foundation/objects/Number.h"
 #include "foundation/objects/String.h"
 #include "json/JTError.h"
-#include "json/JTParseState.h"
+#include "json/internal/JTParseState.h"
 
 #include <cstring>
 

@@ -1,10 +1,10 @@
 // The tokenizer: white space, comments and line counting, the one-byte and
 // literal tokens, and the number scanner. Strings are JTStringScanner.cpp's.
 
-#include "json/DecimalToDouble.h"
-#include "json/JTParseState.h"
-#include "json/JTScanPath.h"
-#include "json/JTValueHash.h"
+#include "json/internal/DecimalToDouble.h"
+#include "json/internal/JTParseState.h"
+#include "json/internal/JTScanPath.h"
+#include "json/internal/JTValueHash.h"
 
 #include <algorithm>
 #include <array>
@@ -96,12 +96,6 @@ std::size_t lineBreakLength(const unsigned char* p, const unsigned char* end, JT
     }
 }
 
-inline void countLineBreak(JTParseState& state, const unsigned char* after) noexcept
-{
-    ++state.lineNumber;
-    state.lineStart = static_cast<std::size_t>(after - state.stringBuffer.ptr);
-}
-
 // Skips the comment that starts at p ("/*" or "//"); returns where it ends:
 // after "*/", at the line break that ends a "//" comment, or at the end of
 // the input.
@@ -116,7 +110,7 @@ const unsigned char* skipComment(JTParseState& state, const unsigned char* p, co
             if (!isBlock)
                 return p;
             p += breakLength;
-            countLineBreak(state, p);
+            ++state.lineNumber;
             continue;
         }
         ++p;
@@ -332,20 +326,14 @@ bool convertLongUnsigned(JTParseState& state, std::string_view text, std::uint64
 
 // ---- White space and tokens ------------------------------------------------
 
-std::size_t jt_parse_is_newline(const JTParseState& state, std::size_t atIndex) noexcept
-{
-    const unsigned char* end = state.stringBuffer.ptr + state.stringBuffer.length;
-    const unsigned char* p = state.stringBuffer.ptr + atIndex;
-    return p < end ? lineBreakLength(p, end, state.options) : 0;
-}
-
 void jt_parse_skip_whitespace(JTParseState& state) noexcept
 {
     const unsigned char* p = state.stringBuffer.ptr + state.atIndex;
     const unsigned char* end = state.stringBuffer.ptr + state.stringBuffer.length;
     while (p < end) {
         if (*p == '\n') {  // the usual break, and usually indentation after it
-            countLineBreak(state, ++p);
+            ++p;
+            ++state.lineNumber;
             continue;
         }
         switch (whitespaceClasses[*p]) {
@@ -356,7 +344,7 @@ void jt_parse_skip_whitespace(JTParseState& state) noexcept
         case UnicodeBreak:
             if (std::size_t breakLength = lineBreakLength(p, end, state.options)) {
                 p += breakLength;
-                countLineBreak(state, p);
+                ++state.lineNumber;
                 continue;
             }
             break;

@@ -11,8 +11,7 @@
 
 #include "foundation/objects/Error.h"
 #include "foundation/objects/Format.h"
-#include "json/JTCollectionLoadTime.h"
-#include "json/JTManagedBuffer.h"
+#include "json/internal/JTManagedBuffer.h"
 #include "json/JTParseOptions.h"
 
 #include <cstddef>
@@ -145,13 +144,11 @@ struct JTParseState {
     JTConstPtrRange stringBuffer;  // the input of the current parse
     std::size_t atIndex = 0;       // offset of the next byte to read
     std::size_t lineNumber = 1;
-    std::size_t lineStart = 0;     // offset after the last line break
     std::size_t depth = 0;         // arrays and objects open around the current token
     JTParseToken token;
     JTObjectStack objectStack;
     JTTokenCache cache;
     JTOwedSingletons owedSingletons;
-    JTObjCImpCache objCImpCache;  // copied from the load-time records
     foundation::Ref<foundation::Error> error;  // the first error of the current parse
     bool makeMutable = false;
     bool vectorScan = false;  // the SSE2 path over plain runs, chosen when the parse starts
@@ -183,10 +180,6 @@ const char* jt_sourceFileName(const char* path) noexcept;
 // Skips white space (and, with their options, comments and Unicode line
 // breaks), counting lines. Never fails: a comment may run to the end.
 void jt_parse_skip_whitespace(JTParseState& state) noexcept;
-
-// The length of the line break at `atIndex`, 0 when there is none; CR LF is
-// one break of two bytes.
-std::size_t jt_parse_is_newline(const JTParseState& state, std::size_t atIndex) noexcept;
 
 // Reads the next token into state.token; atIndex moves past it.
 [[nodiscard]] bool jt_parse_next_token(JTParseState& state);

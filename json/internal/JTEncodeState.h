@@ -7,7 +7,7 @@
 #include "foundation/objects/Format.h"
 #include "foundation/objects/Object.h"
 #include "json/JTError.h"
-#include "json/JTManagedBuffer.h"
+#include "json/internal/JTManagedBuffer.h"
 #include "json/JTSerializer.h"
 
 #include <cstddef>

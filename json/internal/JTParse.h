@@ -1,7 +1,7 @@
 #pragma once
 
 #include "foundation/objects/Error.h"
-#include "json/JTParseState.h"
+#include "json/internal/JTParseState.h"
 
 namespace jotter {
 

@@ -44,6 +44,14 @@ InstallerConsole::~InstallerConsole()
         appkit::Window::setDisplay(nullptr);
 }
 
+// Whatever the person typed after quitting is not theirs to act on any
+// more: not even the rest of a chunk already read.
+void InstallerConsole::finish(int status)
+{
+    console_.stopReading();
+    quit_(status);
+}
+
 void InstallerConsole::windowDidOrderFront(appkit::Window&)
 {
     scheduleDisplay();
@@ -84,8 +92,6 @@ void InstallerConsole::display()
 
 void InstallerConsole::handleLine(std::string_view line)
 {
-    if (!line.empty() && line.back() == '\r')
-        line.remove_suffix(1);
     std::string_view command = line.substr(0, line.find(' '));
     std::string_view rest = command.size() < line.size() ? line.substr(command.size() + 1) : std::string_view();
     bool sheetShown = appkit::Alert::attachedSheet(sequence_.window()) != nullptr;
@@ -95,7 +101,7 @@ void InstallerConsole::handleLine(std::string_view line)
     if (console_.isDisplayPending())
         display();
     if (command == "quit")
-        quit_(1);
+        finish(1);
     else if (command == "press")
         press(rest, line);
     else if (sheetShown && (command == "set" || command == "next" || command == "back"))
@@ -155,7 +161,7 @@ void InstallerConsole::move(PaneSequence::Move result, std::string_view line)
         console_.ignore(line, "this is the first pane");
         return;
     case PaneSequence::Move::Finished:
-        quit_(0);
+        finish(0);
         return;
     }
 }

@@ -29,7 +29,8 @@ namespace installer {
 //   quit             ends the installer
 // Anything it cannot do is answered "== ignored "<line>": <why>"; so is a
 // line longer than LineSplitter::DefaultLimit, once, and the rest of it is
-// not kept. The end of the input counts as quit. `quit` is called with 0 when the walk was
+// not kept. Nothing after quit, or after Close on the last pane, is acted
+// on, even what came in the same read. The end of the input counts as quit. `quit` is called with 0 when the walk was
 // finished (Close on the last pane) and 1 when the person left before.
 class InstallerConsole final : public appkit::WindowDisplay {
 public:
@@ -49,6 +50,7 @@ public:
     void windowNeedsDisplay(appkit::Window& window) override;
 
 private:
+    void finish(int status);
     void setField(std::string_view arguments, std::string_view line);
     void press(std::string_view title, std::string_view line);
     void move(PaneSequence::Move result, std::string_view line);

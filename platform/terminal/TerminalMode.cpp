@@ -1,5 +1,9 @@
 #include "terminal/TerminalMode.h"
 
+#include "terminal/JobControl.h"
+
+#include <atomic>
+#include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <mutex>
@@ -9,55 +13,108 @@ namespace terminal {
 
 namespace {
 
-// The one terminal whose settings are changed, so that an exit can put them back.
-struct Saved {
-    std::mutex mutex;
-    int fd = -1;
-    termios settings{};
-};
-
-Saved& saved()
-{
-    static Saved* state = new Saved;
-    return *state;
-}
-
-// What a fatal signal's handler needs, in plain storage it may read.
-int fatalRestoreFd = -1;
-termios fatalRestoreSettings{};
-constexpr int fatalSignals[] = {SIGABRT, SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGQUIT, SIGHUP};
+// What the signal handlers need, in storage they may read: the terminal
+// whose settings are changed, whether they are changed now, and the
+// settings to give back (written only while nothing is changed).
+std::atomic<int> changedFd{-1};
+std::atomic<bool> rawNow{false};
+termios original{};
 struct sigaction previousActions[NSIG];
 
-// A crash, an uncaught exception (abort) or a hang-up must not leave the
-// user's terminal without echo: put the settings back, then let the
-// signal do what it would have done.
-void restoreOnFatalSignal(int signal)
+// Async-signal-safe. From the background the settings are the shell's
+// business; setting them would stop the process besides.
+void giveBack(int when)
 {
-    if (fatalRestoreFd >= 0)
-        ::tcsetattr(fatalRestoreFd, TCSANOW, &fatalRestoreSettings);
+    int fd = changedFd.load();
+    if (fd >= 0 && rawNow.exchange(false) && isForegroundOf(fd))
+        ::tcsetattr(fd, when, &original);
+}
+
+void applyRaw(int fd)
+{
+    termios settings = original;
+    settings.c_lflag &= static_cast<tcflag_t>(~(ICANON | ECHO));
+    settings.c_cc[VMIN] = 1;
+    settings.c_cc[VTIME] = 0;
+    if (::tcsetattr(fd, TCSANOW, &settings) == 0)
+        rawNow = true;
+}
+
+void takeRaw(int fd)
+{
+    if (::tcgetattr(fd, &original) == 0)
+        applyRaw(fd);
+}
+
+// Put the settings back, then let the signal do what it would have done.
+extern "C" void restoreOnFatalSignal(int signal)
+{
+    giveBack(TCSANOW);
     ::sigaction(signal, &previousActions[signal], nullptr);
     ::raise(signal);
 }
 
-void installFatalSignalHandlers()
+// Ctrl-Z: put the settings back and stop as the default action would; once
+// continued, the next Ctrl-Z comes here again. The main loop takes the
+// terminal back (ContinueWatch).
+extern "C" void restoreAndStop(int)
 {
-    struct sigaction action{};
-    action.sa_handler = restoreOnFatalSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESETHAND;
-    for (int signal : fatalSignals)
-        ::sigaction(signal, &action, &previousActions[signal]);
+    int savedErrno = errno;
+    giveBack(TCSANOW);
+    struct sigaction byDefault{};
+    byDefault.sa_handler = SIG_DFL;
+    struct sigaction ours{};
+    ::sigaction(SIGTSTP, &byDefault, &ours);
+    ::raise(SIGTSTP);
+    sigset_t stop;
+    sigemptyset(&stop);
+    sigaddset(&stop, SIGTSTP);
+    ::sigprocmask(SIG_UNBLOCK, &stop, nullptr);  // the process stops here
+    ::sigaction(SIGTSTP, &ours, nullptr);
+    errno = savedErrno;
 }
 
-void restore()
+bool endsTheProcessByDefault(int signal)
 {
-    Saved& state = saved();
-    std::lock_guard lock(state.mutex);
-    if (state.fd < 0)
+    switch (signal) {
+    case SIGKILL: case SIGSTOP:                              // cannot be caught
+    case SIGTSTP: case SIGTTIN: case SIGTTOU: case SIGCONT:  // stop or continue
+    case SIGCHLD: case SIGURG: case SIGWINCH:                // ignored
+        return false;
+    default:
+        return true;
+    }
+}
+
+// Only where the default is still in force: a signal the program handles
+// (SIGINT and SIGTERM on the run loop) or ignores (SIGPIPE, a SIGHUP that
+// nohup set aside) keeps its meaning.
+void catchSignal(int signal, void (*handler)(int), int flags)
+{
+    struct sigaction current{};
+    if (::sigaction(signal, nullptr, &current) != 0 || current.sa_handler != SIG_DFL
+        || (current.sa_flags & SA_SIGINFO))
         return;
-    ::tcsetattr(state.fd, TCSAFLUSH, &state.settings);
-    state.fd = -1;
-    fatalRestoreFd = -1;
+    struct sigaction action{};
+    action.sa_handler = handler;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = flags;
+    previousActions[signal] = current;
+    ::sigaction(signal, &action, nullptr);
+}
+
+void installSignalHandlers()
+{
+    for (int signal = 1; signal <= SIGRTMAX; ++signal) {
+        if (endsTheProcessByDefault(signal))
+            catchSignal(signal, restoreOnFatalSignal, SA_RESETHAND);
+    }
+    catchSignal(SIGTSTP, restoreAndStop, SA_RESTART);
+}
+
+void restoreAtExit()
+{
+    giveBack(TCSAFLUSH);
 }
 
 } // namespace
@@ -67,33 +124,43 @@ TerminalMode::TerminalMode(int fd)
     termios settings;
     if (::tcgetattr(fd, &settings) != 0)
         return;
-    {
-        Saved& state = saved();
-        std::lock_guard lock(state.mutex);
-        if (state.fd >= 0)
-            return;
-        state.fd = fd;
-        state.settings = settings;
-        fatalRestoreSettings = settings;
-        fatalRestoreFd = fd;
-    }
+    int none = -1;
+    if (!changedFd.compare_exchange_strong(none, fd))
+        return;
+    fd_ = fd;
     static std::once_flag registered;
     std::call_once(registered, [] {
-        std::atexit(restore);
-        installFatalSignalHandlers();
+        std::atexit(restoreAtExit);
+        installSignalHandlers();
     });
-
-    settings.c_lflag &= static_cast<tcflag_t>(~(ICANON | ECHO));
-    settings.c_cc[VMIN] = 1;
-    settings.c_cc[VTIME] = 0;
-    ::tcsetattr(fd, TCSANOW, &settings);
-    changed_ = true;
+    if (isForegroundOf(fd))
+        takeRaw(fd);
 }
 
 TerminalMode::~TerminalMode()
 {
-    if (changed_)
-        restore();
+    if (fd_ < 0)
+        return;
+    giveBack(TCSAFLUSH);
+    changedFd = -1;
+}
+
+bool TerminalMode::resume()
+{
+    if (fd_ < 0 || !isForegroundOf(fd_))
+        return isRaw();
+    // Stopped by a signal that could not be caught, the terminal may have
+    // been set back meanwhile: the settings found first still hold.
+    if (rawNow)
+        applyRaw(fd_);
+    else
+        takeRaw(fd_);
+    return isRaw();
+}
+
+bool TerminalMode::isRaw() const noexcept
+{
+    return fd_ >= 0 && rawNow;
 }
 
 } // namespace terminal

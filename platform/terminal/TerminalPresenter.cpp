@@ -21,7 +21,7 @@ using foundation::trimmed;
 
 namespace {
 
-constexpr std::string_view escape = "\x1b";
+constexpr std::string_view escape = KeyReader::escapeKey;
 
 bool isCloseChoice(std::string_view choice)
 {
@@ -97,23 +97,6 @@ std::vector<std::string> frame(const WindowText& text, std::size_t columns)
     }
     rows.push_back(std::string("+").append(inner + 2, '-').append("+"));
     return rows;
-}
-
-// The length of the terminal sequence at the start of `text`, which starts
-// with Esc: a control sequence ("\x1b[1;5A"), a single shift ("\x1bOP"), or
-// Esc with one more character (Alt and a key).
-std::size_t escapeSequenceLength(std::string_view text)
-{
-    if (text.size() < 2)
-        return text.size();
-    if (text[1] == 'O')
-        return std::min<std::size_t>(3, text.size());
-    if (text[1] != '[')
-        return 2;
-    std::size_t index = 2;
-    while (index < text.size() && !(text[index] >= 0x40 && text[index] <= 0x7e))
-        ++index;
-    return std::min(index + 1, text.size());
 }
 
 std::size_t terminalColumns(int fd)
@@ -251,24 +234,23 @@ void TerminalPresenter::handleChoice(std::string_view choice)
 
 void TerminalPresenter::readKeys(std::string_view chunk)
 {
-    for (std::size_t index = 0; index < chunk.size();) {
-        unsigned char byte = static_cast<unsigned char>(chunk[index]);
-        if (byte == 0x1b) {
-            // Esc alone is a key; followed by more it starts a sequence (an arrow key, say).
-            if (index + 1 == chunk.size())
-                handleChoice(escape);
-            index += escapeSequenceLength(chunk.substr(index));
-            continue;
-        }
-        std::size_t length = 1;
-        while (index + length < chunk.size() && (static_cast<unsigned char>(chunk[index + length]) & 0xC0) == 0x80)
-            ++length;
-        if (byte == '\n' || byte == '\r')
-            handleChoice("\r");
-        else if (byte >= 0x20 && byte != 0x7f)
-            handleChoice(chunk.substr(index, length));
-        index += length;
-    }
+    keys_.feed(chunk);
+    if (keys_.isEscapePending())
+        escapeTimeout_.start(escapeDelay_);
+    else
+        escapeTimeout_.cancel();
+}
+
+// Back in the foreground after Ctrl-Z or a start with "&": the shell has
+// written over the box, so it is drawn afresh below what is there now.
+void TerminalPresenter::continued()
+{
+    if (!terminalMode_ || !terminalMode_->resume())
+        return;
+    drawnLines_ = 0;
+    shownWindow_ = nullptr;
+    shownText_.reset();
+    console_.requestDisplay();
 }
 
 void TerminalPresenter::readLine(std::string_view line)

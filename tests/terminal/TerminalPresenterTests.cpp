@@ -195,3 +195,27 @@ TEST_F(OnATerminal, ThePresenterTakesKeys)
     EXPECT_EQ(screen.waitFor("\x1b[J"), "\x1b[5A\r\x1b[J");  // the five rows of the box erased
     EXPECT_FALSE(announcement.window->isVisible());
 }
+
+// Keys as a terminal over a slow link sends them, each piece read on its
+// own: the main loop turns for a while between the pieces.
+TEST_F(OnATerminal, ThePresenterWaitsForTheRestOfASequence)
+{
+    AnnouncementWindow announcement;
+    Collector screen(master);
+    TerminalPresenter presenter(terminal, terminal);
+    announcement.show("New Erlang version available: 17.4");
+    screen.waitFor("\n+--");
+    auto typeAfterAPause = [this](std::string_view piece) {
+        (void)RunLoop::main().runUntil([] { return false; }, 0.1);
+        send(master, piece);
+    };
+
+    send(master, "\x1b[");  // Left arrow, in two reads
+    typeAfterAPause("D");
+    typeAfterAPause("\x1b");  // Up arrow, in two reads
+    typeAfterAPause("[A");
+    typeAfterAPause("r");
+    ASSERT_TRUE(runUntil([&] { return !announcement.delegate->messages.empty(); }));
+    EXPECT_EQ(announcement.delegate->names(), std::vector<std::string>{"remindLaterTapped:"});
+    EXPECT_TRUE(announcement.window->isVisible());
+}

@@ -28,7 +28,7 @@ namespace terminal {
 // even one already read in the same chunk.
 // While the input is a terminal whose background the process is in (see
 // isForegroundOf), it is not read, since reading would stop the process;
-// reading starts again once the process is continued in the foreground.
+// reading starts again once the process is in the foreground again.
 // Display: requestDisplay() runs `display` once when the run loop next
 // turns, however many changes asked for it first.
 // Output: write() writes all of the text or, when nobody reads the output
@@ -78,7 +78,7 @@ private:
     LineSplitter lines_{[this](std::string_view line) { if (reading_) handlers_.line(line); },
                         [this](std::string_view start) { write(overlongLineAnswer(start)); }};
     appkit::DisplaySchedule schedule_{[this] { handlers_.display(); }};
-    ContinueWatch continued_{[this] { watchWhileForeground(); }};
+    ForegroundWatch foreground_{inputFd_, [this](bool) { watchWhileForeground(); }};
 };
 
 // A window's text lines in a block of lines, each indented by two blanks so

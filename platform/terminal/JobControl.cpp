@@ -25,19 +25,19 @@ extern "C" void onContinued(int)
 }
 
 // Main thread only, like the watches themselves.
-std::vector<ContinueWatch*>& watches()
+std::vector<ForegroundWatch*>& watches()
 {
-    static auto* list = new std::vector<ContinueWatch*>;
+    static auto* list = new std::vector<ForegroundWatch*>;
     return *list;
 }
 
-bool isWatching(const ContinueWatch* watch)
+bool isWatching(const ForegroundWatch* watch)
 {
     return std::find(watches().begin(), watches().end(), watch) != watches().end();
 }
 
 // Once per process: the pipe, its reader on the main loop, and the handler.
-void listenForContinue(const std::function<void(ContinueWatch&)>& tell)
+void listenForContinue(const std::function<void(ForegroundWatch&)>& tell)
 {
     if (continuedPipe[0] >= 0)
         return;
@@ -48,8 +48,8 @@ void listenForContinue(const std::function<void(ContinueWatch&)>& tell)
         while (::read(continuedPipe[0], bytes, sizeof bytes) > 0) {
         }
         // A copy: a watch told may destroy another.
-        std::vector<ContinueWatch*> current = watches();
-        for (ContinueWatch* watch : current) {
+        std::vector<ForegroundWatch*> current = watches();
+        for (ForegroundWatch* watch : current) {
             if (isWatching(watch))
                 tell(*watch);
         }
@@ -69,18 +69,44 @@ bool isForegroundOf(int fd)
     return foreground < 0 || foreground == ::getpgrp();
 }
 
-ContinueWatch::ContinueWatch(std::function<void()> continued)
-    : continued_(std::move(continued))
+ForegroundWatch::ForegroundWatch(int fd, std::function<void(bool foreground)> changed)
+    : fd_(fd)
+    , changed_(std::move(changed))
 {
-    FOUNDATION_DEBUG_CHECK(foundation::RunLoop::isMainThread(), "ContinueWatch made off the main thread",
+    FOUNDATION_DEBUG_CHECK(foundation::RunLoop::isMainThread(), "ForegroundWatch made off the main thread",
                            "make it on the main thread, whose run loop calls it");
-    listenForContinue([](ContinueWatch& watch) { watch.continued_(); });
+    listenForContinue([](ForegroundWatch& watch) { watch.continued(); });
     watches().push_back(this);
+    lookWhileInBackground(isForegroundOf(fd_));
 }
 
-ContinueWatch::~ContinueWatch()
+ForegroundWatch::~ForegroundWatch()
 {
     std::erase(watches(), this);
+}
+
+void ForegroundWatch::continued()
+{
+    bool foreground = isForegroundOf(fd_);
+    lookWhileInBackground(foreground);
+    changed_(foreground);
+}
+
+void ForegroundWatch::lookAgain()
+{
+    if (isForegroundOf(fd_)) {
+        changed_(true);
+        return;
+    }
+    lookWhileInBackground(false);
+}
+
+void ForegroundWatch::lookWhileInBackground(bool foreground)
+{
+    if (foreground)
+        backgroundLook_.cancel();
+    else
+        backgroundLook_.start(std::chrono::milliseconds(500));
 }
 
 } // namespace terminal

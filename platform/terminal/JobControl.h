@@ -1,5 +1,7 @@
 #pragma once
 
+#include "terminal/RealTimeout.h"
+
 #include <functional>
 
 namespace terminal {
@@ -11,21 +13,30 @@ namespace terminal {
 // so would changing the terminal's settings (SIGTTOU). Async-signal-safe.
 bool isForegroundOf(int fd);
 
-// Calls `continued` on the main run loop each time the process is
-// continued (SIGCONT: "fg" or "bg" after Ctrl-Z, or "fg" after a start in
-// the background), so that what it holds of the terminal can be taken
-// again or let go. The signal handler only writes a byte on a pipe. Main
-// thread only; `continued` no longer runs once the object is destroyed.
-class ContinueWatch {
+// Tells its owner, on the main run loop, when it may have to take the
+// terminal `fd` again or let it go: after each SIGCONT ("fg" or "bg" after
+// Ctrl-Z), and when the process came to the foreground without one (the
+// shell's "fg" of a job started with "&" that never stopped sends none, so
+// while in the background the watch looks again every half second of real
+// time). `changed` hears whether the process is now in the foreground. The
+// signal handler only writes a byte on a pipe. Main thread only; `changed`
+// no longer runs once the object is destroyed.
+class ForegroundWatch {
 public:
-    explicit ContinueWatch(std::function<void()> continued);
-    ~ContinueWatch();
+    ForegroundWatch(int fd, std::function<void(bool foreground)> changed);
+    ~ForegroundWatch();
 
-    ContinueWatch(const ContinueWatch&) = delete;
-    ContinueWatch& operator=(const ContinueWatch&) = delete;
+    ForegroundWatch(const ForegroundWatch&) = delete;
+    ForegroundWatch& operator=(const ForegroundWatch&) = delete;
 
 private:
-    std::function<void()> continued_;
+    void continued();
+    void lookAgain();
+    void lookWhileInBackground(bool foreground);
+
+    int fd_;
+    std::function<void(bool)> changed_;
+    RealTimeout backgroundLook_{[this] { lookAgain(); }};
 };
 
 } // namespace terminal

@@ -1,5 +1,10 @@
 #include "terminal/KeyReader.h"
 
+#include <algorithm>
+#include <charconv>
+#include <cstdlib>
+#include <cstring>
+
 namespace terminal {
 
 namespace {
@@ -124,6 +129,21 @@ void KeyReader::takeInSequence(unsigned char byte)
     // cut off; the byte counts on its own.
     state_ = State::Ground;
     takeInGround(byte);
+}
+
+std::chrono::milliseconds escapeDelay()
+{
+    constexpr int cursesDefault = 1000;
+    constexpr int longest = 10000;
+    const char* setting = std::getenv("ESCDELAY");
+    int milliseconds = cursesDefault;
+    if (setting && *setting) {
+        int value = 0;
+        auto [end, error] = std::from_chars(setting, setting + std::strlen(setting), value);
+        if (error == std::errc() && *end == '\0' && value >= 0)
+            milliseconds = std::min(value, longest);
+    }
+    return std::chrono::milliseconds(milliseconds);
 }
 
 } // namespace terminal

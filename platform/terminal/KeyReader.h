@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -45,5 +46,9 @@ private:
     std::string character_;        // an unfinished UTF-8 character
     std::size_t characterLength_ = 0;
 };
+
+// How long a lone Esc waits for the rest of a sequence: ESCDELAY in
+// milliseconds when set (as for curses programs), else curses's second.
+std::chrono::milliseconds escapeDelay();
 
 } // namespace terminal

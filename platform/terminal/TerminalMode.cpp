@@ -36,8 +36,11 @@ void applyRaw(int fd)
     settings.c_lflag &= static_cast<tcflag_t>(~(ICANON | ECHO));
     settings.c_cc[VMIN] = 1;
     settings.c_cc[VTIME] = 0;
-    if (::tcsetattr(fd, TCSANOW, &settings) == 0)
-        rawNow = true;
+    // Marked first: a signal between the change and the mark must still
+    // give the settings back.
+    rawNow = true;
+    if (::tcsetattr(fd, TCSANOW, &settings) != 0)
+        rawNow = false;
 }
 
 void takeRaw(int fd)
@@ -46,12 +49,18 @@ void takeRaw(int fd)
         applyRaw(fd);
 }
 
-// Put the settings back, then let the signal do what it would have done.
-extern "C" void restoreOnFatalSignal(int signal)
+// Put the settings back, then let the signal do what it would have done:
+// the default action, or the crash reporter (a sanitizer's, say) that was
+// there first, with what the signal told.
+extern "C" void restoreOnFatalSignal(int signal, siginfo_t* info, void* context)
 {
     giveBack(TCSANOW);
-    ::sigaction(signal, &previousActions[signal], nullptr);
-    ::raise(signal);
+    const struct sigaction& previous = previousActions[signal];
+    ::sigaction(signal, &previous, nullptr);
+    if (previous.sa_flags & SA_SIGINFO)
+        previous.sa_sigaction(signal, info, context);
+    else
+        ::raise(signal);
 }
 
 // Ctrl-Z: put the settings back and stop as the default action would; once
@@ -86,30 +95,38 @@ bool endsTheProcessByDefault(int signal)
     }
 }
 
-// Only where the default is still in force: a signal the program handles
-// (SIGINT and SIGTERM on the run loop) or ignores (SIGPIPE, a SIGHUP that
-// nohup set aside) keeps its meaning.
-void catchSignal(int signal, void (*handler)(int), int flags)
+// Where the default is in force, or a crash reporter (installed with
+// SA_SIGINFO) that is handed the signal afterwards. A signal the program
+// handles itself (SIGINT and SIGTERM end the run loop, and the terminal is
+// given back at exit) or ignores (SIGPIPE, a SIGHUP that nohup set aside)
+// keeps its meaning.
+bool mayCatch(int signal, struct sigaction& current)
 {
-    struct sigaction current{};
-    if (::sigaction(signal, nullptr, &current) != 0 || current.sa_handler != SIG_DFL
-        || (current.sa_flags & SA_SIGINFO))
-        return;
-    struct sigaction action{};
-    action.sa_handler = handler;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = flags;
-    previousActions[signal] = current;
-    ::sigaction(signal, &action, nullptr);
+    if (::sigaction(signal, nullptr, &current) != 0)
+        return false;
+    return (current.sa_flags & SA_SIGINFO) ? current.sa_sigaction != nullptr : current.sa_handler == SIG_DFL;
 }
 
 void installSignalHandlers()
 {
+    struct sigaction current{};
     for (int signal = 1; signal <= SIGRTMAX; ++signal) {
-        if (endsTheProcessByDefault(signal))
-            catchSignal(signal, restoreOnFatalSignal, SA_RESETHAND);
+        if (!endsTheProcessByDefault(signal) || !mayCatch(signal, current))
+            continue;
+        struct sigaction action{};
+        action.sa_sigaction = restoreOnFatalSignal;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_SIGINFO | SA_RESETHAND;
+        previousActions[signal] = current;
+        ::sigaction(signal, &action, nullptr);
     }
-    catchSignal(SIGTSTP, restoreAndStop, SA_RESTART);
+    if (mayCatch(SIGTSTP, current) && !(current.sa_flags & SA_SIGINFO)) {
+        struct sigaction action{};
+        action.sa_handler = restoreAndStop;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART;
+        ::sigaction(SIGTSTP, &action, nullptr);
+    }
 }
 
 void restoreAtExit()

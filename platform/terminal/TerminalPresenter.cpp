@@ -119,6 +119,7 @@ TerminalPresenter::TerminalPresenter(int inputFd, int outputFd, Mode preferred)
     : outputFd_(outputFd)
     , mode_(preferred == Mode::Terminal && ::isatty(inputFd) && ::isatty(outputFd) ? Mode::Terminal : Mode::Lines)
     , terminalMode_(mode_ == Mode::Terminal ? std::optional<TerminalMode>(std::in_place, inputFd) : std::nullopt)
+    , foreground_(inputFd, [this](bool foreground) { if (foreground) cameToForeground(); })
     , console_(inputFd, outputFd, consoleHandlers())
 {
     Window::setDisplay(this);
@@ -243,7 +244,7 @@ void TerminalPresenter::readKeys(std::string_view chunk)
 
 // Back in the foreground after Ctrl-Z or a start with "&": the shell has
 // written over the box, so it is drawn afresh below what is there now.
-void TerminalPresenter::continued()
+void TerminalPresenter::cameToForeground()
 {
     if (!terminalMode_ || !terminalMode_->resume())
         return;

@@ -3,7 +3,7 @@
 #include "terminal/Console.h"
 #include "terminal/JobControl.h"
 #include "terminal/KeyReader.h"
-#include "terminal/KeyTimeout.h"
+#include "terminal/RealTimeout.h"
 #include "terminal/TerminalMode.h"
 #include "appkit/PresenterChoice.h"
 #include "appkit/WindowDisplay.h"
@@ -28,9 +28,9 @@ namespace terminal {
 // key at a time without echo), and Esc closes the window (a lone Esc,
 // once escapeDelay() has passed with nothing after it: the keys that send
 // sequences press nothing). At Ctrl-Z the terminal is given back before
-// the process stops, and taken again with the box redrawn when it is
-// continued in the foreground; in the background the terminal is left
-// alone and not read.
+// the process stops, and taken again with the box redrawn when it is back
+// in the foreground; in the background the terminal is left alone and not
+// read.
 // Line mode otherwise: each showing or change of the window writes one
 // block of lines to the output, starting "== window" and ending "== end",
 // a hidden window writes "== window "<title>" hidden", and each input line
@@ -72,7 +72,7 @@ public:
 private:
     Console::Handlers consoleHandlers();
     void readKeys(std::string_view chunk);
-    void continued();
+    void cameToForeground();
     void readLine(std::string_view line);
     foundation::Ref<appkit::Window> frontWindow();
     void showInTerminal(const appkit::WindowText* text);
@@ -87,8 +87,8 @@ private:
     std::size_t drawnLines_ = 0;
     KeyReader keys_{[this](std::string_view key) { handleChoice(key); }};
     std::chrono::milliseconds escapeDelay_ = escapeDelay();
-    KeyTimeout escapeTimeout_{[this] { keys_.escapeTimedOut(); }};
-    ContinueWatch continueWatch_{[this] { continued(); }};
+    RealTimeout escapeTimeout_{[this] { keys_.escapeTimedOut(); }};
+    ForegroundWatch foreground_;
     Console console_;  // last: stops reading before the rest goes
 };
 

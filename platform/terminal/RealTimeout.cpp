@@ -1,15 +1,12 @@
-#include "terminal/KeyTimeout.h"
+#include "terminal/RealTimeout.h"
 
-#include <charconv>
 #include <cstdint>
-#include <cstdlib>
-#include <cstring>
 #include <sys/timerfd.h>
 #include <unistd.h>
 
 namespace terminal {
 
-KeyTimeout::KeyTimeout(std::function<void()> expired)
+RealTimeout::RealTimeout(std::function<void()> expired)
     : expired_(std::move(expired))
     , timerFd_(::timerfd_create(CLOCK_MONOTONIC, TFD_CLOEXEC | TFD_NONBLOCK))
 {
@@ -17,7 +14,7 @@ KeyTimeout::KeyTimeout(std::function<void()> expired)
         watch_ = foundation::RunLoop::main().watchReadable(timerFd_, [this] { fired(); });
 }
 
-KeyTimeout::~KeyTimeout()
+RealTimeout::~RealTimeout()
 {
     if (timerFd_ < 0)
         return;
@@ -25,10 +22,10 @@ KeyTimeout::~KeyTimeout()
     ::close(timerFd_);
 }
 
-void KeyTimeout::start(std::chrono::milliseconds delay)
+void RealTimeout::start(std::chrono::milliseconds delay)
 {
     if (timerFd_ < 0) {
-        // No timer to be had: the key cannot wait.
+        // No timer to be had: nothing can wait.
         expired_();
         return;
     }
@@ -39,7 +36,7 @@ void KeyTimeout::start(std::chrono::milliseconds delay)
     armed_ = true;
 }
 
-void KeyTimeout::cancel()
+void RealTimeout::cancel()
 {
     if (!armed_ || timerFd_ < 0)
         return;
@@ -48,28 +45,13 @@ void KeyTimeout::cancel()
     armed_ = false;
 }
 
-void KeyTimeout::fired()
+void RealTimeout::fired()
 {
     std::uint64_t expirations = 0;
     if (::read(timerFd_, &expirations, sizeof expirations) != sizeof expirations || !armed_)
         return;
     armed_ = false;
     expired_();
-}
-
-std::chrono::milliseconds escapeDelay()
-{
-    constexpr int cursesDefault = 1000;
-    constexpr int longest = 10000;
-    const char* setting = std::getenv("ESCDELAY");
-    int milliseconds = cursesDefault;
-    if (setting && *setting) {
-        int value = 0;
-        auto [end, error] = std::from_chars(setting, setting + std::strlen(setting), value);
-        if (error == std::errc() && *end == '\0' && value >= 0)
-            milliseconds = std::min(value, longest);
-    }
-    return std::chrono::milliseconds(milliseconds);
 }
 
 } // namespace terminal

@@ -7,18 +7,19 @@
 
 namespace terminal {
 
-// A wait in real time for the next key, whatever clock the main run loop
-// keeps (a test may run it days per second): start() arms it, and
+// A wait in real time, whatever clock the main run loop keeps (a test may
+// run it days per second), as for the rest of a key's sequence: start()
+// arms it, and
 // `expired` runs on the main run loop once the delay has passed with no
 // cancel() or new start() first. Main thread only; nothing runs once the
 // object is destroyed.
-class KeyTimeout {
+class RealTimeout {
 public:
-    explicit KeyTimeout(std::function<void()> expired);
-    ~KeyTimeout();
+    explicit RealTimeout(std::function<void()> expired);
+    ~RealTimeout();
 
-    KeyTimeout(const KeyTimeout&) = delete;
-    KeyTimeout& operator=(const KeyTimeout&) = delete;
+    RealTimeout(const RealTimeout&) = delete;
+    RealTimeout& operator=(const RealTimeout&) = delete;
 
     void start(std::chrono::milliseconds delay);
     void cancel();
@@ -31,9 +32,5 @@ private:
     foundation::RunLoop::WatchId watch_ = 0;
     bool armed_ = false;
 };
-
-// How long a lone Esc waits for the rest of a sequence: ESCDELAY in
-// milliseconds when set (as for curses programs), else curses's second.
-std::chrono::milliseconds escapeDelay();
 
 } // namespace terminal

@@ -29,11 +29,12 @@ std::string textBlock(const appkit::WindowText& text)
 
 } // namespace
 
-InstallerConsole::InstallerConsole(PaneSequence& sequence, int inputFd, int outputFd, std::function<void(int)> quit)
+InstallerConsole::InstallerConsole(PaneSequence& sequence, int inputFd, int outputFd,
+                                   std::function<void(foundation::ExitStatus)> quit)
     : sequence_(sequence)
     , quit_(std::move(quit))
     , console_(inputFd, outputFd,
-               {[this](std::string_view line) { handleLine(line); }, [this] { display(); }, [this] { quit_(1); }, {}})
+               {[this](std::string_view line) { handleLine(line); }, [this] { display(); }, [this] { quit_(foundation::ExitStatus::Failure); }, {}})
 {
     appkit::Window::setDisplay(this);
 }
@@ -46,7 +47,7 @@ InstallerConsole::~InstallerConsole()
 
 // Whatever the person typed after quitting is not theirs to act on any
 // more: not even the rest of a chunk already read.
-void InstallerConsole::finish(int status)
+void InstallerConsole::finish(foundation::ExitStatus status)
 {
     console_.stopReading();
     quit_(status);
@@ -101,7 +102,7 @@ void InstallerConsole::handleLine(std::string_view line)
     if (console_.isDisplayPending())
         display();
     if (command == "quit")
-        finish(1);
+        finish(foundation::ExitStatus::Failure);
     else if (command == "press")
         press(rest, line);
     else if (sheetShown && (command == "set" || command == "next" || command == "back"))
@@ -161,7 +162,7 @@ void InstallerConsole::move(PaneSequence::Move result, std::string_view line)
         console_.ignore(line, "this is the first pane");
         return;
     case PaneSequence::Move::Finished:
-        finish(0);
+        finish(foundation::ExitStatus::Success);
         return;
     }
 }

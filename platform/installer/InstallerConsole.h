@@ -4,6 +4,7 @@
 
 #include "terminal/Console.h"
 #include "appkit/WindowDisplay.h"
+#include "foundation/system/ExitStatus.h"
 
 #include <functional>
 #include <string>
@@ -30,11 +31,12 @@ namespace installer {
 // Anything it cannot do is answered "== ignored "<line>": <why>"; so is a
 // line longer than LineSplitter::DefaultLimit, once, and the rest of it is
 // not kept. Nothing after quit, or after Close on the last pane, is acted
-// on, even what came in the same read. The end of the input counts as quit. `quit` is called with 0 when the walk was
-// finished (Close on the last pane) and 1 when the person left before.
+// on, even what came in the same read. The end of the input counts as quit.
+// `quit` hears Success when the walk was finished (Close on the last pane)
+// and Failure when the person left before.
 class InstallerConsole final : public appkit::WindowDisplay {
 public:
-    InstallerConsole(PaneSequence& sequence, int inputFd, int outputFd, std::function<void(int status)> quit);
+    InstallerConsole(PaneSequence& sequence, int inputFd, int outputFd, std::function<void(foundation::ExitStatus status)> quit);
     ~InstallerConsole();
 
     InstallerConsole(const InstallerConsole&) = delete;
@@ -50,14 +52,14 @@ public:
     void windowNeedsDisplay(appkit::Window& window) override;
 
 private:
-    void finish(int status);
+    void finish(foundation::ExitStatus status);
     void setField(std::string_view arguments, std::string_view line);
     void press(std::string_view title, std::string_view line);
     void move(PaneSequence::Move result, std::string_view line);
     std::string paneBlock() const;
 
     PaneSequence& sequence_;
-    std::function<void(int)> quit_;
+    std::function<void(foundation::ExitStatus)> quit_;
     std::string shownBlock_;
     terminal::Console console_;  // last: stops reading before the rest goes
 };

@@ -101,8 +101,8 @@ std::uint64_t userInfoNumber(const foundation::Error& error, std::string_view ke
 int main(int argc, char** argv)
 {
     foundation::CommandLine commandLine(syntax, argc, argv);
-    if (std::optional<int> status = commandLine.answer())
-        return *status;
+    if (std::optional<foundation::ExitStatus> status = commandLine.answer())
+        return foundation::exitCode(*status);
     const Options options = readOptions(commandLine);
     const std::string name = options.file.empty() ? "<stdin>" : options.file;
 

@@ -43,7 +43,7 @@ protected:
                                                         {pane, description},
                                                         {installer::TextPane::create("Summary", "Done"), nullptr}},
             [this] { if (installerWindow) installerWindow->paneChanged(); }, [] {});
-        installerWindow = std::make_unique<installer::InstallerWindow>(*desktop.presenter, *sequence, [](int) {});
+        installerWindow = std::make_unique<installer::InstallerWindow>(*desktop.presenter, *sequence, [](foundation::ExitStatus) {});
         sequence->start();
         EXPECT_TRUE(desktop.waitUntilDrawn(*window));
     }

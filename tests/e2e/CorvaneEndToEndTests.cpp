@@ -176,3 +176,16 @@ TEST_F(CorvaneEndToEnd, ADisplayGoneBeforeTheFirstAnnouncementHandsItToLines)
         << agent->error();
     EXPECT_NE(agent->terminate(SIGTERM, 10), -1);
 }
+
+// A scale past any use would make the daily timer's next date stand still.
+TEST_F(CorvaneEndToEnd, AClockScaleThatIsNotAUsableNumberIsRefused)
+{
+    for (const char* scale : {"inf", "1e300", "0", "nan", "2 days"}) {
+        auto agent = startAgent(scale);
+        int status = agent->waitForExit(20);
+        ASSERT_TRUE(WIFEXITED(status)) << scale << ": " << status;
+        EXPECT_EQ(WEXITSTATUS(status), 2) << scale;
+        EXPECT_EQ(agent->error(), std::string("corvane: CORVANE_CLOCK_SCALE must be a positive number up to 1000000, not \"")
+                                      + scale + "\"\n");
+    }
+}

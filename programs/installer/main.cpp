@@ -19,6 +19,7 @@
 #include "installer/PluginBundle.h"
 #include "installer/TextPane.h"
 #include "installer_desktop/InstallerWindow.h"
+#include "desktop/DisplayCheck.h"
 
 #include "appkit/DesktopFallback.h"
 #include "appkit/ProgramStart.h"
@@ -92,7 +93,8 @@ foundation::ExitStatus runInstaller(const appkit::PresenterRequest& presenter, c
 
     std::unique_ptr<desktop::DesktopPresenter> desktop;
     if (presenter.kind == appkit::PresenterKind::Desktop) {
-        desktop = desktop::DesktopPresenter::open(error);
+        if (desktop::displayReachable(error))
+            desktop = desktop::DesktopPresenter::open(error);
         if (!desktop && !appkit::fallBackFromDesktop(error, presenter.forced, "the panes as lines"))
             return ExitStatus::Usage;
     }

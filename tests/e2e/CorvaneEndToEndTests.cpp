@@ -131,6 +131,35 @@ TEST_F(CorvaneEndToEnd, AnUnreachableDisplayFallsBackToLinesButAForcedDesktopFai
     EXPECT_EQ(forced->error(), "corvane: cannot open display " + unreachable + "\n");
 }
 
+// An Xauthority file with one cookie, in the file's format: for each entry
+// the family, then address, display number, protocol name and data, each
+// with its length in front (big-endian 16 bits).
+std::string xauthorityWithOneCookie()
+{
+    std::string entry("\x01\x00", 2);  // FamilyLocal (256)
+    for (std::string field : {std::string("localhost"), std::string("0"), std::string("MIT-MAGIC-COOKIE-1"),
+                              std::string(16, '\x5a')}) {
+        entry += static_cast<char>(field.size() >> 8);
+        entry += static_cast<char>(field.size() & 0xff);
+        entry += field;
+    }
+    return entry;
+}
+
+// The README promises one line: the X library's own complaint about a
+// refused authorization must not come before it.
+TEST_F(CorvaneEndToEnd, ADisplayThatRefusesTheAgentIsOneLineOnStandardError)
+{
+    testsupport::VirtualDisplay display(testsupport::VirtualDisplay::Lifetime::UntilDestroyed,
+                                        directory.write("Xauthority", xauthorityWithOneCookie()).string());
+    ASSERT_FALSE(display.name().empty()) << display.error();
+    auto agent = startAgent("172800", {{"APPKIT_PRESENTER", ""}, {"XAUTHORITY", (directory / "no-cookies").string()}});
+    ASSERT_TRUE(agent->waitForError(announcement, 20)) << agent->error();
+    EXPECT_EQ(agent->error().find("corvane: cannot open display " + display.name() + "; showing windows as lines\n"), 0u)
+        << agent->error();
+    EXPECT_NE(agent->terminate(SIGTERM, 10), -1);
+}
+
 TEST_F(CorvaneEndToEnd, TheToolkitConnectsToTheDisplayForTheFirstAnnouncementAndNotBefore)
 {
     testsupport::VirtualDisplay display(testsupport::VirtualDisplay::Lifetime::UntilDestroyed);

@@ -36,14 +36,9 @@ InstallerConsole::InstallerConsole(PaneSequence& sequence, int inputFd, int outp
     , console_(inputFd, outputFd,
                {[this](std::string_view line) { handleLine(line); }, [this] { display(); }, [this] { quit_(foundation::ExitStatus::Failure); }, {}})
 {
-    appkit::Window::setDisplay(this);
 }
 
-InstallerConsole::~InstallerConsole()
-{
-    if (appkit::Window::display() == this)
-        appkit::Window::setDisplay(nullptr);
-}
+InstallerConsole::~InstallerConsole() = default;
 
 // Whatever the person typed after quitting is not theirs to act on any
 // more: not even the rest of a chunk already read.

@@ -3,6 +3,7 @@
 #include "installer/PaneSequence.h"
 
 #include "terminal/Console.h"
+#include "appkit/InstalledDisplay.h"
 #include "appkit/WindowDisplay.h"
 #include "foundation/system/ExitStatus.h"
 
@@ -61,7 +62,8 @@ private:
     PaneSequence& sequence_;
     std::function<void(foundation::ExitStatus)> quit_;
     std::string shownBlock_;
-    terminal::Console console_;  // last: stops reading before the rest goes
+    terminal::Console console_;                  // stops reading before the members above go
+    appkit::InstalledDisplay installed_{*this};  // last: no window reaches a display half gone
 };
 
 } // namespace installer

@@ -9,7 +9,7 @@
 #include "desktop/DisplayCheck.h"
 #include "foundation/storage/UserDefaults.h"
 #include "foundation/system/ProgramLocation.h"
-#include "terminal/TerminalPresenter.h"
+#include "terminal/ConsolePresenter.h"
 
 #include <unistd.h>
 
@@ -52,7 +52,7 @@ int main(int argc, char** argv)
         // first announcement: the agent mostly waits, for days, with nothing
         // shown.
         return appkit::ApplicationMain(start.presenter, mainUIDescription(),
-                                       {terminal::TerminalPresenter::onStandardStreams,
+                                       {terminal::ConsolePresenter::onStandardStreams,
                                         {desktop::displayReachable,
                                          [](std::string& error) -> std::unique_ptr<appkit::WindowDisplay> {
                                              return desktop::DesktopPresenter::open(error);

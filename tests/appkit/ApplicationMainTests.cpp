@@ -4,7 +4,7 @@
 #include "appkit/ApplicationMain.h"
 #include "appkit/ClassRegistry.h"
 #include "appkit/Notification.h"
-#include "terminal/TerminalPresenter.h"
+#include "terminal/ConsolePresenter.h"
 #include "support/TemporaryDirectory.h"
 
 #include <gtest/gtest.h>
@@ -65,7 +65,7 @@ Outcome runApplication(const std::string& path, std::string_view input)
         Redirection stdinFrom(STDIN_FILENO, in.read);
         Redirection stdoutTo(STDOUT_FILENO, out.write);
         Redirection stderrTo(STDERR_FILENO, err.write);
-        status = ApplicationMain({PresenterKind::Lines, false}, path, {terminal::TerminalPresenter::onStandardStreams, {}});
+        status = ApplicationMain({PresenterKind::Lines, false}, path, {terminal::ConsolePresenter::onStandardStreams, {}});
     }
     return {status, out.contents(), err.contents()};
 }

@@ -1,4 +1,4 @@
-#include "terminal/TerminalPresenter.h"
+#include "terminal/ConsolePresenter.h"
 
 #include "appkit/Button.h"
 #include "appkit/Quoted.h"
@@ -109,23 +109,22 @@ std::size_t terminalColumns(int fd)
 
 } // namespace
 
-std::unique_ptr<TerminalPresenter> TerminalPresenter::onStandardStreams(appkit::PresenterKind kind)
+std::unique_ptr<ConsolePresenter> ConsolePresenter::onStandardStreams(appkit::PresenterKind kind)
 {
-    return std::make_unique<TerminalPresenter>(STDIN_FILENO, STDERR_FILENO,
+    return std::make_unique<ConsolePresenter>(STDIN_FILENO, STDERR_FILENO,
                                                kind == appkit::PresenterKind::Lines ? Mode::Lines : Mode::Terminal);
 }
 
-TerminalPresenter::TerminalPresenter(int inputFd, int outputFd, Mode preferred)
+ConsolePresenter::ConsolePresenter(int inputFd, int outputFd, Mode preferred)
     : outputFd_(outputFd)
     , mode_(preferred == Mode::Terminal && ::isatty(inputFd) && ::isatty(outputFd) ? Mode::Terminal : Mode::Lines)
     , terminalMode_(mode_ == Mode::Terminal ? std::optional<TerminalMode>(std::in_place, inputFd) : std::nullopt)
     , foreground_(inputFd, [this](bool foreground) { if (foreground) cameToForeground(); })
     , console_(inputFd, outputFd, consoleHandlers())
 {
-    Window::setDisplay(this);
 }
 
-Console::Handlers TerminalPresenter::consoleHandlers()
+Console::Handlers ConsolePresenter::consoleHandlers()
 {
     Console::Handlers handlers{[this](std::string_view line) { readLine(line); }, [this] { display(); }, {}, {}};
     if (mode_ == Mode::Terminal)
@@ -133,44 +132,27 @@ Console::Handlers TerminalPresenter::consoleHandlers()
     return handlers;
 }
 
-TerminalPresenter::~TerminalPresenter()
+ConsolePresenter::~ConsolePresenter()
 {
-    if (Window::display() == this)
-        Window::setDisplay(nullptr);
     if (mode_ == Mode::Terminal)
         showInTerminal(nullptr);
 }
 
-void TerminalPresenter::windowDidOrderFront(Window& window)
+void ConsolePresenter::windowDidOrderFront(Window& window)
 {
-    std::erase_if(order_, [&window](const auto& entry) {
-        auto ordered = entry.get();
-        return !ordered || ordered.get() == &window;
-    });
-    order_.emplace_back(&window);
+    windows_.orderedFront(window);
     console_.requestDisplay();
 }
 
-void TerminalPresenter::windowNeedsDisplay(Window&)
+void ConsolePresenter::windowNeedsDisplay(Window&)
 {
     console_.requestDisplay();
 }
 
-Ref<Window> TerminalPresenter::frontWindow()
-{
-    while (!order_.empty()) {
-        Ref<Window> window = order_.back().get();
-        if (window && window->isVisible())
-            return window;
-        order_.pop_back();
-    }
-    return nullptr;
-}
-
-void TerminalPresenter::display()
+void ConsolePresenter::display()
 {
     console_.displayed();
-    Ref<Window> window = frontWindow();
+    Ref<Window> window = windows_.frontVisible();
     std::optional<WindowText> text;
     if (window)
         text = WindowText::of(*window);
@@ -184,7 +166,7 @@ void TerminalPresenter::display()
     shownText_ = std::move(text);
 }
 
-void TerminalPresenter::showInTerminal(const WindowText* text)
+void ConsolePresenter::showInTerminal(const WindowText* text)
 {
     std::string output;
     if (drawnLines_)
@@ -199,7 +181,7 @@ void TerminalPresenter::showInTerminal(const WindowText* text)
     console_.write(output);
 }
 
-void TerminalPresenter::showInLines(const WindowText* text)
+void ConsolePresenter::showInLines(const WindowText* text)
 {
     if (!text) {
         if (shownText_)
@@ -210,9 +192,9 @@ void TerminalPresenter::showInLines(const WindowText* text)
                    + choicesLine(*text, "close") + "\n== end\n");
 }
 
-void TerminalPresenter::handleChoice(std::string_view choice)
+void ConsolePresenter::handleChoice(std::string_view choice)
 {
-    Ref<Window> window = frontWindow();
+    Ref<Window> window = windows_.frontVisible();
     if (!window) {
         if (mode_ == Mode::Lines)
             console_.ignore(choice, "no window is showing");
@@ -233,7 +215,7 @@ void TerminalPresenter::handleChoice(std::string_view choice)
         console_.ignore(choice, "no button of window " + inQuotes(window->title().utf8()) + " has that key");
 }
 
-void TerminalPresenter::readKeys(std::string_view chunk)
+void ConsolePresenter::readKeys(std::string_view chunk)
 {
     keys_.feed(chunk);
     if (keys_.isEscapePending())
@@ -244,7 +226,7 @@ void TerminalPresenter::readKeys(std::string_view chunk)
 
 // Back in the foreground after Ctrl-Z or a start with "&": the shell has
 // written over the box, so it is drawn afresh below what is there now.
-void TerminalPresenter::cameToForeground()
+void ConsolePresenter::cameToForeground()
 {
     if (!terminalMode_ || !terminalMode_->resume())
         return;
@@ -254,7 +236,7 @@ void TerminalPresenter::cameToForeground()
     console_.requestDisplay();
 }
 
-void TerminalPresenter::readLine(std::string_view line)
+void ConsolePresenter::readLine(std::string_view line)
 {
     if (auto choice = trimmed(line); !choice.empty())
         handleChoice(choice);

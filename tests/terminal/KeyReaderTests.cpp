@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -86,4 +87,21 @@ TEST(KeyReader, EscPressedTwiceIsOneKeyAndAWait)
     Keys keys;
     EXPECT_EQ(keys.read({"\x1b\x1b"}), Pressed{"\x1b"});
     EXPECT_TRUE(keys.reader.isEscapePending());
+}
+
+TEST(EscapeDelay, ESCDELAYIsReadAsCursesReadsItWithinBounds)
+{
+    struct Case {
+        const char* setting;
+        long milliseconds;
+    };
+    for (const Case& c : {Case{nullptr, 1000}, Case{"25", 25}, Case{"0", 0}, Case{"99999", 10000}, Case{"-5", 1000},
+                          Case{"2s", 1000}, Case{"", 1000}}) {
+        if (c.setting)
+            ::setenv("ESCDELAY", c.setting, 1);
+        else
+            ::unsetenv("ESCDELAY");
+        EXPECT_EQ(terminal::escapeDelay().count(), c.milliseconds) << (c.setting ? c.setting : "unset");
+    }
+    ::unsetenv("ESCDELAY");
 }

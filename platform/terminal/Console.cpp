@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <unistd.h>
+#include <utility>
 
 namespace terminal {
 
@@ -54,7 +55,7 @@ void Console::readInput()
         return;
     }
     std::string_view chunk(buffer, static_cast<std::size_t>(count));
-    if (handlers_.keys && reading_)
+    if (handlers_.keys)
         handlers_.keys(chunk);
     else
         lines_.append(chunk);

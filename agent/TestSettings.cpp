@@ -21,14 +21,19 @@ namespace corvane {
 #if ENABLE_TEST_SEAMS
 namespace {
 
+// A day in under a tenth of a second is as fast as any test needs; beyond
+// that (or at infinity) the daily timer's dates stop meaning anything.
+constexpr double largestClockScale = 1e6;
+
 bool applyClockScale(const char* setting)
 {
     // Read without the locale: the setting has a decimal point under any.
     std::string_view text(setting);
     double scale = 0;
     auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), scale);
-    if (error != std::errc() || end != text.data() + text.size() || !(scale > 0)) {
-        foundation::logDiagnostic(std::string("CORVANE_CLOCK_SCALE must be a positive number, not \"") + setting + "\"");
+    if (error != std::errc() || end != text.data() + text.size() || !(scale > 0 && scale <= largestClockScale)) {
+        foundation::logDiagnostic(std::string("CORVANE_CLOCK_SCALE must be a positive number up to 1000000, not \"")
+                                  + setting + "\"");
         return false;
     }
     foundation::RunLoop::main().setClock(std::make_shared<foundation::ScaledClock>(scale));

@@ -252,13 +252,11 @@ std::unique_ptr<DesktopPresenter> DesktopPresenter::open(std::string& error)
 DesktopPresenter::DesktopPresenter()
     : source_(foundation::RunLoop::main())
 {
-    appkit::Window::setDisplay(this);
 }
 
 DesktopPresenter::~DesktopPresenter()
 {
-    if (appkit::Window::display() == this)
-        appkit::Window::setDisplay(nullptr);
+    installed_.reset();  // no window reaches this display while its widgets go
     for (auto& shown : shown_)
         gtk_widget_destroy(shown->window);
     shown_.clear();

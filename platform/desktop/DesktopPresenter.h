@@ -5,6 +5,7 @@
 #include "appkit/View.h"
 #include "appkit/Window.h"
 #include "appkit/DisplaySchedule.h"
+#include "appkit/InstalledDisplay.h"
 #include "appkit/WindowDisplay.h"
 
 #include <gtk/gtk.h>
@@ -12,6 +13,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -107,6 +109,7 @@ private:
     GLibEventSource source_;
     std::vector<std::unique_ptr<Shown>> shown_;
     appkit::DisplaySchedule schedule_{[this] { display(); }};
+    std::optional<appkit::InstalledDisplay> installed_{std::in_place, *this};
 };
 
 } // namespace desktop

@@ -82,8 +82,8 @@ int readInput(const std::string& path, std::string& contents)
 int main(int argc, char** argv)
 {
     foundation::CommandLine commandLine(syntax, argc, argv);
-    if (std::optional<int> status = commandLine.answer())
-        return *status;
+    if (std::optional<foundation::ExitStatus> status = commandLine.answer())
+        return foundation::exitCode(*status);
     const Options options = readOptions(commandLine);
     const std::string name = options.file.empty() ? "<stdin>" : options.file;
 

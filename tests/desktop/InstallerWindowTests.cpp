@@ -43,7 +43,7 @@ protected:
                                                         {pane, description},
                                                         {installer::TextPane::create("Summary", "Done"), nullptr}},
             [this] { if (installerWindow) installerWindow->paneChanged(); }, [] {});
-        installerWindow = std::make_unique<installer::InstallerWindow>(*desktop.presenter, *sequence, [](int) {});
+        installerWindow = std::make_unique<installer::InstallerWindow>(*desktop.presenter, *sequence, [](foundation::ExitStatus) {});
         sequence->start();
         EXPECT_TRUE(desktop.waitUntilDrawn(*window));
     }
@@ -61,10 +61,13 @@ protected:
         ASSERT_TRUE(desktop.waitUntilDrawn(*window));
     }
 
-    GtkWidget* field(appkit::TextField* model) { return model ? desktop.presenter->widgetForView(*model) : nullptr; }
+    GtkWidget* field(const foundation::Ref<appkit::TextField>& model)
+    {
+        return model ? desktop.presenter->widgetForView(*model) : nullptr;
+    }
 
     // Clicks into a field and types at its end, as a person does.
-    void type(appkit::TextField* model, const std::string& text)
+    void type(const foundation::Ref<appkit::TextField>& model, const std::string& text)
     {
         desktop.click(field(model));
         runTool("/usr/bin/xdotool", {"key", "End", "type", "--delay", "5", text});
@@ -192,7 +195,7 @@ TEST_F(InstallerWindowForAGermanUserTest, DataUsageTextIsInItsThirteenPointFont)
         << "LANG=" << testsupport::DecimalCommaLocale::Name << " gave the locale " << std::setlocale(LC_ALL, nullptr)
         << "; scripts/setup generates it";
     goToThePane();
-    appkit::TextField* dataUsage = pane->dataUsage();
+    foundation::Ref<appkit::TextField> dataUsage = pane->dataUsage();
     ASSERT_TRUE(dataUsage);
     GtkWidget* label = desktop.presenter->widgetForView(*dataUsage);
     ASSERT_TRUE(label && GTK_IS_LABEL(label));

@@ -3,7 +3,7 @@
 #include "support/Recorder.h"
 
 #include "appkit/Button.h"
-#include "terminal/TerminalPresenter.h"
+#include "terminal/ConsolePresenter.h"
 #include "appkit/TextField.h"
 #include "appkit/Window.h"
 #include "foundation/runloop/RunLoop.h"
@@ -16,7 +16,7 @@
 #include <termios.h>
 
 using namespace appkit;
-using terminal::TerminalPresenter;
+using terminal::ConsolePresenter;
 using foundation::Ref;
 using foundation::RunLoop;
 using foundation::str;
@@ -80,12 +80,12 @@ protected:
     AnnouncementWindow announcement;
     std::optional<Redirection> stdoutToCapture{std::in_place, STDOUT_FILENO, stdoutCapture.write};
     std::optional<Collector> written{std::in_place, output.read};
-    std::optional<TerminalPresenter> presenter{std::in_place, input.read, output.write};
+    std::optional<ConsolePresenter> presenter{std::in_place, input.read, output.write};
 };
 
 TEST_F(InLineMode, ThePresenterWritesOneBlockPerChange)
 {
-    ASSERT_EQ(presenter->mode(), TerminalPresenter::Mode::Lines);
+    ASSERT_EQ(presenter->mode(), ConsolePresenter::Mode::Lines);
     // Set and shown, shown again unchanged and displayed with nothing changed: one block.
     announcement.show("New Erlang version available: 17.4");
     announcement.window->makeKeyAndOrderFront(nullptr);
@@ -150,8 +150,8 @@ protected:
 TEST_F(OnATerminal, ThePresenterReadsKeysRawButKeepsCtrlCAndRestoresTheSettings)
 {
     {
-        TerminalPresenter presenter(terminal, terminal);
-        ASSERT_EQ(presenter.mode(), TerminalPresenter::Mode::Terminal);
+        ConsolePresenter presenter(terminal, terminal);
+        ASSERT_EQ(presenter.mode(), ConsolePresenter::Mode::Terminal);
         termios raw{};
         ::tcgetattr(terminal, &raw);
         EXPECT_EQ(raw.c_lflag & (ICANON | ECHO), 0u);
@@ -166,7 +166,7 @@ TEST_F(OnATerminal, ThePresenterDrawsAFramedBox)
 {
     AnnouncementWindow announcement;
     Collector screen(master);
-    TerminalPresenter presenter(terminal, terminal);
+    ConsolePresenter presenter(terminal, terminal);
     announcement.show("New Erlang version available: 17.4");
     std::string seen = screen.waitFor("\n+--");  // the bottom edge
     EXPECT_NE(seen.find("+- Corvane ---"), std::string::npos) << seen;
@@ -179,7 +179,7 @@ TEST_F(OnATerminal, ThePresenterTakesKeys)
 {
     AnnouncementWindow announcement;
     Collector screen(master);
-    TerminalPresenter presenter(terminal, terminal);
+    ConsolePresenter presenter(terminal, terminal);
     announcement.show("New Erlang version available: 17.4");
     screen.waitFor("\n+--");
 
@@ -194,4 +194,28 @@ TEST_F(OnATerminal, ThePresenterTakesKeys)
     send(master, "\x1b");
     EXPECT_EQ(screen.waitFor("\x1b[J"), "\x1b[5A\r\x1b[J");  // the five rows of the box erased
     EXPECT_FALSE(announcement.window->isVisible());
+}
+
+// Keys as a terminal over a slow link sends them, each piece read on its
+// own: the main loop turns for a while between the pieces.
+TEST_F(OnATerminal, ThePresenterWaitsForTheRestOfASequence)
+{
+    AnnouncementWindow announcement;
+    Collector screen(master);
+    ConsolePresenter presenter(terminal, terminal);
+    announcement.show("New Erlang version available: 17.4");
+    screen.waitFor("\n+--");
+    auto typeAfterAPause = [this](std::string_view piece) {
+        (void)RunLoop::main().runUntil([] { return false; }, 0.1);
+        send(master, piece);
+    };
+
+    send(master, "\x1b[");  // Left arrow, in two reads
+    typeAfterAPause("D");
+    typeAfterAPause("\x1b");  // Up arrow, in two reads
+    typeAfterAPause("[A");
+    typeAfterAPause("r");
+    ASSERT_TRUE(runUntil([&] { return !announcement.delegate->messages.empty(); }));
+    EXPECT_EQ(announcement.delegate->names(), std::vector<std::string>{"remindLaterTapped:"});
+    EXPECT_TRUE(announcement.window->isVisible());
 }

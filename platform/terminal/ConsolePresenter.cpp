@@ -1,4 +1,4 @@
-#include "terminal/TerminalPresenter.h"
+#include "terminal/ConsolePresenter.h"
 
 #include "appkit/Button.h"
 #include "appkit/Quoted.h"
@@ -21,7 +21,7 @@ using foundation::trimmed;
 
 namespace {
 
-constexpr std::string_view escape = "\x1b";
+constexpr std::string_view escape = KeyReader::escapeKey;
 
 bool isCloseChoice(std::string_view choice)
 {
@@ -99,23 +99,6 @@ std::vector<std::string> frame(const WindowText& text, std::size_t columns)
     return rows;
 }
 
-// The length of the terminal sequence at the start of `text`, which starts
-// with Esc: a control sequence ("\x1b[1;5A"), a single shift ("\x1bOP"), or
-// Esc with one more character (Alt and a key).
-std::size_t escapeSequenceLength(std::string_view text)
-{
-    if (text.size() < 2)
-        return text.size();
-    if (text[1] == 'O')
-        return std::min<std::size_t>(3, text.size());
-    if (text[1] != '[')
-        return 2;
-    std::size_t index = 2;
-    while (index < text.size() && !(text[index] >= 0x40 && text[index] <= 0x7e))
-        ++index;
-    return std::min(index + 1, text.size());
-}
-
 std::size_t terminalColumns(int fd)
 {
     winsize size{};
@@ -126,22 +109,22 @@ std::size_t terminalColumns(int fd)
 
 } // namespace
 
-std::unique_ptr<TerminalPresenter> TerminalPresenter::onStandardStreams(appkit::PresenterKind kind)
+std::unique_ptr<ConsolePresenter> ConsolePresenter::onStandardStreams(appkit::PresenterKind kind)
 {
-    return std::make_unique<TerminalPresenter>(STDIN_FILENO, STDERR_FILENO,
+    return std::make_unique<ConsolePresenter>(STDIN_FILENO, STDERR_FILENO,
                                                kind == appkit::PresenterKind::Lines ? Mode::Lines : Mode::Terminal);
 }
 
-TerminalPresenter::TerminalPresenter(int inputFd, int outputFd, Mode preferred)
+ConsolePresenter::ConsolePresenter(int inputFd, int outputFd, Mode preferred)
     : outputFd_(outputFd)
     , mode_(preferred == Mode::Terminal && ::isatty(inputFd) && ::isatty(outputFd) ? Mode::Terminal : Mode::Lines)
     , terminalMode_(mode_ == Mode::Terminal ? std::optional<TerminalMode>(std::in_place, inputFd) : std::nullopt)
+    , foreground_(inputFd, [this](bool foreground) { if (foreground) cameToForeground(); })
     , console_(inputFd, outputFd, consoleHandlers())
 {
-    Window::setDisplay(this);
 }
 
-Console::Handlers TerminalPresenter::consoleHandlers()
+Console::Handlers ConsolePresenter::consoleHandlers()
 {
     Console::Handlers handlers{[this](std::string_view line) { readLine(line); }, [this] { display(); }, {}, {}};
     if (mode_ == Mode::Terminal)
@@ -149,44 +132,27 @@ Console::Handlers TerminalPresenter::consoleHandlers()
     return handlers;
 }
 
-TerminalPresenter::~TerminalPresenter()
+ConsolePresenter::~ConsolePresenter()
 {
-    if (Window::display() == this)
-        Window::setDisplay(nullptr);
     if (mode_ == Mode::Terminal)
         showInTerminal(nullptr);
 }
 
-void TerminalPresenter::windowDidOrderFront(Window& window)
+void ConsolePresenter::windowDidOrderFront(Window& window)
 {
-    std::erase_if(order_, [&window](const auto& entry) {
-        auto ordered = entry.get();
-        return !ordered || ordered.get() == &window;
-    });
-    order_.emplace_back(&window);
+    windows_.orderedFront(window);
     console_.requestDisplay();
 }
 
-void TerminalPresenter::windowNeedsDisplay(Window&)
+void ConsolePresenter::windowNeedsDisplay(Window&)
 {
     console_.requestDisplay();
 }
 
-Ref<Window> TerminalPresenter::frontWindow()
-{
-    while (!order_.empty()) {
-        Ref<Window> window = order_.back().get();
-        if (window && window->isVisible())
-            return window;
-        order_.pop_back();
-    }
-    return nullptr;
-}
-
-void TerminalPresenter::display()
+void ConsolePresenter::display()
 {
     console_.displayed();
-    Ref<Window> window = frontWindow();
+    Ref<Window> window = windows_.frontVisible();
     std::optional<WindowText> text;
     if (window)
         text = WindowText::of(*window);
@@ -200,7 +166,7 @@ void TerminalPresenter::display()
     shownText_ = std::move(text);
 }
 
-void TerminalPresenter::showInTerminal(const WindowText* text)
+void ConsolePresenter::showInTerminal(const WindowText* text)
 {
     std::string output;
     if (drawnLines_)
@@ -215,7 +181,7 @@ void TerminalPresenter::showInTerminal(const WindowText* text)
     console_.write(output);
 }
 
-void TerminalPresenter::showInLines(const WindowText* text)
+void ConsolePresenter::showInLines(const WindowText* text)
 {
     if (!text) {
         if (shownText_)
@@ -226,9 +192,9 @@ void TerminalPresenter::showInLines(const WindowText* text)
                    + choicesLine(*text, "close") + "\n== end\n");
 }
 
-void TerminalPresenter::handleChoice(std::string_view choice)
+void ConsolePresenter::handleChoice(std::string_view choice)
 {
-    Ref<Window> window = frontWindow();
+    Ref<Window> window = windows_.frontVisible();
     if (!window) {
         if (mode_ == Mode::Lines)
             console_.ignore(choice, "no window is showing");
@@ -249,29 +215,28 @@ void TerminalPresenter::handleChoice(std::string_view choice)
         console_.ignore(choice, "no button of window " + inQuotes(window->title().utf8()) + " has that key");
 }
 
-void TerminalPresenter::readKeys(std::string_view chunk)
+void ConsolePresenter::readKeys(std::string_view chunk)
 {
-    for (std::size_t index = 0; index < chunk.size();) {
-        unsigned char byte = static_cast<unsigned char>(chunk[index]);
-        if (byte == 0x1b) {
-            // Esc alone is a key; followed by more it starts a sequence (an arrow key, say).
-            if (index + 1 == chunk.size())
-                handleChoice(escape);
-            index += escapeSequenceLength(chunk.substr(index));
-            continue;
-        }
-        std::size_t length = 1;
-        while (index + length < chunk.size() && (static_cast<unsigned char>(chunk[index + length]) & 0xC0) == 0x80)
-            ++length;
-        if (byte == '\n' || byte == '\r')
-            handleChoice("\r");
-        else if (byte >= 0x20 && byte != 0x7f)
-            handleChoice(chunk.substr(index, length));
-        index += length;
-    }
+    keys_.feed(chunk);
+    if (keys_.isEscapePending())
+        escapeTimeout_.start(escapeDelay_);
+    else
+        escapeTimeout_.cancel();
 }
 
-void TerminalPresenter::readLine(std::string_view line)
+// Back in the foreground after Ctrl-Z or a start with "&": the shell has
+// written over the box, so it is drawn afresh below what is there now.
+void ConsolePresenter::cameToForeground()
+{
+    if (!terminalMode_ || !terminalMode_->resume())
+        return;
+    drawnLines_ = 0;
+    shownWindow_ = nullptr;
+    shownText_.reset();
+    console_.requestDisplay();
+}
+
+void ConsolePresenter::readLine(std::string_view line)
 {
     if (auto choice = trimmed(line); !choice.empty())
         handleChoice(choice);

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "agent/ProductPaths.h"
+#include "agent/Updater.h"
 #include "agent/UpdaterDelegate.h"
 
 #include "foundation/storage/UserDefaults.h"
+#include "foundation/url/ConnectToOverride.h"
 #include "support/FeedWordSize.h"
 #include "support/LoopbackServer.h"
 #include "support/ManualTime.h"
@@ -39,23 +41,28 @@ public:
 // directory for the installed-version file, the defaults and the stand-in
 // /tmp; a loopback package server; a manual clock on the main run loop.
 class AgentTest : public ::testing::Test {
+    friend class ProcessPlaces;
+
 protected:
     AgentTest()
         : config_("XDG_CONFIG_HOME", (directory / "config").string())
     {
         std::filesystem::create_directories(directory / "tmp");
-        corvane::ProductPaths paths = corvane::ProductPaths::defaults();
         paths.packageServer = "http://127.0.0.1:" + std::to_string(server.port());
         paths.installedVersionFile = (directory / "zvk_otp_version").string();
         paths.temporaryDirectory = (directory / "tmp").string();
         paths.diskImageTool = (directory / "hdiutil").string();
-        corvane::ProductPaths::setCurrent(paths);
         foundation::UserDefaults::resetStandardUserDefaults();
     }
-    ~AgentTest() override
+    ~AgentTest() override { foundation::UserDefaults::resetStandardUserDefaults(); }
+
+    // An Updater on this test's places, with the test's trust (by default
+    // none: updates not verified).
+    foundation::Ref<corvane::Updater> makeUpdater(corvane::UpdaterDelegate* delegate,
+                                                  corvane::UpdateTrust trust = {}) const
     {
-        foundation::UserDefaults::resetStandardUserDefaults();
-        corvane::ProductPaths::setCurrent(corvane::ProductPaths::defaults());
+        return corvane::Updater::create(std::make_unique<corvane::ErlangVersionChecker>(paths.installedVersionFile),
+                                        delegate, paths, std::move(trust));
     }
 
     void installVersion(std::string_view text) const { directory.write("zvk_otp_version", text); }
@@ -70,8 +77,32 @@ protected:
 
     testsupport::TemporaryDirectory directory;
     testsupport::LoopbackServer server;
+    corvane::ProductPaths paths = corvane::ProductPaths::defaults();
     testsupport::ManualTime time;
 
 private:
     testsupport::ScopedEnvironment config_;
+};
+
+// For what takes the agent's places from the process, as a launch does
+// (the AppDelegate): while it lives, the testers' settings name the test's
+// places, and the product's server is sent to the test's loopback one.
+class ProcessPlaces {
+public:
+    explicit ProcessPlaces(const AgentTest& test)
+        : versionFile_("CORVANE_VERSION_FILE", test.paths.installedVersionFile),
+          temporaryDirectory_("CORVANE_TMP_DIR", test.paths.temporaryDirectory),
+          diskImageTool_("CORVANE_HDIUTIL", test.paths.diskImageTool)
+    {
+        foundation::Ref<foundation::URL> server = foundation::URL::create(corvane::ProductPaths::defaults().packageServer);
+        foundation::ConnectToOverride::set(server->host(), server->port().value_or(80), test.server.port());
+    }
+    ~ProcessPlaces() { foundation::ConnectToOverride::clear(); }
+    ProcessPlaces(const ProcessPlaces&) = delete;
+    ProcessPlaces& operator=(const ProcessPlaces&) = delete;
+
+private:
+    testsupport::ScopedEnvironment versionFile_;
+    testsupport::ScopedEnvironment temporaryDirectory_;
+    testsupport::ScopedEnvironment diskImageTool_;
 };

@@ -53,6 +53,9 @@ protected:
     Ref<appkit::UIDescription> interface;
     Ref<AppDelegate> delegate;
     Ref<appkit::Window> window;
+
+private:
+    ProcessPlaces places_{*this};
 };
 
 TEST_F(AppDelegateTest, LaunchHidesTheWindow)

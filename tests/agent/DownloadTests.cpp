@@ -20,7 +20,7 @@ protected:
         directory.write("hdiutil", "#!/bin/sh\nfor a in \"$@\"; do echo \"$a\"; done > \"$0.args.tmp\"\n"
                                    "mv \"$0.args.tmp\" \"$0.args\"\n");
         chmod((directory / "hdiutil").c_str(), 0755);
-        updater = Updater::create(std::make_unique<corvane::ErlangVersionChecker>(), window.get());
+        updater = makeUpdater(window.get());
     }
 
     // Downloads the release at `path` and answers the one stdout line, once
@@ -181,9 +181,8 @@ TEST_F(DownloadTest, PathThatIsNoURLRequestsNothing)
 
 TEST_F(DownloadTest, MissingDiskImageToolIsOneLineOnStandardErrorNotACrash)
 {
-    corvane::ProductPaths paths = corvane::ProductPaths::current();
     paths.diskImageTool = (directory / "no-such-hdiutil").string();
-    corvane::ProductPaths::setCurrent(paths);
+    updater = makeUpdater(window.get());
     server.setReply("/site/zvk/x.dmg", testsupport::CannedReply::withBody("image"));
     LogCapture log;
     EXPECT_EQ(download("x.dmg"), "nil\n");

@@ -31,7 +31,7 @@ class UpdaterTest : public AgentTest {
 protected:
     Ref<Updater> makeUpdater()
     {
-        return Updater::create(std::make_unique<corvane::ErlangVersionChecker>(), window.get());
+        return AgentTest::makeUpdater(window.get());
     }
 
     Ref<RecordingWindow> window = RecordingWindow::create();

@@ -62,6 +62,7 @@ protected:
         return desktoptest::WindowDump::read(shot);
     }
 
+    ProcessPlaces places{*this};
     desktoptest::DesktopSession desktop;
     Ref<appkit::UIDescription> interface;
     Ref<corvane::AppDelegate> delegate;

@@ -25,12 +25,12 @@ FetchedSignature readReply(Ref<foundation::Data> body, foundation::URLResponse* 
 {
     if (error && error->code() == foundation::URLErrorCode::DataLengthExceedsMaximum)
         return "the signature file is longer than " + std::to_string(SignatureFile::maximumBytes) + " bytes";
-    if (error || !body)
+    if (error)
         return error;
     auto* http = dynamic_cast<foundation::HTTPURLResponse*>(response);
     if (http && http->statusCode() != 200)
         return "there is no signature file (the server answered " + std::to_string(http->statusCode()) + ")";
-    std::variant<SignatureFile, std::string> parsed = parseSignatureFile(body->view());
+    std::variant<SignatureFile, std::string> parsed = parseSignatureFile(body ? body->view() : std::string_view());
     if (auto* signature = std::get_if<SignatureFile>(&parsed))
         return std::move(*signature);
     return std::get<std::string>(std::move(parsed));

@@ -2,6 +2,7 @@
 
 #include <sodium.h>
 
+#include <cctype>
 #include <charconv>
 #include <cstring>
 #include <vector>
@@ -65,13 +66,16 @@ std::optional<PublicKey> parsePublicKey(std::string_view line)
 
 std::string keyIdText(const std::array<std::uint8_t, 8>& keyId)
 {
-    static constexpr char digits[] = "0123456789ABCDEF";
-    std::string text;
-    for (auto byte = keyId.rbegin(); byte != keyId.rend(); ++byte) {
-        text += digits[*byte >> 4];
-        text += digits[*byte & 0xF];
-    }
-    return text;
+    std::uint64_t number = 0;
+    for (auto byte = keyId.rbegin(); byte != keyId.rend(); ++byte)
+        number = number << 8 | *byte;
+    char text[17];
+    auto [end, error] = std::to_chars(std::begin(text), std::end(text), number, 16);
+    (void)error;  // 16 hex digits always fit
+    std::string digits(text, end);
+    for (char& c : digits)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return digits;
 }
 
 std::variant<SignatureFile, std::string> parseSignatureFile(std::string_view text)

@@ -21,7 +21,7 @@ struct PublicKey {
 std::optional<PublicKey> parsePublicKey(std::string_view line);
 
 // A key id as minisign prints it: the eight bytes as one little-endian
-// 64-bit number, in upper-case hex.
+// 64-bit number, in upper-case hex without leading zeros.
 std::string keyIdText(const std::array<std::uint8_t, 8>& keyId);
 
 // A minisign signature file, read but not yet verified: nothing in it may

@@ -237,9 +237,9 @@ void Updater::downloadAndRunNewVersion()
             return;
         }
         std::optional<std::string> refusal = refusalOfFetch(fetched);
-        const auto* transferError = std::get_if<Ref<foundation::Error>>(&fetched);
-        printLine("Error: the disk image " + address + " was refused: "
-                  + refusal.value_or("its signature could not be fetched (" + (*transferError)->description() + ")"));
+        if (!refusal)
+            refusal = "its signature could not be fetched (" + std::get<Ref<foundation::Error>>(fetched)->description() + ")";
+        printLine("Error: the disk image " + address + " was refused: " + *refusal);
     });
 }
 

@@ -5,10 +5,13 @@
 #include "agent/SignatureCheck.h"
 
 #include "foundation/storage/UserDefaults.h"
+#include "support/ChildProcess.h"
 #include "support/Minisign.h"
 #include "support/TemporaryDirectory.h"
 
 #include <gtest/gtest.h>
+
+#include <sys/wait.h>
 
 using namespace corvane;
 using testsupport::MinisignKey;
@@ -122,6 +125,19 @@ TEST_F(SignatureCheck, AnUnreadableFileIsRefusedWithTheReason)
 {
     std::string signature = vendor.sign(directory.write("x.dmg", "image"));
     EXPECT_EQ(fileVerdict(signature, "x.dmg", directory / "gone.dmg"), "it could not be read (No such file or directory)");
+}
+
+TEST_F(SignatureCheck, WhatTheVendorsSigningScriptWritesIsAccepted)
+{
+    std::filesystem::path feed = directory.write("data.json", "{}");
+    std::filesystem::path image = directory.write("erlang-26.1.dmg", "image");
+    testsupport::ChildProcess script(SIGN_RELEASE, {vendor.secretKeyFile().string(), feed.string(), image.string()}, {});
+    int status = script.waitForExit(60);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << script.error();
+    SignatureFile feedSignature = read(testsupport::readFile(feed.string() + ".minisig"));
+    EXPECT_EQ(verdict(refusalOfFile(publicKey(), feedSignature, "data.json", feed.string())), noRefusal);
+    EXPECT_TRUE(signingTime(feedSignature));
+    EXPECT_EQ(fileVerdict(testsupport::readFile(image.string() + ".minisig"), "erlang-26.1.dmg", image), noRefusal);
 }
 
 // The feed's signing time against the newest one accepted for its address

@@ -26,6 +26,7 @@ public:
 
     // The second line of the .pub file, as a build is given it.
     const std::string& publicKeyLine() const noexcept { return publicKeyLine_; }
+    const std::filesystem::path& secretKeyFile() const noexcept { return secretKey_; }
     // The key id as the .pub file's comment prints it.
     const std::string& keyIdText() const noexcept { return keyIdText_; }
 

@@ -105,7 +105,7 @@ TEST_F(DownloadTest, WhatOthersPutUnderTheNameIsLeftAloneAndNotOpened)
     std::filesystem::path name = directory / "tmp" / "x.dmg";
     std::filesystem::path linked = directory.write("elsewhere.dmg", "not ours");
     auto expectLeftAloneAndNotOpened = [&](const char* what) {
-        LogCapture log;
+        LogCaptureForTesting log;
         std::string line = download("a/x.dmg");
         EXPECT_NE(line.find("x.dmg"), std::string::npos) << what << ": " << line;
         ASSERT_TRUE(log.waitForMessages(1)) << what;  // written once the tool was not started
@@ -171,7 +171,7 @@ TEST_F(DownloadTest, PathThatIsNoURLRequestsNothing)
 {
     updater->setPath("a/x y.dmg");
     testsupport::CapturedOutput standardOutput(STDOUT_FILENO);
-    LogCapture log;
+    LogCaptureForTesting log;
     updater->downloadAndRunNewVersion();
     EXPECT_EQ(standardOutput.stop(), "");
     ASSERT_EQ(log.messages().size(), 1u);
@@ -184,7 +184,7 @@ TEST_F(DownloadTest, MissingDiskImageToolIsOneLineOnStandardErrorNotACrash)
     paths.diskImageTool = (directory / "no-such-hdiutil").string();
     updater = makeUpdater(window.get());
     server.setReply("/site/zvk/x.dmg", testsupport::CannedReply::withBody("image"));
-    LogCapture log;
+    LogCaptureForTesting log;
     EXPECT_EQ(download("x.dmg"), "nil\n");
     ASSERT_TRUE(log.waitForMessages(1));
     std::vector<std::string> messages = log.messages();

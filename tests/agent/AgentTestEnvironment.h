@@ -4,17 +4,30 @@
 #include "agent/Updater.h"
 #include "agent/UpdaterDelegate.h"
 
+#include "foundation/runloop/OperationQueue.h"
 #include "foundation/storage/UserDefaults.h"
 #include "foundation/url/ConnectToOverride.h"
 #include "support/FeedWordSize.h"
 #include "support/LoopbackServer.h"
 #include "support/ManualTime.h"
 #include "support/TemporaryDirectory.h"
+#include "support/Waiting.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
+
+#include <sys/stat.h>
+
+// Waits until the completions the URL session has already handed to its
+// queue have run (a download's starts the disk-image tool, which reads the
+// environment), so that changing the environment afterwards is ordered
+// after them.
+inline void waitForDeliveredCompletions()
+{
+    foundation::OperationQueue::background().waitUntilAllOperationsAreFinished();
+}
 
 // A window stand-in that records what the Updater asks of it.
 class RecordingWindow final : public corvane::UpdaterDelegate {
@@ -54,7 +67,11 @@ protected:
         paths.diskImageTool = (directory / "hdiutil").string();
         foundation::UserDefaults::resetStandardUserDefaults();
     }
-    ~AgentTest() override { foundation::UserDefaults::resetStandardUserDefaults(); }
+    ~AgentTest() override
+    {
+        waitForDeliveredCompletions();
+        foundation::UserDefaults::resetStandardUserDefaults();
+    }
 
     // An Updater on this test's places, with the test's trust (by default
     // none: updates not verified).
@@ -73,6 +90,23 @@ protected:
     void offerFeed(std::string_view installed, std::string body)
     {
         server.setReply(feedPath(installed), testsupport::CannedReply::withBody(std::move(body)));
+    }
+
+    // Puts a stand-in at the disk-image tool's path that records its
+    // arguments, one a line.
+    void installDiskImageTool() const
+    {
+        directory.write("hdiutil", "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"$0.args.tmp\" && mv \"$0.args.tmp\" \"$0.args\"\n");
+        chmod((directory / "hdiutil").c_str(), 0755);
+    }
+    std::filesystem::path toolArguments() const { return directory / "hdiutil.args"; }
+    // What the stand-in was started with, once it has run. A test that
+    // starts it waits for this, so that the download's completion has been
+    // delivered before the test ends.
+    std::string toolArgumentsWhenStarted() const
+    {
+        EXPECT_TRUE(testsupport::pollUntil([&] { return std::filesystem::exists(toolArguments()); }));
+        return testsupport::readFile(toolArguments());
     }
 
     testsupport::TemporaryDirectory directory;
@@ -97,7 +131,11 @@ public:
         foundation::Ref<foundation::URL> server = foundation::URL::create(corvane::ProductPaths::defaults().packageServer);
         foundation::ConnectToOverride::set(server->host(), server->port().value_or(80), test.server.port());
     }
-    ~ProcessPlaces() { foundation::ConnectToOverride::clear(); }
+    ~ProcessPlaces()
+    {
+        waitForDeliveredCompletions();
+        foundation::ConnectToOverride::clear();
+    }
     ProcessPlaces(const ProcessPlaces&) = delete;
     ProcessPlaces& operator=(const ProcessPlaces&) = delete;
 

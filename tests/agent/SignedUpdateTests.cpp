@@ -10,7 +10,6 @@
 #include "support/Minisign.h"
 #include "support/Waiting.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace foundation;
@@ -30,9 +29,7 @@ protected:
     SignedUpdateTest()
     {
         installVersion("26.0\n");
-        // The disk-image tool's stand-in records its arguments, one a line.
-        directory.write("hdiutil", "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"$0.args.tmp\" && mv \"$0.args.tmp\" \"$0.args\"\n");
-        chmod((directory / "hdiutil").c_str(), 0755);
+        installDiskImageTool();
     }
 
     corvane::UpdateTrust trust(std::optional<long> maximumFeedAgeDays = std::nullopt) const
@@ -82,13 +79,6 @@ protected:
         updater.downloadAndRunNewVersion();
         EXPECT_TRUE(standardOutput.waitForLines(1));
         return standardOutput.stop();
-    }
-
-    std::filesystem::path toolArguments() const { return directory / "hdiutil.args"; }
-    std::string toolArgumentsWhenStarted() const
-    {
-        EXPECT_TRUE(testsupport::pollUntil([&] { return std::filesystem::exists(toolArguments()); }));
-        return testsupport::readFile(toolArguments());
     }
 
     MinisignKey vendor{directory.path()};

@@ -30,8 +30,7 @@ protected:
         installVersion("26.0\n");
         offerFeed("26.0", R"json({"stable": [{"canonical_version": "26.1", "version": "26.1 (final)", "path": "otp/26.1/x.dmg"}]})json");
         server.setReply("/site/zvk/otp/26.1/x.dmg", testsupport::CannedReply::withBody("disk image bytes"));
-        directory.write("hdiutil", "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"$0.args.tmp\" && mv \"$0.args.tmp\" \"$0.args\"\n");
-        chmod((directory / "hdiutil").c_str(), 0755);
+        installDiskImageTool();
 
         corvane::registerAgentClasses();
         Ref<Error> error;

@@ -87,7 +87,11 @@ private:
     Updater(std::unique_ptr<ErlangVersionChecker> erlangVersionChecker, UpdaterDelegate* delegate, ProductPaths paths,
             UpdateTrust trust);
 
+    // Decodes the feed's body for `completion`; with a key, only once the
+    // signature beside it has been fetched and accepted.
     void acceptFeed(const std::string& address, foundation::Ref<foundation::Data> body, FeedCompletion completion);
+    // Downloads the image; with a signature, the image is verified before
+    // it is moved to its name.
     void startDownload(foundation::Ref<foundation::URL> url, std::optional<SignatureFile> signature);
     void finishDownload(foundation::URL* location, foundation::Error* transferError,
                         const std::optional<SignatureFile>& signature);

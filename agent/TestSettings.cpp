@@ -40,18 +40,12 @@ bool applyClockScale(const char* setting)
     return true;
 }
 
-// "host:port" of a loopback server that stands in for the package server.
-bool applyConnectTo(const std::string& setting)
+// A loopback server in place of the package server.
+bool applyConnectTo()
 {
-    std::optional<int> loopbackPort = foundation::ConnectToOverride::loopbackPortOf(setting);
-    if (!loopbackPort) {
-        foundation::logDiagnostic("CORVANE_CONNECT_TO must be 127.0.0.1:<port> of a loopback server, not \"" + setting + "\"");
-        return false;
-    }
     foundation::Ref<foundation::URL> server = foundation::URL::create(ProductPaths::current().packageServer);
     int serverPort = server->port().value_or(server->scheme() == "https" ? 443 : 80);
-    foundation::ConnectToOverride::set(server->host(), serverPort, *loopbackPort);
-    return true;
+    return foundation::ConnectToOverride::applySetting("CORVANE_CONNECT_TO", server->host(), serverPort);
 }
 
 } // namespace
@@ -60,9 +54,7 @@ bool applyTestSettings()
 {
     if (const char* scale = std::getenv("CORVANE_CLOCK_SCALE"); scale && *scale && !applyClockScale(scale))
         return false;
-    if (const char* connectTo = std::getenv("CORVANE_CONNECT_TO"); connectTo && *connectTo && !applyConnectTo(connectTo))
-        return false;
-    return true;
+    return applyConnectTo();
 }
 #else
 bool applyTestSettings()

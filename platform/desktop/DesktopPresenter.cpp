@@ -438,7 +438,7 @@ void DesktopPresenter::attachSheets()
     }
 }
 
-GtkWidget* DesktopPresenter::toplevel(const appkit::Window& window) const
+GtkWidget* DesktopPresenter::toplevelForTesting(const appkit::Window& window) const
 {
     for (const auto& shown : shown_) {
         if (shown->key == &window && shown->model.get())
@@ -447,7 +447,7 @@ GtkWidget* DesktopPresenter::toplevel(const appkit::Window& window) const
     return nullptr;
 }
 
-GtkWidget* DesktopPresenter::widgetForView(const appkit::View& view) const
+GtkWidget* DesktopPresenter::widgetForViewForTesting(const appkit::View& view) const
 {
     for (const auto& shown : shown_) {
         if (auto found = shown->widgets.find(&view); found != shown->widgets.end())
@@ -456,7 +456,7 @@ GtkWidget* DesktopPresenter::widgetForView(const appkit::View& view) const
     return nullptr;
 }
 
-GtkWidget* DesktopPresenter::controlWidget(const appkit::Window& window, std::size_t index) const
+GtkWidget* DesktopPresenter::controlWidgetForTesting(const appkit::Window& window, std::size_t index) const
 {
     for (const auto& shown : shown_) {
         if (shown->key == &window && index < shown->controlButtons.size())

@@ -89,9 +89,9 @@ public:
     // The GTK toplevel of a model window, and the widget drawn for a view of
     // it; null while there is none. For the desktop tests' looking and
     // clicking.
-    GtkWidget* toplevel(const appkit::Window& window) const;
-    GtkWidget* widgetForView(const appkit::View& view) const;
-    GtkWidget* controlWidget(const appkit::Window& window, std::size_t index) const;
+    GtkWidget* toplevelForTesting(const appkit::Window& window) const;
+    GtkWidget* widgetForViewForTesting(const appkit::View& view) const;
+    GtkWidget* controlWidgetForTesting(const appkit::Window& window, std::size_t index) const;
 
     // What the presenter keeps of one model window (defined with the presenter).
     struct Shown;

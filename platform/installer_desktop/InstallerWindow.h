@@ -29,8 +29,8 @@ public:
     void paneChanged();
 
     // The GTK buttons of Back and Next, for the tests' clicking.
-    GtkWidget* backButton() const { return presenter_.controlWidget(sequence_.window(), 0); }
-    GtkWidget* nextButton() const { return presenter_.controlWidget(sequence_.window(), 1); }
+    GtkWidget* backButtonForTesting() const { return presenter_.controlWidgetForTesting(sequence_.window(), 0); }
+    GtkWidget* nextButtonForTesting() const { return presenter_.controlWidgetForTesting(sequence_.window(), 1); }
 
 private:
     desktop::DesktopPresenter& presenter_;

@@ -4,6 +4,7 @@
 #include "CorvaneSetup.h"
 
 #include "support/ChildProcess.h"
+#include "support/Minisign.h"
 #include "support/TemporaryDirectory.h"
 #include "support/VirtualDisplay.h"
 #include "support/Waiting.h"
@@ -20,6 +21,8 @@ namespace {
 using corvanetest::announcement;
 using corvanetest::feedOffering;
 using corvanetest::feedPath;
+// What a build without the vendor's key says once at start.
+const std::string unverified = "corvane: updates are not verified: this build has no update key (UPDATE_PUBLIC_KEY)\n";
 
 // How many descriptors of a process are sockets. An X server holds one for
 // each client beside its listening ones.
@@ -35,12 +38,15 @@ std::size_t socketsOf(pid_t pid)
 class CorvaneEndToEnd : public ::testing::Test, protected corvanetest::CorvaneSetup {
 protected:
     // The window as lines, display or not, unless the test says otherwise.
+    // With `updateKey`, the agent verifies updates as a build with that key.
     std::unique_ptr<testsupport::ChildProcess> startAgent(const char* clockScale = "172800",
                                                           testsupport::ChildProcess::Environment presentation = {{"APPKIT_PRESENTER", "lines"}},
-                                                          std::vector<std::string> arguments = {})
+                                                          std::vector<std::string> arguments = {},
+                                                          const std::string& updateKey = "")
     {
         testsupport::ChildProcess::Environment settings = environment(clockScale);
         settings.insert(settings.begin(), presentation.begin(), presentation.end());
+        settings.push_back({"CORVANE_UPDATE_PUBLIC_KEY", updateKey});
         return std::make_unique<testsupport::ChildProcess>(CORVANE_BINARY, arguments, settings);
     }
 };
@@ -96,7 +102,7 @@ TEST_F(CorvaneEndToEnd, AFeedServerThatNeverAnswersHoldsUpNothing)
     int status = agent->terminate(SIGTERM, 10);
     ASSERT_TRUE(WIFEXITED(status)) << status;
     EXPECT_EQ(WEXITSTATUS(status), 0);
-    EXPECT_EQ(agent->error(), "");
+    EXPECT_EQ(agent->error(), unverified);
     EXPECT_EQ(agent->output(), "");
 }
 
@@ -182,7 +188,7 @@ TEST_F(CorvaneEndToEnd, TheToolkitConnectsToTheDisplayForTheFirstAnnouncementAnd
     // One connection more than the idle server had: the agent's, held open.
     EXPECT_TRUE(testsupport::pollUntil([&] { return socketsOf(display.pid()) == idleServerSockets + 1; }, 10))
         << socketsOf(display.pid()) << " sockets at the server, " << idleServerSockets << " when idle";
-    EXPECT_EQ(agent->error(), "");
+    EXPECT_EQ(agent->error(), unverified);
     EXPECT_EQ(agent->output(), "");
     // Only that it ends: the sanitizer build's leak report at exit would
     // name the toolkit's font caches, kept for the life of the process.
@@ -201,7 +207,7 @@ TEST_F(CorvaneEndToEnd, ADisplayGoneBeforeTheFirstAnnouncementHandsItToLines)
     display.vanish();  // the session's display server ends; the agent stays
     server.setReply(feedPath, feedOffering("26.1"));
     ASSERT_TRUE(agent->waitForError(announcement, 20)) << agent->error();
-    EXPECT_EQ(agent->error().find("corvane: cannot open display " + name + "; showing windows as lines\n"), 0u)
+    EXPECT_EQ(agent->error().find("corvane: cannot open display " + name + "; showing windows as lines\n"), unverified.size())
         << agent->error();
     EXPECT_NE(agent->terminate(SIGTERM, 10), -1);
 }
@@ -217,4 +223,65 @@ TEST_F(CorvaneEndToEnd, AClockScaleThatIsNotAUsableNumberIsRefused)
         EXPECT_EQ(agent->error(), std::string("corvane: CORVANE_CLOCK_SCALE must be a positive number up to 1000000, not \"")
                                       + scale + "\"\n");
     }
+}
+
+// The agent as a build with the vendor's key runs it: the vendor's files
+// signed by the real minisign program.
+class SignedCorvaneEndToEnd : public CorvaneEndToEnd {
+protected:
+    SignedCorvaneEndToEnd()
+    {
+        sign(feedPath, "data.json", feedOffering("26.1").body);
+        sign("/site/zvk/otp/26.1/x.dmg", "x.dmg", "disk image bytes");
+    }
+    void sign(const std::string& serverPath, const std::string& name, const std::string& content)
+    {
+        server.setReply(serverPath + ".minisig", testsupport::CannedReply::withBody(vendor.sign(directory.write("signed/" + name, content))));
+    }
+
+    testsupport::MinisignKey vendor{directory.path()};
+};
+
+TEST_F(SignedCorvaneEndToEnd, ASignedReleaseIsAnnouncedDownloadedAndOpened)
+{
+    auto agent = startAgent("172800", {{"APPKIT_PRESENTER", "lines"}}, {}, vendor.publicKeyLine());
+    ASSERT_TRUE(agent->waitForError(announcement, 20)) << agent->error();
+    EXPECT_EQ(agent->error().find("not verified"), std::string::npos) << agent->error();
+    agent->writeInput("d\n");
+    ASSERT_TRUE(agent->waitForOutput("nil\n", 20)) << agent->output() << agent->error();
+    ASSERT_TRUE(testsupport::pollUntil([&] { return std::filesystem::exists(directory / "hdiutil.args"); }, 20));
+    EXPECT_EQ(testsupport::readFile(directory / "hdiutil.args"),
+              "attach\n-autoopen\nfile://" + (directory / "tmp").string() + "/x.dmg\n");
+    EXPECT_EQ(agent->output(), "nil\n");
+}
+
+TEST_F(SignedCorvaneEndToEnd, AnImageChangedOnTheWayIsRefusedDeletedAndNeverOpened)
+{
+    server.setReply("/site/zvk/otp/26.1/x.dmg", testsupport::CannedReply::withBody("disk image bytes, and something else"));
+    auto agent = startAgent("172800", {{"APPKIT_PRESENTER", "lines"}}, {}, vendor.publicKeyLine());
+    ASSERT_TRUE(agent->waitForError(announcement, 20)) << agent->error();
+    agent->writeInput("d\n");
+    const std::string refusal =
+        "Error: the downloaded disk image x.dmg was refused: it was changed after signing (it does not match its signature)\n";
+    ASSERT_TRUE(agent->waitForOutput(refusal, 20)) << agent->output() << agent->error();
+    int status = agent->terminate(SIGTERM, 10);
+    ASSERT_TRUE(WIFEXITED(status)) << status;
+    EXPECT_EQ(agent->output(), refusal);
+    EXPECT_FALSE(std::filesystem::exists(directory / "hdiutil.args"));
+    EXPECT_TRUE(std::filesystem::is_empty(directory / "tmp"));
+}
+
+TEST_F(SignedCorvaneEndToEnd, AFeedFromAnotherKeyAnnouncesNothing)
+{
+    testsupport::MinisignKey attacker(directory.path(), "attacker");
+    server.setReply(feedPath + ".minisig",
+                    testsupport::CannedReply::withBody(attacker.sign(directory.write("signed/data.json", "{}"))));
+    auto agent = startAgent("172800", {{"APPKIT_PRESENTER", "lines"}}, {}, vendor.publicKeyLine());
+    ASSERT_TRUE(agent->waitForOutput("\n", 20)) << agent->error();
+    int status = agent->terminate(SIGTERM, 10);
+    ASSERT_TRUE(WIFEXITED(status)) << status;
+    EXPECT_EQ(agent->output().substr(0, agent->output().find('\n') + 1),
+              "Error: the release feed http://packages.zvk-erlang.example" + feedPath + " was refused: it is signed by another key (key id "
+                  + attacker.keyIdText() + ", not " + vendor.keyIdText() + ")\n");
+    EXPECT_EQ(agent->error().find(announcement), std::string::npos) << agent->error();
 }

@@ -25,7 +25,7 @@ foundation::Object* element(const foundation::Ref<foundation::Object>& tree, std
 // The cache item holding a string with these bytes, or null.
 const JTTokenCacheItem* itemForString(const JSONDecoder& decoder, std::string_view text)
 {
-    const JTTokenCache& cache = decoder.parseState().cache;
+    const JTTokenCache& cache = decoder.parseStateForTesting().cache;
     for (std::size_t i = 0; i < cache.count; ++i) {
         const JTTokenCacheItem& item = cache.items[i];
         if (item.object && item.type == JTValueTypeString
@@ -221,7 +221,7 @@ TEST(DecoderCache, NumbersDifferingInTheirLowBitsSpreadOverTheItems)
         document += std::to_string(1000000 + i) + ",";
     document.back() = ']';
     parse(*decoder, document);
-    const JTTokenCache& cache = decoder->parseState().cache;
+    const JTTokenCache& cache = decoder->parseStateForTesting().cache;
     int cached = 0;
     for (std::size_t i = 0; i < cache.count; ++i)
         cached += cache.items[i].object && cache.items[i].type == JTValueTypeUnsignedLongLong;

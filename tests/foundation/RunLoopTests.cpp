@@ -3,6 +3,8 @@
 #include "foundation/runloop/RunLoop.h"
 #include "foundation/runloop/Timer.h"
 
+#include "support/ManualTime.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -19,11 +21,11 @@
 #include <unistd.h>
 
 using foundation::RunLoop;
+using testsupport::day;
 
 namespace {
 
 constexpr double patience = 10;  // real seconds before a wait counts as a hang
-constexpr double day = 86400;
 
 // Runs `probe` in a grandchild inside a new time namespace whose boot-time
 // clock reads `bootTimeAhead` seconds more than its monotonic clock, as on

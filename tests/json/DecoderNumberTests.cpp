@@ -7,7 +7,10 @@
 #include <cstdint>
 #include <stdexcept>
 
-namespace jotter::testing {
+namespace testsupport {
+
+using namespace jotter;
+
 namespace {
 
 // The number in a one-element array, kept alive after the array goes.
@@ -119,4 +122,4 @@ TEST(DecoderNumbers, NumberEndingTheInputIsInvalid)
 }
 
 } // namespace
-} // namespace jotter::testing
+} // namespace testsupport

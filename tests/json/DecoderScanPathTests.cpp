@@ -9,7 +9,10 @@
 
 #include <string>
 
-namespace jotter::testing {
+namespace testsupport {
+
+using namespace jotter;
+
 namespace {
 
 // Runs a test body once on each path, and leaves the process on the
@@ -77,4 +80,4 @@ TEST_P(DecoderScanPaths, StringCutByTheEndOfTheInputIsInvalid)
 }
 
 } // namespace
-} // namespace jotter::testing
+} // namespace testsupport

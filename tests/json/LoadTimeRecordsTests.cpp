@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
-namespace jotter::testing {
+namespace testsupport {
+
+using namespace jotter;
+
 namespace {
 
 // Read by an ordinary static initialiser, before main: the records must
@@ -23,4 +26,4 @@ TEST(LoadTimeRecords, UnsignedEntryPointMakesUnsignedNumbers)
 }
 
 } // namespace
-} // namespace jotter::testing
+} // namespace testsupport

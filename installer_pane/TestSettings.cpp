@@ -3,10 +3,11 @@
 #if ENABLE_TEST_SEAMS
 #include "installer_pane/UserInfoServer.h"
 
+#include "foundation/system/Log.h"
 #include "foundation/url/ConnectToOverride.h"
 
-#include <cstdio>
 #include <cstdlib>
+#include <string>
 #endif
 
 namespace quillon {
@@ -20,7 +21,8 @@ void applyTestSettings()
     if (auto loopbackPort = foundation::ConnectToOverride::loopbackPortOf(setting))
         foundation::ConnectToOverride::set(UserInfoServer::host(), UserInfoServer::port, *loopbackPort);
     else
-        std::fprintf(stderr, "Quillon: QUILLON_CONNECT_TO must be 127.0.0.1:<port> of a loopback server, not \"%s\"\n", setting);
+        foundation::logDiagnostic("Quillon: QUILLON_CONNECT_TO must be 127.0.0.1:<port> of a loopback server, not \""
+                                  + std::string(setting) + "\"");
 #endif
 }
 

@@ -5,11 +5,13 @@
 #include "foundation/objects/Data.h"
 #include "foundation/objects/Number.h"
 #include "foundation/system/CommandLine.h"
+#include "foundation/system/Log.h"
 #include "json/JSONDecoder.h"
 #include "json/JTError.h"
 #include "json/JTSerializer.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -108,7 +110,7 @@ int main(int argc, char** argv)
 
     std::string input;
     if (!readInput(options.file, input)) {
-        std::fprintf(stderr, "jotter: %s: %s\n", name.c_str(), std::strerror(errno));
+        foundation::logDiagnostic(name + ": " + std::strerror(errno));
         return 1;
     }
 
@@ -118,10 +120,10 @@ int main(int argc, char** argv)
         decoder ? decoder->objectWithUTF8String(input.data(), input.size(), &error) : nullptr;
     if (!tree) {
         std::string message = error ? error->localizedDescription() : "Unable to allocate the decoder.";
-        std::fprintf(stderr, "jotter: %s:%llu: %s (byte %llu)\n", name.c_str(),
-            static_cast<unsigned long long>(error ? userInfoNumber(*error, jotter::JTLineNumberKey) : 0),
-            message.c_str(),
-            static_cast<unsigned long long>(error ? userInfoNumber(*error, jotter::JTAtIndexKey) : 0));
+        std::uint64_t line = error ? userInfoNumber(*error, jotter::JTLineNumberKey) : 0;
+        std::uint64_t byte = error ? userInfoNumber(*error, jotter::JTAtIndexKey) : 0;
+        foundation::logDiagnostic(
+            name + ":" + std::to_string(line) + ": " + message + " (byte " + std::to_string(byte) + ")");
         return 1;
     }
     if (options.checkOnly)
@@ -130,13 +132,13 @@ int main(int argc, char** argv)
     foundation::Ref<foundation::Object> encoded = jotter::JTSerializer::serializeObject(tree.get(),
         options.serialize, jotter::JTEncodeOptionResultData, nullptr, nullptr, {}, &error);
     if (!encoded) {
-        std::fprintf(stderr, "jotter: %s: %s\n", name.c_str(), error->localizedDescription().c_str());
+        foundation::logDiagnostic(name + ": " + error->localizedDescription());
         return 1;
     }
     std::string_view text = static_cast<foundation::Data&>(*encoded).view();
     if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fputc('\n', stdout) == EOF
         || std::fflush(stdout) != 0) {
-        std::fprintf(stderr, "jotter: <stdout>: %s\n", std::strerror(errno));
+        foundation::logDiagnostic(std::string("<stdout>: ") + std::strerror(errno));
         return 1;
     }
     return 0;

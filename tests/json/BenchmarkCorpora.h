@@ -9,8 +9,6 @@
 
 namespace testsupport {
 
-using namespace jotter;
-
 // The three benchmark corpora, read from beside the checkout (the build's
 // BENCH_DATA_DIR). The round-trip tests check them, so one that is missing
 // fails the test that asked for it: a run without them must not pass while

@@ -3,6 +3,7 @@
 #if ENABLE_TEST_SEAMS
 #include "installer_pane/UserInfoServer.h"
 
+#include "foundation/system/Log.h"
 #include "foundation/url/ConnectToOverride.h"
 #endif
 

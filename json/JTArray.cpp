@@ -1,9 +1,9 @@
 #include "json/JTArray.h"
 
+#include "foundation/objects/DebugCheck.h"
 #include "foundation/objects/Exception.h"
 
 #include <algorithm>
-#include <cassert>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -25,11 +25,13 @@ constexpr std::size_t GrowthSlots = 16;
 
 Ref<JTArray> _JTArrayCreate(Object* const* objects, std::size_t count, bool isMutable)
 {
-#ifndef NDEBUG
     // The array adopts these references; a null one would be released later.
-    assert(objects != nullptr || count == 0);
+    FOUNDATION_DEBUG_CHECK(objects != nullptr || count == 0, "_JTArrayCreate given no objects for a non-empty array",
+        "pass an array of the count's length, or a count of 0");
+#if FOUNDATION_DEBUG_CHECKS
     for (std::size_t i = 0; i < count; ++i)
-        assert(objects[i] != nullptr);
+        FOUNDATION_DEBUG_CHECK(objects[i] != nullptr, "_JTArrayCreate given a null object",
+            "give every element an object (the platform's null is Null::null(), not a null pointer)");
 #endif
     if (count > (std::numeric_limits<std::size_t>::max() - sizeof(JTArray)) / sizeof(Object*))
         return nullptr;

@@ -1,11 +1,11 @@
 #include "json/JTDictionary.h"
 
+#include "foundation/objects/DebugCheck.h"
 #include "foundation/objects/Exception.h"
 #include "foundation/objects/SmallObjectPool.h"
 #include "json/internal/JTDictionaryCapacities.h"
 #include "json/JTDictionaryEnumerator.h"
 
-#include <cassert>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -29,12 +29,16 @@ JTHashTableEntry* allocateTable(std::size_t capacity) noexcept
 Ref<JTDictionary> _JTDictionaryCreate(Object* const* keys, const std::uint64_t* keyHashes, Object* const* objects,
     std::size_t count, bool isMutable, JTBeforeReplacing beforeReplacing)
 {
-#ifndef NDEBUG
     // The dictionary adopts these references and trusts these hashes: a null
     // or a wrong hash would corrupt the table.
-    assert((keys != nullptr && keyHashes != nullptr && objects != nullptr) || count == 0);
+    FOUNDATION_DEBUG_CHECK((keys != nullptr && keyHashes != nullptr && objects != nullptr) || count == 0,
+        "_JTDictionaryCreate given no key, hash or object arrays for a non-empty dictionary",
+        "pass the three arrays of the count's length, or a count of 0");
+#if FOUNDATION_DEBUG_CHECKS
     for (std::size_t i = 0; i < count; ++i)
-        assert(keys[i] != nullptr && objects[i] != nullptr && keyHashes[i] == foundation::hashOf(*keys[i]));
+        FOUNDATION_DEBUG_CHECK(keys[i] != nullptr && objects[i] != nullptr && keyHashes[i] == foundation::hashOf(*keys[i]),
+            "_JTDictionaryCreate given a null key or object, or a key with a hash that is not its own",
+            "give every pair a key and an object, and each key the hash foundation::hashOf answers for it");
 #endif
     std::size_t capacity = _JTDictionaryCapacityForCount(count);
     JTDictionary* dictionary;
@@ -131,7 +135,8 @@ void _JTDictionaryAddObject(JTDictionary& dictionary, std::uint64_t keyHash, Obj
     std::size_t slot = dictionary.findSlot(keyHash, key);
     // With count < capacity there is always a free slot, so the probe
     // ends at an equal key or a free slot, and a removal frees one more.
-    assert(slot < dictionary.capacity_);
+    FOUNDATION_DEBUG_CHECK(slot < dictionary.capacity_, "a JTDictionary probe found neither the key nor a free slot",
+        "keep the count below the capacity, which every insertion grows the table to keep");
     if (dictionary.entry_[slot].key) {
         if (beforeReplacing.run)
             beforeReplacing.run(beforeReplacing.context);

@@ -59,7 +59,7 @@ Ref<Object> JTSerializer::serialize(Object* object, JTSerializeOptionFlags seria
         || (encodeOption & (JTEncodeOptionStringObj | JTEncodeOptionStringObjTrimQuotes)) == 0);
 
     unsigned char frameBuffer[JTEncodeFrameBufferSize];
-    encodeState_ = new (std::nothrow) JTEncodeState;
+    encodeState_.reset(new (std::nothrow) JTEncodeState);
     if (!encodeState_)
         foundation::raise(foundation::ExceptionName::Malloc, "Unable to allocate state structure.");
     StateRelease release(*this);
@@ -140,8 +140,7 @@ void JTSerializer::releaseState() noexcept
     if (!encodeState_)
         return;
     jt_managedBuffer_release(encodeState_->stringBuffer);
-    delete encodeState_;
-    encodeState_ = nullptr;
+    encodeState_.reset();
 }
 
 } // namespace jotter

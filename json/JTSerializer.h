@@ -5,6 +5,7 @@
 #include "json/JTSerializeOptions.h"
 
 #include <functional>
+#include <memory>
 #include <string_view>
 
 namespace jotter {
@@ -59,7 +60,7 @@ private:
     foundation::Ref<foundation::Object> run(JTEncodeState& state, foundation::Object* root);
     foundation::Ref<foundation::Object> makeResult(JTEncodeState& state);
 
-    JTEncodeState* encodeState_ = nullptr;
+    std::unique_ptr<JTEncodeState> encodeState_;
 };
 
 } // namespace jotter

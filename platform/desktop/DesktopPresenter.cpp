@@ -34,12 +34,13 @@ struct DesktopPresenter::Shown {
 namespace {
 
 // A widget keeps the model object it draws alive for as long as it exists,
-// so that its signals never reach a freed view.
+// so that its signals never reach a freed view: its data holds a reference
+// that GTK drops with the widget.
 void keepAlive(GtkWidget* widget, const foundation::Object& object)
 {
-    object.retain();
-    g_object_set_data_full(G_OBJECT(widget), "desktop-model", const_cast<foundation::Object*>(&object),
-                           [](gpointer data) { static_cast<const foundation::Object*>(data)->release(); });
+    using Reference = foundation::Ref<const foundation::Object>;
+    g_object_set_data_full(G_OBJECT(widget), "desktop-model", new Reference(&object),
+                           [](gpointer data) { delete static_cast<Reference*>(data); });
 }
 
 void roundedRectangle(cairo_t* cr, double width, double height, double radius)

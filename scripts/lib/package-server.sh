@@ -32,9 +32,16 @@ echo "[hdiutil stand-in] asked to: $*" >&2
 TOOL
 chmod +x "$work/hdiutil"
 
-port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
-python3 -m http.server "$port" --bind 127.0.0.1 --directory "$work/www" >/dev/null 2>&1 &
-server_pid=$!
+source scripts/lib/loopback-server.sh
+# The files of www/, without a line per request.
+serve_on_loopback python3 -c '
+import functools, http.server, sys
+class Files(http.server.SimpleHTTPRequestHandler):
+    def log_message(self, *args):
+        pass
+server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), functools.partial(Files, directory=sys.argv[1]))
+print(server.server_address[1], flush=True)
+server.serve_forever()' "$work/www"
 
 # A day of the agent's clock lasts 5 real seconds.
 agent_env=(

@@ -14,8 +14,8 @@
 #include <sys/stat.h>
 
 using namespace foundation;
-using desktoptest::pumpUntil;
-using desktoptest::runTool;
+using testsupport::pumpUntil;
+using testsupport::runTool;
 
 namespace {
 
@@ -54,15 +54,15 @@ protected:
     }
 
     // A picture of the window's own pixels, alpha included.
-    std::optional<desktoptest::WindowDump> screenshot()
+    std::optional<testsupport::WindowDump> screenshot()
     {
         std::string shot = (directory / "window.xwd").string();
         runTool("/usr/bin/xwd", {"-id", std::to_string(desktop.xid(*window)), "-silent", "-out", shot});
-        return desktoptest::WindowDump::read(shot);
+        return testsupport::WindowDump::read(shot);
     }
 
     ProcessPlaces places{*this};
-    desktoptest::DesktopSession desktop;
+    testsupport::DesktopSession desktop;
     Ref<appkit::UIDescription> interface;
     Ref<corvane::AppDelegate> delegate;
     Ref<appkit::Window> window;
@@ -83,14 +83,14 @@ TEST_F(AgentWindowTest, AnnouncementFloatsOnTheFirstDayWithTheExactMessage)
 TEST_F(AgentWindowTest, ScreenshotShowsALightGreyRoundedRectangleWithClearCorners)
 {
     announce();
-    std::optional<desktoptest::WindowDump> shot = screenshot();
+    std::optional<testsupport::WindowDump> shot = screenshot();
     ASSERT_TRUE(shot) << "xwd gave no 32-bit picture of the window";
     int width = shot->width();
     int height = shot->height();
     ASSERT_GT(width, 40);
     ASSERT_GT(height, 40);
-    const desktoptest::Pixel clear{0, 0, 0, 0};
-    const desktoptest::Pixel lightGrey{170, 170, 170, 255};  // white 2/3, opaque
+    const testsupport::Pixel clear{0, 0, 0, 0};
+    const testsupport::Pixel lightGrey{170, 170, 170, 255};  // white 2/3, opaque
     // Outside the radius-10 arcs the corners are clear ...
     for (auto [x, y] : {std::pair{0, 0}, {1, 1}, {2, 0}, {width - 1, 0}, {width - 2, 1}, {0, height - 1},
                         {1, height - 2}, {width - 1, height - 1}, {width - 2, height - 2}})

@@ -2,7 +2,7 @@
 
 #include <gdk/gdkx.h>
 
-namespace desktoptest {
+namespace testsupport {
 
 unsigned long DesktopSession::xid(const appkit::Window& window) const
 {
@@ -49,4 +49,4 @@ bool DesktopSession::waitUntilDrawn(const appkit::Window& window)
     return done;
 }
 
-} // namespace desktoptest
+} // namespace testsupport

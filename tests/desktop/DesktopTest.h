@@ -17,7 +17,7 @@
 #include <memory>
 #include <string>
 
-namespace desktoptest {
+namespace testsupport {
 
 // The display, started for the first test and ended when the program ends.
 inline testsupport::VirtualDisplay& virtualDisplay()
@@ -75,4 +75,4 @@ public:
     std::unique_ptr<desktop::DesktopPresenter> presenter;
 };
 
-} // namespace desktoptest
+} // namespace testsupport

@@ -19,8 +19,8 @@
 #include <clocale>
 #include <optional>
 
-using desktoptest::pumpUntil;
-using desktoptest::runTool;
+using testsupport::pumpUntil;
+using testsupport::runTool;
 using foundation::Ref;
 
 class InstallerWindowTest : public ::testing::Test {
@@ -77,7 +77,7 @@ protected:
 
     bool nextEnabled() { return gtk_widget_get_sensitive(installerWindow->nextButtonForTesting()); }
 
-    desktoptest::DesktopSession desktop;
+    testsupport::DesktopSession desktop;
     testsupport::TemporaryDirectory directory;
     testsupport::LoopbackServer server{testsupport::LoopbackServer::Security::TLS, USERINFO_SERVER_HOST};
     Ref<quillon::QuillonPane> pane;

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-namespace desktoptest {
+namespace testsupport {
 
 struct Pixel {
     int red, green, blue, alpha;
@@ -68,4 +68,4 @@ private:
     std::size_t offset_ = 0;
 };
 
-} // namespace desktoptest
+} // namespace testsupport

@@ -3,10 +3,14 @@
 #include "foundation/runloop/RunLoop.h"
 #include "foundation/runloop/Timer.h"
 
+#include "support/ManualTime.h"
+
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <csignal>
+#include <future>
 #include <string>
 #include <thread>
 #include <vector>
@@ -19,11 +23,11 @@
 #include <unistd.h>
 
 using foundation::RunLoop;
+using testsupport::day;
 
 namespace {
 
 constexpr double patience = 10;  // real seconds before a wait counts as a hang
-constexpr double day = 86400;
 
 // Runs `probe` in a grandchild inside a new time namespace whose boot-time
 // clock reads `bootTimeAhead` seconds more than its monotonic clock, as on
@@ -93,14 +97,38 @@ TEST(RunLoop, ATimerWhoseNextDateCannotPassNowFiresOnceAndTheLoopGoesOn)
 
 namespace {
 
+// A run() that missed the stop would wait for ever: a rescuer stops it after
+// `patience`, so the loss fails the test instead of hanging it.
 TEST(RunLoop, AStopBeforeRunIsNotLost)
 {
     RunLoop& loop = RunLoop::main();
+    std::promise<void> returned;
+    bool rescued = false;
+    std::thread rescuer([&, ended = returned.get_future()] {
+        if (ended.wait_for(std::chrono::duration<double>(patience)) == std::future_status::timeout) {
+            rescued = true;
+            loop.stop();
+        }
+    });
     loop.stop();
-    loop.run();  // returns at once instead of hanging
-    std::thread stopper([&] { loop.stop(); });
     loop.run();
-    stopper.join();
+    returned.set_value();
+    rescuer.join();
+    EXPECT_FALSE(rescued) << "run() did not see the stop that came before it";
+}
+
+TEST(RunLoop, AStopBeforeRunIsUsedUpByThatRun)
+{
+    RunLoop& loop = RunLoop::main();
+    loop.stop();
+    loop.run();
+    bool ranPostedWork = false;
+    loop.post([&] {
+        ranPostedWork = true;
+        loop.stop();
+    });
+    loop.run();  // returns only through the posted stop
+    EXPECT_TRUE(ranPostedWork);
 }
 
 TEST(RunLoop, RunUntilGivesUpAtItsLimit)

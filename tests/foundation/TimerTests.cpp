@@ -10,10 +10,10 @@
 #include <vector>
 
 using namespace foundation;
+using testsupport::day;
 
 namespace {
 
-constexpr double day = 86400;
 
 // A timer target that notes each firing of its action, as the agent's
 // updater does with its daily check.

@@ -8,7 +8,7 @@
 using installer::InstallerDirectionBackward;
 using installer::InstallerDirectionForward;
 using installer::PaneSequence;
-using quillontest::PaneFixture;
+using testsupport::PaneFixture;
 
 namespace {
 

@@ -17,7 +17,7 @@
 
 #include <memory>
 
-namespace quillontest {
+namespace testsupport {
 
 inline constexpr const char* DefaultStrings =
     "\"PaneTitle\" = \"Registration\";\n"
@@ -112,4 +112,4 @@ protected:
     bool finished = false;
 };
 
-} // namespace quillontest
+} // namespace testsupport

@@ -31,7 +31,7 @@ namespace {
 
 constexpr const char* Host = USERINFO_SERVER_HOST;
 
-class Upload : public quillontest::PaneFixture {
+class Upload : public testsupport::PaneFixture {
 protected:
     void useServer(int port) { foundation::ConnectToOverride::set(Host, 6984, port); }
     ~Upload() override { foundation::ConnectToOverride::clear(); }

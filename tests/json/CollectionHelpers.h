@@ -13,7 +13,9 @@
 #include <utility>
 #include <vector>
 
-namespace jotter::testing {
+namespace testsupport {
+
+using namespace jotter;
 
 // A key or value with a chosen hash that counts its live instances, so a
 // test can see that a collection released everything it held. Equal ids are
@@ -98,4 +100,4 @@ inline std::string raised(const std::function<void()>& body)
     return "<nothing raised>";
 }
 
-} // namespace jotter::testing
+} // namespace testsupport

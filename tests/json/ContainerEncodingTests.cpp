@@ -10,7 +10,10 @@
 
 #include <gtest/gtest.h>
 
-namespace jotter::testing {
+namespace testsupport {
+
+using namespace jotter;
+
 namespace {
 
 using foundation::Array;
@@ -167,4 +170,4 @@ TEST(ContainerEncoding, NestingBeyond512LevelsIsRefused)
 }
 
 } // namespace
-} // namespace jotter::testing
+} // namespace testsupport

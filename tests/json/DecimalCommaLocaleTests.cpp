@@ -5,7 +5,10 @@
 
 #include "support/DecimalCommaLocale.h"
 
-namespace jotter::testing {
+namespace testsupport {
+
+using namespace jotter;
+
 namespace {
 
 TEST(DecimalCommaLocale, DoublesOutOfRangeStillSayOverflowOrUnderflow)
@@ -30,4 +33,4 @@ TEST(DecimalCommaLocale, FractionsAndExponentsDecodeAndEncodeByteForByte)
 }
 
 } // namespace
-} // namespace jotter::testing
+} // namespace testsupport

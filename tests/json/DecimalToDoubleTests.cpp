@@ -15,7 +15,10 @@
 #include <random>
 #include <string>
 
-namespace jotter::testing {
+namespace testsupport {
+
+using namespace jotter;
+
 namespace {
 
 std::uint64_t bitsOf(double value)
@@ -107,4 +110,4 @@ TEST(DecimalToDouble, AgreesWithTheStandardLibraryOnRandomDecimals)
 }
 
 } // namespace
-} // namespace jotter::testing
+} // namespace testsupport

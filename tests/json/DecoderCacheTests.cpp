@@ -9,7 +9,10 @@
 
 #include <string>
 
-namespace jotter::testing {
+namespace testsupport {
+
+using namespace jotter;
+
 namespace {
 
 foundation::Ref<foundation::Object> parse(JSONDecoder& decoder, std::string_view text)
@@ -229,4 +232,4 @@ TEST(DecoderCache, NumbersDifferingInTheirLowBitsSpreadOverTheItems)
 }
 
 } // namespace
-} // namespace jotter::testing
+} // namespace testsupport

@@ -10,7 +10,10 @@
 #include <stdexcept>
 #include <string>
 
-namespace jotter::testing {
+namespace testsupport {
+
+using namespace jotter;
+
 namespace {
 
 // The number in a one-element array, kept alive after the array goes.
@@ -184,4 +187,4 @@ TEST(DecoderNumbers, NumberEndingTheInputIsInvalid)
 }
 
 } // namespace
-} // namespace jotter::testing
+} // namespace testsupport

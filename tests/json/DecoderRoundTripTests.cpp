@@ -1,27 +1,26 @@
 // The benchmark corpora read by the decoder equal nlohmann-json's reading of
 // them, and survive a trip through the encoder and back.
 
+#include "BenchmarkCorpora.h"
 #include "DecodingHelpers.h"
 
 #include "support/NlohmannTree.h"
 
-#include <fstream>
-#include <sstream>
 
-namespace jotter::testing {
+namespace testsupport {
+
+using namespace jotter;
+
 namespace {
 
 TEST(DecoderRoundTrip, CorporaDecodeAsNlohmannReadsThem)
 {
-    if (!std::ifstream(std::string(JOTTER_BENCH_DATA_DIR) + "/twitter.json"))
-        GTEST_SKIP() << "no benchmark corpora in " << JOTTER_BENCH_DATA_DIR;
     foundation::Ref<JSONDecoder> decoder = JSONDecoder::decoder();
-    for (const char* name : {"canada.json", "citm_catalog.json", "twitter.json"}) {
-        std::ifstream file(std::string(JOTTER_BENCH_DATA_DIR) + "/" + name, std::ios::binary);
-        std::ostringstream contents;
-        contents << file.rdbuf();
-        std::string text = contents.str();
-        foundation::Ref<foundation::Object> reference = support::platformTree(nlohmann::json::parse(text));
+    for (const char* name : benchmarkCorpora) {
+        std::optional<std::string> corpus = corpusText(name);
+        ASSERT_TRUE(corpus);
+        const std::string& text = *corpus;
+        foundation::Ref<foundation::Object> reference = testsupport::platformTree(nlohmann::json::parse(text));
 
         foundation::Ref<foundation::Error> error;
         foundation::Ref<foundation::Object> tree = decoder->objectWithUTF8String(text.data(), text.size(), &error);
@@ -36,4 +35,4 @@ TEST(DecoderRoundTrip, CorporaDecodeAsNlohmannReadsThem)
 }
 
 } // namespace
-} // namespace jotter::testing
+} // namespace testsupport

@@ -9,7 +9,10 @@
 
 #include <string>
 
-namespace jotter::testing {
+namespace testsupport {
+
+using namespace jotter;
+
 namespace {
 
 // Runs a test body once on each path, and leaves the process on the
@@ -148,4 +151,4 @@ TEST(DecoderScanPathsAgree, OnASequenceCutByTheEndOfTheInput)
 }
 
 } // namespace
-} // namespace jotter::testing
+} // namespace testsupport

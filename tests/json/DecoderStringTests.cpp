@@ -5,7 +5,10 @@
 
 #include "foundation/objects/String.h"
 
-namespace jotter::testing {
+namespace testsupport {
+
+using namespace jotter;
+
 namespace {
 
 // The bytes of the one string in `text`, a one-element array.
@@ -119,4 +122,4 @@ TEST(DecoderStrings, UnterminatedStringsAreInvalid)
 }
 
 } // namespace
-} // namespace jotter::testing
+} // namespace testsupport

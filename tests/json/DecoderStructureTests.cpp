@@ -4,12 +4,15 @@
 
 #include "CollectionHelpers.h"
 #include "DecodingHelpers.h"
-#include "ExpectRaise.h"
 
 #include "foundation/objects/Exception.h"
+#include "support/Raises.h"
 #include "json/JotterDeserializing.h"
 
-namespace jotter::testing {
+namespace testsupport {
+
+using namespace jotter;
+
 namespace {
 
 TEST(DecoderStructure, EmptyContainersAreLibraryCollections)
@@ -192,14 +195,14 @@ TEST(DecoderStructure, ConveniencesDecodeStringsAndData)
 TEST(DecoderStructure, ProgrammerErrorsRaiseWithTheirReasons)
 {
     using foundation::ExceptionName::InvalidArgument;
-    expectRaise([] { (void)JSONDecoder::decoderWithParseOptions(16); }, InvalidArgument, "Invalid parse options.");
+    EXPECT_TRUE(raises([] { (void)JSONDecoder::decoderWithParseOptions(16); }, InvalidArgument, "Invalid parse options."));
     foundation::Ref<JSONDecoder> decoder = JSONDecoder::decoder();
-    expectRaise([&] { (void)decoder->objectWithUTF8String(nullptr, 0); }, InvalidArgument, "The string argument is NULL.");
-    expectRaise([&] { (void)decoder->mutableObjectWithUTF8String(nullptr, 3); }, InvalidArgument,
-        "The string argument is NULL.");
-    expectRaise([&] { (void)decoder->objectWithData(nullptr); }, InvalidArgument, "The jsonData argument is NULL.");
-    expectRaise([&] { (void)decoder->mutableObjectWithData(nullptr); }, InvalidArgument, "The jsonData argument is NULL.");
+    EXPECT_TRUE(raises([&] { (void)decoder->objectWithUTF8String(nullptr, 0); }, InvalidArgument, "The string argument is NULL."));
+    EXPECT_TRUE(raises([&] { (void)decoder->mutableObjectWithUTF8String(nullptr, 3); }, InvalidArgument,
+        "The string argument is NULL."));
+    EXPECT_TRUE(raises([&] { (void)decoder->objectWithData(nullptr); }, InvalidArgument, "The jsonData argument is NULL."));
+    EXPECT_TRUE(raises([&] { (void)decoder->mutableObjectWithData(nullptr); }, InvalidArgument, "The jsonData argument is NULL."));
 }
 
 } // namespace
-} // namespace jotter::testing
+} // namespace testsupport

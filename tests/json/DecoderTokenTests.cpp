@@ -2,7 +2,10 @@
 
 #include "DecodingHelpers.h"
 
-namespace jotter::testing {
+namespace testsupport {
+
+using namespace jotter;
+
 namespace {
 
 TEST(DecoderTokens, BlanksTabsAndLineBreaksSeparateTokens)
@@ -86,4 +89,4 @@ TEST(DecoderTokens, MisspelledLiteralsAreUnexpectedTokens)
 }
 
 } // namespace
-} // namespace jotter::testing
+} // namespace testsupport

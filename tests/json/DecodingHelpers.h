@@ -14,7 +14,9 @@
 #include <string>
 #include <string_view>
 
-namespace jotter::testing {
+namespace testsupport {
+
+using namespace jotter;
 
 // The tree a fresh decoder makes of `text`; a failed parse fails the test.
 inline foundation::Ref<foundation::Object> decoded(std::string_view text, JTParseOptionFlags options = 0)
@@ -71,4 +73,4 @@ inline foundation::Object* onlyElement(const foundation::Ref<foundation::Object>
     return array.count() == 1 ? array.objectAtIndex(0) : nullptr;
 }
 
-} // namespace jotter::testing
+} // namespace testsupport

@@ -10,7 +10,9 @@
 
 #include <string>
 
-namespace jotter::testing {
+namespace testsupport {
+
+using namespace jotter;
 
 // The text of a successful run (as a Data result unless the encode option
 // says otherwise); a failed run fails the test and gives "<failed>".
@@ -44,4 +46,4 @@ inline std::string failureMessage(foundation::Object* root, JTSerializeOptionFla
     return error->localizedDescription();
 }
 
-} // namespace jotter::testing
+} // namespace testsupport

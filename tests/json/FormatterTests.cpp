@@ -11,7 +11,10 @@
 
 #include <stdexcept>
 
-namespace jotter::testing {
+namespace testsupport {
+
+using namespace jotter;
+
 namespace {
 
 using foundation::Array;
@@ -133,4 +136,4 @@ TEST(Formatters, ThrowingFormatterPropagates)
 }
 
 } // namespace
-} // namespace jotter::testing
+} // namespace testsupport

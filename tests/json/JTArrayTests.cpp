@@ -5,7 +5,7 @@
 #include <random>
 
 using namespace jotter;
-using namespace jotter::testing;
+using namespace testsupport;
 using foundation::Object;
 using foundation::Ref;
 

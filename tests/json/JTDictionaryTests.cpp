@@ -5,11 +5,13 @@
 #include "foundation/objects/String.h"
 #include "json/internal/JTDictionaryCapacities.h"
 
+#include "support/Raises.h"
+
 #include <map>
 #include <random>
 
 using namespace jotter;
-using namespace jotter::testing;
+using namespace testsupport;
 using foundation::Object;
 using foundation::Ref;
 
@@ -59,8 +61,8 @@ TEST(JTDictionaryCapacity, FollowsTheTableFromCountTimesOnePointThreeThree)
 TEST(JTDictionaryCapacity, CountsBeyondTheLastCapacityAreRefusedInsteadOfReadingPastTheTable)
 {
     for (std::uint64_t count : {std::uint64_t{355569363}, ~std::uint64_t{0}}) {
-        std::string reason = raised([&] { (void)_JTDictionaryCapacityForCount(count); });
-        EXPECT_EQ(reason.rfind("NSRangeException A dictionary of ", 0), 0u) << reason;
+        EXPECT_TRUE(raises([&] { (void)_JTDictionaryCapacityForCount(count); },
+                                        foundation::ExceptionName::Range, "A dictionary of ", Reason::Start));
     }
 }
 

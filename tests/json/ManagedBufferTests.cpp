@@ -6,7 +6,10 @@
 #include <cstring>
 #include <limits>
 
-namespace jotter {
+namespace testsupport {
+
+using namespace jotter;
+
 namespace {
 
 // The buffer starts in the caller's frame and moves to the heap, contents
@@ -53,4 +56,4 @@ TEST(ManagedBuffer, ADetachedBlockIsNotFreedOnRelease)
 }
 
 } // namespace
-} // namespace jotter
+} // namespace testsupport

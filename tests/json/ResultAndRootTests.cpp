@@ -1,11 +1,11 @@
 #include "EncodingHelpers.h"
-#include "ExpectRaise.h"
 
 #include "foundation/objects/Array.h"
 #include "foundation/objects/DebugCheck.h"
 #include "foundation/objects/Date.h"
 #include "foundation/objects/Dictionary.h"
 #include "foundation/objects/Exception.h"
+#include "support/Raises.h"
 #include "foundation/objects/Null.h"
 #include "foundation/objects/Number.h"
 #include "json/JotterSerializing.h"
@@ -14,7 +14,10 @@
 
 #include <cmath>
 
-namespace jotter::testing {
+namespace testsupport {
+
+using namespace jotter;
+
 namespace {
 
 using foundation::Array;
@@ -124,22 +127,22 @@ TEST(Preconditions, MisuseRaisesWithTheViolatedCondition)
     using foundation::ExceptionName::InternalInconsistency;
     Ref<Array> array = Array::create();
     FormatterBlock block = [](Object*) -> Ref<Object> { return nullptr; };
-    expectRaise([&] { (void)JTSerializer::serializeObject(nullptr, 0, 1, nullptr, nullptr, {}, nullptr); },
-        InternalInconsistency, "Invalid parameter not satisfying: object != nullptr");
-    expectRaise([&] { (void)JTSerializer::serializeObject(array.get(), 0, 1, &block, array.get(), "x", nullptr); },
-        InternalInconsistency, "Invalid parameter not satisfying: block == nullptr || delegate == nullptr");
+    EXPECT_TRUE(raises([&] { (void)JTSerializer::serializeObject(nullptr, 0, 1, nullptr, nullptr, {}, nullptr); },
+        InternalInconsistency, "Invalid parameter not satisfying: object != nullptr"));
+    EXPECT_TRUE(raises([&] { (void)JTSerializer::serializeObject(array.get(), 0, 1, &block, array.get(), "x", nullptr); },
+        InternalInconsistency, "Invalid parameter not satisfying: block == nullptr || delegate == nullptr"));
     for (JTEncodeOption option : {JTEncodeOptionCollectionObj | JTEncodeOptionStringObj,
              JTEncodeOptionCollectionObj | JTEncodeOptionStringObjTrimQuotes}) {
-        expectRaise([&] { (void)JTSerializer::serializeObject(array.get(), 0, 1 | option, nullptr, nullptr, {}, nullptr); },
+        EXPECT_TRUE(raises([&] { (void)JTSerializer::serializeObject(array.get(), 0, 1 | option, nullptr, nullptr, {}, nullptr); },
             InternalInconsistency,
             "Invalid parameter not satisfying: (encodeOption & JTEncodeOptionCollectionObj) == 0 || "
-            "(encodeOption & (JTEncodeOptionStringObj | JTEncodeOptionStringObjTrimQuotes)) == 0");
+            "(encodeOption & (JTEncodeOptionStringObj | JTEncodeOptionStringObjTrimQuotes)) == 0"));
     }
     using foundation::ExceptionName::InvalidArgument;
-    expectRaise([&] { (void)JSONStringWithOptions(*array, JTSerializeOptionNone, array.get(), {}, nullptr); },
-        InvalidArgument, "The delegate argument is not NULL, but the selector argument is NULL.");
-    expectRaise([&] { (void)JSONDataWithOptions(*array, JTSerializeOptionNone, array.get(), "formatValue:", nullptr); },
-        InvalidArgument, "The serializeUnsupportedClassesUsingDelegate: delegate does not respond to the selector argument.");
+    EXPECT_TRUE(raises([&] { (void)JSONStringWithOptions(*array, JTSerializeOptionNone, array.get(), {}, nullptr); },
+        InvalidArgument, "The delegate argument is not NULL, but the selector argument is NULL."));
+    EXPECT_TRUE(raises([&] { (void)JSONDataWithOptions(*array, JTSerializeOptionNone, array.get(), "formatValue:", nullptr); },
+        InvalidArgument, "The serializeUnsupportedClassesUsingDelegate: delegate does not respond to the selector argument."));
 }
 
 // A serializer serves one run at a time: a formatter that starts a second
@@ -152,8 +155,8 @@ TEST(Preconditions, OneRunAtATimePerSerializer)
     FormatterBlock reenter = [&](Object* value) -> Ref<Object> {
         return serializer->serialize(value, 0, JTEncodeOptionResultString, nullptr, nullptr, {}, nullptr);
     };
-    expectRaise([&] { (void)serializer->serialize(root.get(), 0, 1, &reenter, nullptr, {}, nullptr); },
-        foundation::ExceptionName::InternalInconsistency, "Invalid parameter not satisfying: encodeState_ == nullptr");
+    EXPECT_TRUE(raises([&] { (void)serializer->serialize(root.get(), 0, 1, &reenter, nullptr, {}, nullptr); },
+        foundation::ExceptionName::InternalInconsistency, "Invalid parameter not satisfying: encodeState_ == nullptr"));
 
     Ref<Object> result = serializer->serialize(str("again").get(), 0, JTEncodeOptionResultString, nullptr, nullptr, {}, nullptr);
     ASSERT_TRUE(result);
@@ -161,4 +164,4 @@ TEST(Preconditions, OneRunAtATimePerSerializer)
 }
 
 } // namespace
-} // namespace jotter::testing
+} // namespace testsupport

@@ -1,6 +1,7 @@
 // What the encoder writes, another parser and our decoder read back equal:
 // the three benchmark corpora and generated trees, through nlohmann-json.
 
+#include "BenchmarkCorpora.h"
 #include "EncodingHelpers.h"
 
 #include "json/JSONDecoder.h"
@@ -12,11 +13,13 @@
 
 #include <bit>
 #include <cmath>
-#include <fstream>
 #include <limits>
 #include <random>
 
-namespace jotter::testing {
+namespace testsupport {
+
+using namespace jotter;
+
 namespace {
 
 using nlohmann::json;
@@ -30,7 +33,7 @@ constexpr JTSerializeOptionFlags optionCombinations[] = {
 
 void expectRoundTrip(const json& original, const std::string& context)
 {
-    foundation::Ref<foundation::Object> tree = support::platformTree(original);
+    foundation::Ref<foundation::Object> tree = testsupport::platformTree(original);
     static foundation::Ref<JSONDecoder> decoder = JSONDecoder::decoder();
     for (JTSerializeOptionFlags flags : optionCombinations) {
         std::string text = jsonText(tree.get(), flags);
@@ -49,14 +52,10 @@ void expectRoundTrip(const json& original, const std::string& context)
 
 TEST(RoundTrip, BenchmarkCorporaReadBackEqual)
 {
-    // The corpora live beside the checkout, not in it: a clone without them
-    // skips this test rather than failing it.
-    if (!std::ifstream(std::string(JOTTER_BENCH_DATA_DIR) + "/twitter.json"))
-        GTEST_SKIP() << "no benchmark corpora in " << JOTTER_BENCH_DATA_DIR;
-    for (const char* name : {"canada.json", "citm_catalog.json", "twitter.json"}) {
-        std::ifstream file(std::string(JOTTER_BENCH_DATA_DIR) + "/" + name);
-        ASSERT_TRUE(file) << "cannot open " << name;
-        expectRoundTrip(json::parse(file), name);
+    for (const char* name : benchmarkCorpora) {
+        std::optional<std::string> text = corpusText(name);
+        ASSERT_TRUE(text);
+        expectRoundTrip(json::parse(*text), name);
     }
 }
 
@@ -105,4 +104,4 @@ TEST(RoundTrip, RandomTreesReadBackEqual)
 }
 
 } // namespace
-} // namespace jotter::testing
+} // namespace testsupport

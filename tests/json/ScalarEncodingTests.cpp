@@ -9,7 +9,10 @@
 #include <limits>
 #include <string>
 
-namespace jotter::testing {
+namespace testsupport {
+
+using namespace jotter;
+
 namespace {
 
 using foundation::Number;
@@ -143,4 +146,4 @@ TEST(NumberEncoding, NaNAndInfinitiesAreRefused)
 }
 
 } // namespace
-} // namespace jotter::testing
+} // namespace testsupport

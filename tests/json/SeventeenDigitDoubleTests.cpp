@@ -10,7 +10,10 @@
 #include <string>
 #include <vector>
 
-namespace jotter {
+namespace testsupport {
+
+using namespace jotter;
+
 namespace {
 
 std::string written(double value)
@@ -136,4 +139,4 @@ TEST(SeventeenDigitDouble, MatchesPrintfAtEveryMagnitude)
 }
 
 } // namespace
-} // namespace jotter
+} // namespace testsupport

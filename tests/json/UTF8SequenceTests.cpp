@@ -4,7 +4,10 @@
 
 #include <string_view>
 
-namespace jotter {
+namespace testsupport {
+
+using namespace jotter;
+
 namespace {
 
 // A malformed sequence stops after its well-formed prefix; a noncharacter is
@@ -57,4 +60,4 @@ TEST(UTF8Sequence, ResultCodePointAndLengthConsumed)
 }
 
 } // namespace
-} // namespace jotter
+} // namespace testsupport

@@ -7,6 +7,8 @@
 
 namespace testsupport {
 
+inline constexpr double day = 86400;  // seconds, for moving clocks by days
+
 // Puts a manual clock on a run loop (the main one by default) for the life
 // of the object, then gives the loop a system clock again.
 class ManualTime {

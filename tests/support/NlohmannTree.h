@@ -14,7 +14,7 @@
 #include <stdexcept>
 #include <vector>
 
-namespace support {
+namespace testsupport {
 
 inline foundation::Ref<foundation::Object> platformTree(const nlohmann::json& value)
 {
@@ -50,4 +50,4 @@ inline foundation::Ref<foundation::Object> platformTree(const nlohmann::json& va
     }
 }
 
-} // namespace support
+} // namespace testsupport

@@ -99,7 +99,7 @@ foundation::ExitStatus ApplicationMain(const PresenterRequest& request, const st
     loop.run();
     tellDelegate("applicationWillTerminate:", ApplicationWillTerminateNotification);
     presenter.reset();
-    return ExitStatus::Success;
+    return ExitStatus::Ok;
 }
 
 } // namespace appkit

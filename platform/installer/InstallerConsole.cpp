@@ -157,7 +157,7 @@ void InstallerConsole::move(PaneSequence::Move result, std::string_view line)
         console_.ignore(line, "this is the first pane");
         return;
     case PaneSequence::Move::Finished:
-        finish(foundation::ExitStatus::Success);
+        finish(foundation::ExitStatus::Ok);
         return;
     }
 }

@@ -103,7 +103,7 @@ foundation::ExitStatus runInstaller(const appkit::PresenterRequest& presenter, c
     window->setTitle(foundation::str(WindowTitle));
     std::function<void()> changed;
     installer::PaneSequence sequence(
-        window, std::move(panes), [&changed] { if (changed) changed(); }, [&quit] { quit(ExitStatus::Success); });
+        window, std::move(panes), [&changed] { if (changed) changed(); }, [&quit] { quit(ExitStatus::Ok); });
     std::unique_ptr<installer::InstallerWindow> desktopWindow;
     std::unique_ptr<installer::InstallerConsole> console;
     if (desktop) {

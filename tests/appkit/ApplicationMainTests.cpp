@@ -90,7 +90,7 @@ TEST(ApplicationMain, LaunchesRunsUntilTerminatedAndTellsTheDelegate)
 
     Outcome run = runApplication(path.string(), "d\n");
 
-    EXPECT_EQ(run.status, foundation::ExitStatus::Success);
+    EXPECT_EQ(run.status, foundation::ExitStatus::Ok);
     EXPECT_EQ(heard, (std::vector<std::string>{"NSApplicationDidFinishLaunchingNotification", "download from NSButton",
                                                "NSApplicationWillTerminateNotification"}));
     EXPECT_EQ(run.err, "== window \"Corvane\" shown\n  Hello\n[d] Download  [close] Close\n== end\n");

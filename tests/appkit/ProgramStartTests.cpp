@@ -44,14 +44,14 @@ Started start(std::vector<const char*> arguments)
 }
 
 // The test's own environment must not choose for it.
-class ProgramStart : public ::testing::Test {
+class ProgramStartup : public ::testing::Test {
 protected:
-    ProgramStart() { ::unsetenv("APPKIT_PRESENTER"); }
+    ProgramStartup() { ::unsetenv("APPKIT_PRESENTER"); }
 };
 
 } // namespace
 
-TEST_F(ProgramStart, RunsTheProgramWithTheForcedPresenterAndRecordsTheArguments)
+TEST_F(ProgramStartup, RunsTheProgramWithTheForcedPresenterAndRecordsTheArguments)
 {
     Started started = start({"--presenter=lines", "Quillon.bundle"});
     EXPECT_EQ(started.status, 1);  // as the program answered
@@ -63,7 +63,7 @@ TEST_F(ProgramStart, RunsTheProgramWithTheForcedPresenterAndRecordsTheArguments)
               (std::vector<std::string>{"installer", "--presenter=lines", "Quillon.bundle"}));
 }
 
-TEST_F(ProgramStart, AnOperandAfterDoubleDashIsNeverThePresenter)
+TEST_F(ProgramStartup, AnOperandAfterDoubleDashIsNeverThePresenter)
 {
     Started started = start({"--", "--presenter=x.bundle"});
     ASSERT_TRUE(started.presenter) << started.error;
@@ -71,7 +71,7 @@ TEST_F(ProgramStart, AnOperandAfterDoubleDashIsNeverThePresenter)
     EXPECT_EQ(started.operands, std::vector<std::string>{"--presenter=x.bundle"});
 }
 
-TEST_F(ProgramStart, AnUnknownPresenterIsAWrongCommandLineAndRunsNothing)
+TEST_F(ProgramStartup, AnUnknownPresenterIsAWrongCommandLineAndRunsNothing)
 {
     Started started = start({"--presenter=window"});
     EXPECT_EQ(started.status, 2);

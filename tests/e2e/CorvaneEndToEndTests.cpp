@@ -18,9 +18,9 @@
 
 namespace {
 
-using corvanetest::announcement;
-using corvanetest::feedOffering;
-using corvanetest::feedPath;
+using testsupport::announcement;
+using testsupport::feedOffering;
+using testsupport::feedPath;
 // What a build without the vendor's key says once at start.
 const std::string unverified = "corvane: updates are not verified: this build has no update key (UPDATE_PUBLIC_KEY)\n";
 
@@ -35,7 +35,7 @@ std::size_t socketsOf(pid_t pid)
     return count;
 }
 
-class CorvaneEndToEnd : public ::testing::Test, protected corvanetest::CorvaneSetup {
+class CorvaneEndToEnd : public ::testing::Test, protected testsupport::CorvaneSetup {
 protected:
     // The window as lines, display or not, unless the test says otherwise.
     // With `updateKey`, the agent verifies updates as a build with that key.

@@ -9,7 +9,7 @@
 #include <string>
 #include <sys/stat.h>
 
-namespace corvanetest {
+namespace testsupport {
 
 inline const std::string announcement = "New Erlang version available: 26.1 (final)";
 inline const std::string feedPath = "/erlang/erlang/quorvel/general/26.0/" FEED_WORD_SIZE "/data.json";
@@ -60,4 +60,4 @@ struct CorvaneSetup {
     testsupport::LoopbackServer server;
 };
 
-} // namespace corvanetest
+} // namespace testsupport

@@ -20,9 +20,9 @@ namespace {
 
 using testsupport::PtyProcess;
 
-const std::string shownBox = "| " + corvanetest::announcement;
+const std::string shownBox = "| " + testsupport::announcement;
 
-class AgentAtATerminal : public corvanetest::CorvaneSetup {
+class AgentAtATerminal : public testsupport::CorvaneSetup {
 protected:
     // A terminal of its own, no display: the terminal presenter. A day
     // lasts a second: the first check, and the window, come a second after

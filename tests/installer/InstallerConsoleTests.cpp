@@ -26,7 +26,7 @@ protected:
                          std::vector<PaneSequence::Entry>{{TextPane::create("Introduction", "Welcome"), nullptr},
                                                           {middle, nullptr},
                                                           {TextPane::create("Summary", "Done"), nullptr}},
-                         [this] { console->scheduleDisplay(); }, [this] { quitWith(foundation::ExitStatus::Success); });
+                         [this] { console->scheduleDisplay(); }, [this] { quitWith(foundation::ExitStatus::Ok); });
         console.emplace(*sequence, input.read, output.write, [this](foundation::ExitStatus status) { quitWith(status); });
         sequence->start();
     }
@@ -72,7 +72,7 @@ TEST_F(ConsoleWalk, CloseOnTheLastPaneFinishesWithStatus0)
 {
     send(input.write, "next\nnext\nnext\n");
     ASSERT_TRUE(waitForQuit());
-    EXPECT_EQ(*quitStatus, foundation::ExitStatus::Success);
+    EXPECT_EQ(*quitStatus, foundation::ExitStatus::Ok);
 }
 
 TEST_F(ConsoleWalk, CommandsThatCannotBeDoneAreAnsweredAndChangeNothing)

@@ -24,7 +24,12 @@ void PrintTo(const Failure& failure, std::ostream* out)
     *out << "line " << failure.line << ", byte " << failure.offset << ": " << failure.message;
 }
 
-namespace testing {
+} // namespace jotter
+
+namespace testsupport {
+
+using namespace jotter;
+
 namespace {
 
 using foundation::Array;
@@ -176,5 +181,4 @@ TEST(FrontDoorEncode, KeepsEveryByteBeyondTheFirstBuffer)
 }
 
 } // namespace
-} // namespace testing
-} // namespace jotter
+} // namespace testsupport

@@ -1,4 +1,5 @@
 #include "support/ChildProcess.h"
+#include "support/Waiting.h"
 
 #include "foundation/system/FileIO.h"
 
@@ -20,11 +21,6 @@ namespace testsupport {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-double secondsSince(Clock::time_point start)
-{
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
 
 } // namespace
 

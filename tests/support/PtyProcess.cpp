@@ -1,4 +1,5 @@
 #include "support/PtyProcess.h"
+#include "support/Waiting.h"
 
 #include "foundation/system/FileIO.h"
 
@@ -23,22 +24,6 @@ namespace testsupport {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-double secondsSince(Clock::time_point start)
-{
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-bool pollUntilTrue(const std::function<bool()>& done, double seconds)
-{
-    Clock::time_point start = Clock::now();
-    while (!done()) {
-        if (secondsSince(start) > seconds)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
-}
 
 std::vector<char*> pointersTo(std::vector<std::string>& texts)
 {
@@ -166,7 +151,7 @@ termios PtyProcess::settings() const
 
 bool PtyProcess::waitForSettings(const std::function<bool(const termios&)>& wanted, double seconds)
 {
-    return pollUntilTrue([&] {
+    return pollUntil([&] {
         collect(0);  // a program that writes a lot must not block on a full terminal
         return wanted(settings());
     }, seconds);
@@ -196,7 +181,7 @@ char PtyProcess::stateOf(pid_t pid)
 
 bool PtyProcess::waitForState(pid_t pid, char state, double seconds)
 {
-    return pollUntilTrue([&] {
+    return pollUntil([&] {
         collect(0);
         return stateOf(pid) == state;
     }, seconds);

@@ -9,6 +9,12 @@
 
 namespace testsupport {
 
+// Real seconds gone since `start`, for waits on what no run loop hears about.
+inline double secondsSince(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
 // Runs the main run loop until everything already posted to the main
 // queue has run.
 inline bool drainMainQueue(double seconds = 10)

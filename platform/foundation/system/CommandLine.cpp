@@ -65,7 +65,7 @@ std::optional<ExitStatus> CommandLine::answer() const
         logDiagnostic(m_error + " (try '" + std::string(m_syntax.program) + " --help')");
         return ExitStatus::Usage;
     }
-    auto written = [](bool done) { return done ? ExitStatus::Success : ExitStatus::Failure; };
+    auto written = [](bool done) { return done ? ExitStatus::Ok : ExitStatus::Failure; };
     switch (m_request) {
     case Request::Help:
         return written(writeToStandardOutput(m_syntax.usage));

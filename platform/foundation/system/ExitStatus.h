@@ -7,7 +7,8 @@ namespace foundation {
 //   1  it could not (a file it could not read, a person who left before
 //      the end, a display that was forced but cannot be had)
 //   2  it was asked wrongly (the command line or a setting), and did nothing
-enum class ExitStatus : int { Success = 0, Failure = 1, Usage = 2 };
+// (Not "Success": Xlib defines that name as a macro.)
+enum class ExitStatus : int { Ok = 0, Failure = 1, Usage = 2 };
 
 constexpr int exitCode(ExitStatus status) noexcept
 {

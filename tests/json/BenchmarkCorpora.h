@@ -1,33 +1,30 @@
 #pragma once
 
+#include "foundation/system/FileIO.h"
+
 #include <gtest/gtest.h>
 
-#include <fstream>
+#include <cstring>
 #include <optional>
-#include <sstream>
 #include <string>
 
 namespace testsupport {
 
-// The three benchmark corpora, read from beside the checkout (the build's
-// BENCH_DATA_DIR). The round-trip tests check them, so one that is missing
-// fails the test that asked for it: a run without them must not pass while
-// checking less.
+// The three benchmark corpora, unpacked at configuration from the copy kept
+// with the tests (json/corpora.tar.xz). The round-trip tests check them, so
+// one that cannot be read fails the test that asked for it: a run must not
+// pass while checking less.
 inline constexpr const char* benchmarkCorpora[] = {"canada.json", "citm_catalog.json", "twitter.json"};
 
 inline std::optional<std::string> corpusText(const char* name)
 {
-    std::string path = std::string(JOTTER_BENCH_DATA_DIR) + "/" + name;
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        ADD_FAILURE() << "cannot read the benchmark corpus " << path
-                      << "; configure with -DBENCH_DATA_DIR=<the folder of " << benchmarkCorpora[0] << ", "
-                      << benchmarkCorpora[1] << " and " << benchmarkCorpora[2] << ">";
+    std::string path = std::string(JOTTER_CORPORA_DIR) + "/" + name;
+    std::string contents;
+    if (int failure = foundation::readFile(path, contents)) {
+        ADD_FAILURE() << "cannot read the benchmark corpus " << path << ": " << std::strerror(failure);
         return std::nullopt;
     }
-    std::ostringstream contents;
-    contents << file.rdbuf();
-    return contents.str();
+    return contents;
 }
 
 } // namespace testsupport

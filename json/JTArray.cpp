@@ -23,33 +23,34 @@ constexpr std::size_t GrowthSlots = 16;
 
 } // namespace
 
-Ref<JTArray> _JTArrayCreate(Object* const* objects, std::size_t count, bool isMutable)
+Ref<JTArray> _JTArrayCreate(const JTSlot* slots, std::size_t count, bool isMutable)
 {
 #ifndef NDEBUG
-    // The array adopts these references; a null one would be released later.
-    assert(objects != nullptr || count == 0);
+    // The array adopts these references; an empty slot would read as a
+    // missing element.
+    assert(slots != nullptr || count == 0);
     for (std::size_t i = 0; i < count; ++i)
-        assert(objects[i] != nullptr);
+        assert(!slots[i].isEmpty());
 #endif
-    if (count > (std::numeric_limits<std::size_t>::max() - sizeof(JTArray)) / sizeof(Object*))
+    if (count > (std::numeric_limits<std::size_t>::max() - sizeof(JTArray)) / sizeof(JTSlot))
         return nullptr;
-    std::size_t bytes = count * sizeof(Object*);
+    std::size_t bytes = count * sizeof(JTSlot);
     if (!isMutable) {
         JTArray* array = new (bytes, std::nothrow) JTArray(nullptr, count, false);
         if (!array)
             return nullptr;
-        array->objects_ = array->inlineElements();
+        array->slots_ = array->inlineSlots();
         if (bytes)
-            std::memcpy(array->objects_, objects, bytes);
+            std::memcpy(array->slots_, slots, bytes);
         return Ref<JTArray>::adopt(array);
     }
     // A mutable array's block grows on its own; an empty one still owns a
-    // block, so the element pointer is never null.
-    auto* block = static_cast<Object**>(std::malloc(bytes ? bytes : 1));
+    // block, so the slot pointer is never null.
+    auto* block = static_cast<JTSlot*>(std::malloc(bytes ? bytes : 1));
     if (!block)
         return nullptr;
     if (bytes)
-        std::memcpy(block, objects, bytes);
+        std::memcpy(block, slots, bytes);
     JTArray* array = new (0, std::nothrow) JTArray(block, count, true);
     if (!array) {
         std::free(block);
@@ -61,16 +62,16 @@ Ref<JTArray> _JTArrayCreate(Object* const* objects, std::size_t count, bool isMu
 JTArray::~JTArray()
 {
     for (std::size_t i = 0; i < count_; ++i)
-        objects_[i]->release();
-    if (objects_ != inlineElements())
-        std::free(objects_);
+        slots_[i].release();
+    if (slots_ != inlineSlots())
+        std::free(slots_);
 }
 
 void JTArray::operator delete(JTArray* array, std::destroying_delete_t) noexcept
 {
     // Only an immutable array holds its elements inline, and its capacity
     // never changes.
-    std::size_t size = sizeof(JTArray) + (array->isMutable() ? 0 : array->capacity_ * sizeof(Object*));
+    std::size_t size = sizeof(JTArray) + (array->isMutable() ? 0 : array->capacity_ * sizeof(JTSlot));
     array->~JTArray();
     foundation::smallObjectPool::deallocate(array, size);
 }
@@ -85,14 +86,19 @@ Object* JTArray::objectAtIndex(std::size_t index) const
 {
     if (index >= count_)
         raiseIndexBeyondBounds("objectAtIndex:", index, count_);
-    return objects_[index];
+    return jt_slotObject(slots_[index]);
+}
+
+void JTArray::copyObjects(Object** buffer, std::size_t location, std::size_t length) const
+{
+    for (std::size_t i = 0; i < length; ++i)
+        buffer[i] = jt_slotObject(slots_[location + i]);
 }
 
 void JTArray::getObjects(Object** buffer, foundation::Range range) const
 {
     checkRange("getObjects:range:", buffer, range);
-    if (range.length)
-        std::memcpy(buffer, objects_ + range.location, range.length * sizeof(Object*));
+    copyObjects(buffer, range.location, range.length);
 }
 
 std::size_t JTArray::countByEnumerating(foundation::FastEnumerationState& state, Object** buffer,
@@ -105,7 +111,7 @@ std::size_t JTArray::countByEnumerating(foundation::FastEnumerationState& state,
     if (state.state >= count_)
         return 0;
     std::size_t batch = std::min(length, count_ - state.state);
-    std::memcpy(buffer, objects_ + state.state, batch * sizeof(Object*));
+    copyObjects(buffer, state.state, batch);
     state.itemsPtr = buffer;
     state.state += batch;
     return batch;
@@ -151,22 +157,23 @@ Ref<Object> JTArray::copy() const
 // leaves the array and the element's count as they were.
 void _JTArrayInsertObjectAtIndex(JTArray& array, Object* object, std::size_t index)
 {
-    FOUNDATION_PARAMETER_ASSERT((array.objects_ != nullptr) && (object != nullptr) && (index <= array.count_)
+    FOUNDATION_PARAMETER_ASSERT((array.slots_ != nullptr) && (object != nullptr) && (index <= array.count_)
         && (array.count_ <= array.capacity_));
     if (array.count_ + 1 >= array.capacity_) {
         std::size_t capacity = array.capacity_ + GrowthSlots;
-        void* grown = capacity <= std::numeric_limits<std::size_t>::max() / sizeof(Object*)
-            ? std::realloc(array.objects_, capacity * sizeof(Object*))
+        void* grown = capacity <= std::numeric_limits<std::size_t>::max() / sizeof(JTSlot)
+            ? std::realloc(array.slots_, capacity * sizeof(JTSlot))
             : nullptr;
         if (!grown)
             foundation::raise(foundation::ExceptionName::Malloc, "Unable to resize objects array.");
-        array.objects_ = static_cast<Object**>(grown);
-        std::memset(array.objects_ + array.count_, 0, (capacity - array.count_) * sizeof(Object*));
+        array.slots_ = static_cast<JTSlot*>(grown);
+        std::memset(static_cast<void*>(array.slots_ + array.count_), 0, (capacity - array.count_) * sizeof(JTSlot));
         array.capacity_ = capacity;
     }
     object->retain();
-    std::memmove(array.objects_ + index + 1, array.objects_ + index, (array.count_ - index) * sizeof(Object*));
-    array.objects_[index] = object;
+    std::memmove(static_cast<void*>(array.slots_ + index + 1), array.slots_ + index,
+        (array.count_ - index) * sizeof(JTSlot));
+    array.slots_[index] = JTSlot::fromObject(object);
     ++array.count_;
 }
 
@@ -174,20 +181,21 @@ void _JTArrayInsertObjectAtIndex(JTArray& array, Object* object, std::size_t ind
 // teardown may reach back into the array.
 void _JTArrayRemoveObjectAtIndex(JTArray& array, std::size_t index)
 {
-    FOUNDATION_PARAMETER_ASSERT((array.objects_ != nullptr) && (index < array.count_)
+    FOUNDATION_PARAMETER_ASSERT((array.slots_ != nullptr) && (index < array.count_)
         && (array.count_ <= array.capacity_));
-    Object* removed = array.objects_[index];
-    std::memmove(array.objects_ + index, array.objects_ + index + 1, (array.count_ - index - 1) * sizeof(Object*));
-    array.objects_[--array.count_] = nullptr;
-    removed->release();
+    JTSlot removed = array.slots_[index];
+    std::memmove(static_cast<void*>(array.slots_ + index), array.slots_ + index + 1,
+        (array.count_ - index - 1) * sizeof(JTSlot));
+    array.slots_[--array.count_] = JTSlot();
+    removed.release();
 }
 
 void _JTArrayReplaceObjectAtIndexWithObject(JTArray& array, std::size_t index, Object* object)
 {
-    FOUNDATION_PARAMETER_ASSERT((array.objects_ != nullptr) && (object != nullptr) && (index < array.count_));
+    FOUNDATION_PARAMETER_ASSERT((array.slots_ != nullptr) && (object != nullptr) && (index < array.count_));
     object->retain();
-    Object* replaced = std::exchange(array.objects_[index], object);
-    replaced->release();
+    JTSlot replaced = std::exchange(array.slots_[index], JTSlot::fromObject(object));
+    replaced.release();
 }
 
 } // namespace jotter

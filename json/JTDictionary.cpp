@@ -26,15 +26,15 @@ JTHashTableEntry* allocateTable(std::size_t capacity) noexcept
 
 } // namespace
 
-Ref<JTDictionary> _JTDictionaryCreate(Object* const* keys, const std::uint64_t* keyHashes, Object* const* objects,
+Ref<JTDictionary> _JTDictionaryCreate(Object* const* keys, const std::uint64_t* keyHashes, const JTSlot* values,
     std::size_t count, bool isMutable, JTBeforeReplacing beforeReplacing)
 {
 #ifndef NDEBUG
     // The dictionary adopts these references and trusts these hashes: a null
     // or a wrong hash would corrupt the table.
-    assert((keys != nullptr && keyHashes != nullptr && objects != nullptr) || count == 0);
+    assert((keys != nullptr && keyHashes != nullptr && values != nullptr) || count == 0);
     for (std::size_t i = 0; i < count; ++i)
-        assert(keys[i] != nullptr && objects[i] != nullptr && keyHashes[i] == foundation::hashOf(*keys[i]));
+        assert(keys[i] != nullptr && !values[i].isEmpty() && keyHashes[i] == foundation::hashOf(*keys[i]));
 #endif
     std::size_t capacity = _JTDictionaryCapacityForCount(count);
     JTDictionary* dictionary;
@@ -55,7 +55,7 @@ Ref<JTDictionary> _JTDictionaryCreate(Object* const* keys, const std::uint64_t* 
         }
     }
     for (std::size_t i = 0; i < count; ++i)
-        _JTDictionaryAddObject(*dictionary, keyHashes[i], keys[i], objects[i], beforeReplacing);
+        _JTDictionaryAddObject(*dictionary, keyHashes[i], keys[i], values[i], beforeReplacing);
     dictionary->mutations_ = isMutable ? 1 : 0;
     return Ref<JTDictionary>::adopt(dictionary);
 }
@@ -65,7 +65,7 @@ JTDictionary::~JTDictionary()
     for (std::size_t slot = 0; slot < capacity_; ++slot) {
         if (JTHashTableEntry& entry = entry_[slot]; entry.key) {
             entry.key->release();
-            entry.object->release();
+            entry.value.release();
         }
     }
     if (entry_ != inlineTable())
@@ -123,10 +123,10 @@ JTHashTableEntry* _JTDictionaryHashTableEntryForKey(const JTDictionary& dictiona
     return &dictionary.entry_[slot];
 }
 
-void _JTDictionaryAddObject(JTDictionary& dictionary, std::uint64_t keyHash, Object* key, Object* object,
+void _JTDictionaryAddObject(JTDictionary& dictionary, std::uint64_t keyHash, Object* key, JTSlot value,
     JTBeforeReplacing beforeReplacing)
 {
-    FOUNDATION_PARAMETER_ASSERT((key != nullptr) && (object != nullptr)
+    FOUNDATION_PARAMETER_ASSERT((key != nullptr) && !value.isEmpty()
         && (dictionary.count_ < dictionary.capacity_) && (dictionary.entry_ != nullptr));
     std::size_t slot = dictionary.findSlot(keyHash, key);
     // With count < capacity there is always a free slot, so the probe
@@ -138,7 +138,7 @@ void _JTDictionaryAddObject(JTDictionary& dictionary, std::uint64_t keyHash, Obj
         _JTDictionaryRemoveObjectWithEntry(dictionary, slot);
         slot = dictionary.findSlot(keyHash, nullptr);
     }
-    dictionary.entry_[slot] = {keyHash, key, object};
+    dictionary.entry_[slot] = {keyHash, key, value};
     ++dictionary.count_;
 }
 
@@ -160,7 +160,7 @@ void _JTDictionaryRemoveObjectWithEntry(JTDictionary& dictionary, std::size_t re
         dictionary.entry_[dictionary.findSlot(lifted.keyHash, nullptr)] = lifted;
     }
     removed.key->release();
-    removed.object->release();
+    removed.value.release();
 }
 
 // Growth is judged on count + 1 before the key is looked for, so setting a
@@ -188,8 +188,8 @@ void _JTDictionaryResizeIfNeccessary(JTDictionary& dictionary)
 
 Object* JTDictionary::objectForKey(const Object* key) const
 {
-    const JTHashTableEntry* entry = _JTDictionaryHashTableEntryForKey(*this, key);
-    return entry ? entry->object : nullptr;
+    JTHashTableEntry* entry = _JTDictionaryHashTableEntryForKey(*this, key);
+    return entry ? jt_slotObject(entry->value) : nullptr;
 }
 
 std::size_t JTDictionary::countByEnumerating(foundation::FastEnumerationState& state, Object** buffer,
@@ -212,11 +212,11 @@ void JTDictionary::getObjectsAndKeys(Object** objects, Object** keys) const
 {
     std::size_t position = 0;
     for (std::size_t slot = 0; slot < capacity_; ++slot) {
-        const JTHashTableEntry& entry = entry_[slot];
+        JTHashTableEntry& entry = entry_[slot];
         if (!entry.key)
             continue;
         if (objects)
-            objects[position] = entry.object;
+            objects[position] = jt_slotObject(entry.value);
         if (keys)
             keys[position] = entry.key;
         ++position;
@@ -236,7 +236,7 @@ void JTDictionary::setObject(Object* object, Object* key)
     Ref<Object> storedKey = key->copy();
     std::uint64_t keyHash = foundation::hashOf(*storedKey);
     object->retain();
-    _JTDictionaryAddObject(*this, keyHash, storedKey.leak(), object, {});
+    _JTDictionaryAddObject(*this, keyHash, storedKey.leak(), JTSlot::fromObject(object), {});
     mutated();
 }
 

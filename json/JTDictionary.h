@@ -2,6 +2,7 @@
 
 #include "foundation/objects/Dictionary.h"
 #include "json/JTCollectionRefusals.h"
+#include "json/JTSlot.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -13,17 +14,18 @@ namespace jotter {
 class JTDictionary;
 
 // One slot of the hash table. A slot is occupied exactly when `key` is
-// non-null (and then `object` is too); a free slot is all zero.
+// non-null (and then `value` is not empty); a free slot is all zero.
 struct JTHashTableEntry {
     std::uint64_t keyHash;  // the key's hashOf(), kept so no key is hashed twice
     foundation::Object* key;  // strong
-    foundation::Object* object;  // strong
+    JTSlot value;  // an immediate number or a strong reference
 };
 
 // Makes the dictionary the decoder returns for a JSON object from three
 // parallel runs of `count` entries: keys, their hashOf() values, and values.
-// Every key and value is non-null and already owned once by the caller; on
-// success the dictionary takes them over without retaining them again. The
+// Every key is non-null and every value an immediate number or a non-null
+// reference, all already owned once by the caller; on success the
+// dictionary takes them over without retaining them again. The
 // pairs go in in run order, so a later equal key replaces an earlier pair
 // (whose key and value are released) and is counted once.
 //
@@ -38,7 +40,7 @@ struct JTBeforeReplacing {
     void* context = nullptr;
 };
 [[nodiscard]] foundation::Ref<JTDictionary> _JTDictionaryCreate(foundation::Object* const* keys,
-    const std::uint64_t* keyHashes, foundation::Object* const* objects, std::size_t count, bool isMutable,
+    const std::uint64_t* keyHashes, const JTSlot* values, std::size_t count, bool isMutable,
     JTBeforeReplacing beforeReplacing = {});
 
 // The library's dictionary: an open-addressing hash table with linear
@@ -47,9 +49,14 @@ struct JTBeforeReplacing {
 // the platform's primitive dictionary operations; keys come out of every
 // walk in table slot order.
 //
+// A decoded number value may sit in its slot as an immediate (JTSlot),
+// made into a number object the first time it is handed out and kept so;
+// as with JTArray, reading can write the table, so one thread at a time,
+// for reads too. Keys are always objects.
+//
 // Mutating an immutable dictionary raises NSInternalInconsistencyException;
 // nil keys and values raise as the platform's dictionaries do; a table that
-// cannot grow raises NSMallocException. One thread at a time.
+// cannot grow raises NSMallocException.
 class JTDictionary final : public foundation::MutableDictionary {
 public:
     // Hides the platform's dictionary factories, which would quietly make a
@@ -91,16 +98,18 @@ public:
     {
         return dictionary.capacity_;
     }
+    // The counter a walk in place watches for changes; 0 for an immutable dictionary.
+    unsigned long mutationCount() const noexcept { return mutations_; }
 
 private:
     friend foundation::Ref<JTDictionary> _JTDictionaryCreate(foundation::Object* const*, const std::uint64_t*,
-        foundation::Object* const*, std::size_t, bool, JTBeforeReplacing);
+        const JTSlot*, std::size_t, bool, JTBeforeReplacing);
     // The table steps behind the operations, run after their refusals.
     friend JTHashTableEntry* _JTDictionaryHashTableEntryForKey(const JTDictionary& dictionary,
         const foundation::Object* key);
     // Takes over the key and the value.
     friend void _JTDictionaryAddObject(JTDictionary& dictionary, std::uint64_t keyHash, foundation::Object* key,
-        foundation::Object* object, JTBeforeReplacing beforeReplacing);
+        JTSlot value, JTBeforeReplacing beforeReplacing);
     friend void _JTDictionaryRemoveObjectWithEntry(JTDictionary& dictionary, std::size_t removeIdx);
     friend void _JTDictionaryResizeIfNeccessary(JTDictionary& dictionary);
 

@@ -459,11 +459,22 @@ bool closeContainer(JTEncodeState& state, char bracket)
     return jt_encode_write1(state, bracket);
 }
 
-bool encodeElement(JTEncodeState& state, Object* element, bool first)
+// An element or value as a decoded collection holds it: an immediate
+// number is written straight from the slot, with no object made for it.
+bool encodeSlot(JTEncodeState& state, JTSlot slot)
+{
+    if (slot.isInteger())
+        return writeInteger(state, slot.integer());
+    if (slot.isDouble())
+        return writeDouble(state, slot.doubleValue());
+    return jt_encode_add_atom_to_buffer(state, slot.object());
+}
+
+bool encodeElement(JTEncodeState& state, JTSlot element, bool first)
 {
     if (!first && !jt_encode_write1(state, ','))
         return false;
-    return jt_encode_add_atom_to_buffer(state, element);
+    return encodeSlot(state, element);
 }
 
 bool encodeFetchedElements(JTEncodeState& state, const Array& array, std::size_t count)
@@ -471,7 +482,7 @@ bool encodeFetchedElements(JTEncodeState& state, const Array& array, std::size_t
     FetchedObjects elements(state, count);
     array.getObjects(elements.data(), {0, count});
     for (std::size_t index = 0; index < count; ++index) {
-        if (!encodeElement(state, elements[index], index == 0))
+        if (!encodeElement(state, JTSlot::fromObject(elements[index]), index == 0))
             return false;
     }
     return true;
@@ -483,32 +494,32 @@ bool encodeFetchedElements(JTEncodeState& state, const Array& array, std::size_t
 {
     bool first = true;
     for (Object* element : foundation::FastEnumeration(array)) {
-        if (!encodeElement(state, element, first))
+        if (!encodeElement(state, JTSlot::fromObject(element), first))
             return false;
         first = false;
     }
     return true;
 }
 
-// The decoder's immutable arrays and dictionaries are read in place:
-// nothing can change them during the walk, and a copy of the elements would
-// cost more than writing a short container. Null for any other collection.
-template <typename Decoded, typename Collection>
-const Decoded* decodedImmutable(const Collection& collection)
+// The decoder's arrays and dictionaries are read in place, slot by slot, so
+// that their immediate numbers need no objects. An immutable one cannot
+// change during the walk; a mutable one might (a formatter may change it),
+// so its counter is watched as fast enumeration watches it, and its slots
+// are read afresh at every step.
+template <typename Decoded>
+void checkUnchanged(const Decoded& collection, unsigned long mutations)
 {
-    if (typeid(collection) != typeid(Decoded))
-        return nullptr;
-    const auto& decoded = static_cast<const Decoded&>(collection);
-    return decoded.isMutable() ? nullptr : &decoded;
+    if (collection.mutationCount() != mutations) [[unlikely]]
+        foundation::raiseMutatedWhileEnumerating(collection);
 }
 
 bool encodeElementsInPlace(JTEncodeState& state, const JTArray& array)
 {
-    Object* const* elements = _JTArrayObjects(array);
-    std::size_t count = array.count();
-    for (std::size_t index = 0; index < count; ++index) {
-        if (!encodeElement(state, elements[index], index == 0))
+    const unsigned long mutations = array.mutationCount();
+    for (std::size_t index = 0; index < array.count(); ++index) {
+        if (!encodeElement(state, _JTArraySlots(array)[index], index == 0))
             return false;
+        checkUnchanged(array, mutations);
     }
     return true;
 }
@@ -518,8 +529,8 @@ bool encodeArray(JTEncodeState& state, const Array& array)
     if (!openContainer(state, '['))
         return false;
     bool encoded;
-    if (const JTArray* decoded = decodedImmutable<JTArray>(array))
-        encoded = encodeElementsInPlace(state, *decoded);
+    if (typeid(array) == typeid(JTArray))
+        encoded = encodeElementsInPlace(state, static_cast<const JTArray&>(array));
     else if (std::size_t count = array.count(); count <= FetchInOneCallLimit)
         encoded = encodeFetchedElements(state, array, count);
     else
@@ -527,14 +538,13 @@ bool encodeArray(JTEncodeState& state, const Array& array)
     return encoded && closeContainer(state, ']');
 }
 
-bool encodeEntry(JTEncodeState& state, Object* key, Object* value, bool first)
+bool encodeEntry(JTEncodeState& state, Object* key, JTSlot value, bool first)
 {
     if (!first && !jt_encode_write1(state, ','))
         return false;
     if (!key->isString())
         return jt_encode_error(state, "Key must be a string object.");
-    return jt_encode_add_atom_to_buffer(state, key) && jt_encode_write1(state, ':')
-        && jt_encode_add_atom_to_buffer(state, value);
+    return jt_encode_add_atom_to_buffer(state, key) && jt_encode_write1(state, ':') && encodeSlot(state, value);
 }
 
 bool encodeFetchedEntries(JTEncodeState& state, const Dictionary& dictionary, std::size_t count)
@@ -542,7 +552,7 @@ bool encodeFetchedEntries(JTEncodeState& state, const Dictionary& dictionary, st
     FetchedObjects entries(state, 2 * count);  // keys, then values
     dictionary.getObjectsAndKeys(entries.data() + count, entries.data());
     for (std::size_t index = 0; index < count; ++index) {
-        if (!encodeEntry(state, entries[index], entries[count + index], index == 0))
+        if (!encodeEntry(state, entries[index], JTSlot::fromObject(entries[count + index]), index == 0))
             return false;
     }
     return true;
@@ -552,29 +562,47 @@ bool encodeFetchedEntries(JTEncodeState& state, const Dictionary& dictionary, st
 {
     bool first = true;
     for (Object* key : foundation::FastEnumeration(dictionary)) {
-        if (!encodeEntry(state, key, dictionary.objectForKey(key), first))
+        if (!encodeEntry(state, key, JTSlot::fromObject(dictionary.objectForKey(key)), first))
             return false;
         first = false;
     }
     return true;
 }
 
+using Entry = std::pair<Object*, JTSlot>;  // key, value
+
+// A decoded dictionary's pairs straight from its table, values as their
+// slots hold them; any other dictionary's through its primitives.
+void collectEntries(JTEncodeState& state, const Dictionary& dictionary, std::size_t count,
+    std::vector<Entry>& entries)
+{
+    if (typeid(dictionary) == typeid(JTDictionary)) {
+        const auto& decoded = static_cast<const JTDictionary&>(dictionary);
+        const JTHashTableEntry* table = _JTDictionaryHashEntry(decoded);
+        for (std::size_t slot = 0; slot < _JTDictionaryCapacity(decoded); ++slot) {
+            if (table[slot].key)
+                entries.emplace_back(table[slot].key, table[slot].value);
+        }
+        return;
+    }
+    FetchedObjects fetched(state, 2 * count);  // keys, then values
+    dictionary.getObjectsAndKeys(fetched.data() + count, fetched.data());
+    for (std::size_t index = 0; index < count; ++index)
+        entries.emplace_back(fetched[index], JTSlot::fromObject(fetched[count + index]));
+}
+
 // The pretty form writes keys in ascending order. Every key is checked to
 // be a string before the sort, which could not compare anything else.
 [[gnu::noinline]] bool encodeSortedEntries(JTEncodeState& state, const Dictionary& dictionary, std::size_t count)
 {
-    std::vector<Dictionary::Pair> entries;
+    std::vector<Entry> entries;
     entries.reserve(count);
-    {
-        FetchedObjects fetched(state, 2 * count);  // keys, then values
-        dictionary.getObjectsAndKeys(fetched.data() + count, fetched.data());
-        for (std::size_t index = 0; index < count; ++index) {
-            if (!fetched[index]->isString())
-                return jt_encode_error(state, "Key must be a string object.");
-            entries.emplace_back(fetched[index], fetched[count + index]);
-        }
+    collectEntries(state, dictionary, count, entries);
+    for (const Entry& entry : entries) {
+        if (!entry.first->isString())
+            return jt_encode_error(state, "Key must be a string object.");
     }
-    std::sort(entries.begin(), entries.end(), [](const Dictionary::Pair& left, const Dictionary::Pair& right) {
+    std::sort(entries.begin(), entries.end(), [](const Entry& left, const Entry& right) {
         return static_cast<const String*>(left.first)->compare(*static_cast<const String*>(right.first)) < 0;
     });
     for (std::size_t index = 0; index < count; ++index) {
@@ -587,14 +615,15 @@ bool encodeFetchedEntries(JTEncodeState& state, const Dictionary& dictionary, st
 // In table slot order, the order getObjectsAndKeys gives.
 bool encodeEntriesInPlace(JTEncodeState& state, const JTDictionary& dictionary)
 {
-    const JTHashTableEntry* table = _JTDictionaryHashEntry(dictionary);
-    std::size_t capacity = _JTDictionaryCapacity(dictionary);
+    const unsigned long mutations = dictionary.mutationCount();
     bool first = true;
-    for (std::size_t slot = 0; slot < capacity; ++slot) {
-        if (!table[slot].key)
+    for (std::size_t slot = 0; slot < _JTDictionaryCapacity(dictionary); ++slot) {
+        const JTHashTableEntry& entry = _JTDictionaryHashEntry(dictionary)[slot];
+        if (!entry.key)
             continue;
-        if (!encodeEntry(state, table[slot].key, table[slot].object, first))
+        if (!encodeEntry(state, entry.key, entry.value, first))
             return false;
+        checkUnchanged(dictionary, mutations);
         first = false;
     }
     return true;
@@ -606,11 +635,10 @@ bool encodeDictionary(JTEncodeState& state, const Dictionary& dictionary)
         return false;
     std::size_t count = dictionary.count();
     bool encoded;
-    const JTDictionary* decoded = decodedImmutable<JTDictionary>(dictionary);
     if (state.serializeOptionFlags & JTSerializeOptionPretty)
         encoded = encodeSortedEntries(state, dictionary, count);
-    else if (decoded)
-        encoded = encodeEntriesInPlace(state, *decoded);
+    else if (typeid(dictionary) == typeid(JTDictionary))
+        encoded = encodeEntriesInPlace(state, static_cast<const JTDictionary&>(dictionary));
     else if (count <= FetchInOneCallLimit)
         encoded = encodeFetchedEntries(state, dictionary, count);
     else

@@ -11,6 +11,7 @@
 #include "json/JTDictionary.h"
 #include "json/JTObjectStack.h"
 #include "json/JTScanPath.h"
+#include "json/JTSlotNumbers.h"
 
 #include <cstring>
 #include <string>
@@ -33,7 +34,7 @@ constexpr unsigned AcceptCommaOrEnd = AcceptComma | AcceptEnd;
 constexpr std::size_t StackHeadroom = 4;
 constexpr std::size_t StackGrowth = 128;
 
-Object* jt_object_for_token(JTParseState& state);
+JTSlot jt_object_for_token(JTParseState& state);
 
 bool inputRemains(const JTParseState& state) noexcept
 {
@@ -81,11 +82,11 @@ void unwindStack(JTParseState& state, std::size_t first) noexcept
     jt_settleOwedReferences(state);
     JTObjectStack& stack = state.objectStack;
     for (std::size_t i = first; i < stack.index; ++i) {
-        if (stack.objects[i])
-            stack.objects[i]->release();
+        stack.objects[i].release();
         if (stack.keys[i])
             stack.keys[i]->release();
-        stack.objects[i] = stack.keys[i] = nullptr;
+        stack.objects[i] = JTSlot();
+        stack.keys[i] = nullptr;
         stack.cfHashes[i] = 0;
     }
     stack.index = first;
@@ -124,13 +125,13 @@ Object* jt_parse_array(JTParseState& state)
                 jt_error(state, "Unexpected value.");
                 break;
             }
-            Object* object = jt_object_for_token(state);
-            if (!object) {
+            JTSlot value = jt_object_for_token(state);
+            if (value.isEmpty()) {
                 jt_error(state, "Internal error: Object == NULL");
                 break;
             }
             stack.keys[stack.index] = nullptr;
-            stack.objects[stack.index++] = object;
+            stack.objects[stack.index++] = value;
             accept = AcceptCommaOrEnd;
         } else if (type == JTTokenTypeArrayEnd) {
             if (!(accept & AcceptEnd)) {
@@ -182,10 +183,10 @@ bool readPairValue(JTParseState& state, unsigned accept, std::size_t slot)
         return false;
     if (!jt_tokenStartsValue(state.token.type))
         return jt_error_parse_accept_or3(state, accept, "a value", "a '}'");
-    Object* object = jt_object_for_token(state);
-    if (!object)
+    JTSlot value = jt_object_for_token(state);
+    if (value.isEmpty())
         return jt_error(state, "Internal error: Object == NULL.");
-    state.objectStack.objects[slot] = object;
+    state.objectStack.objects[slot] = value;
     return true;
 }
 
@@ -199,7 +200,8 @@ Object* jt_parse_dictionary(JTParseState& state)
         if (!readyForPass(state, "dictionary"))
             break;
         std::size_t slot = stack.index++;  // the pair this pass may fill
-        stack.keys[slot] = stack.objects[slot] = nullptr;
+        stack.keys[slot] = nullptr;
+        stack.objects[slot] = JTSlot();
         if (!jt_parse_next_token(state))
             break;
         JTTokenType type = state.token.type;
@@ -254,38 +256,65 @@ Object* jt_parse_dictionary(JTParseState& state)
     return result;
 }
 
-// The object for the token just read, owned once by the caller; null after
+// A number token's value held in the slot itself, or an empty slot when
+// it does not fit (or slots are off) and needs an object.
+JTSlot immediateNumber(const JTParseState& state) noexcept
+{
+    const JTTokenValue& value = state.token.value;
+    if (!state.slotNumbers)
+        return {};
+    switch (value.type) {
+    case JTValueTypeLongLong:
+        return JTSlot::holdsInteger(value.number.longLongValue) ? JTSlot::fromInteger(value.number.longLongValue)
+                                                                : JTSlot();
+    case JTValueTypeUnsignedLongLong:
+        // Below 2^62 it is the signed integer the object would hold.
+        return value.number.unsignedLongLongValue < (std::uint64_t(1) << 62)
+            ? JTSlot::fromInteger(static_cast<std::int64_t>(value.number.unsignedLongLongValue))
+            : JTSlot();
+    case JTValueTypeDouble:
+        return JTSlot::holdsDouble(value.number.doubleValue) ? JTSlot::fromDouble(value.number.doubleValue) : JTSlot();
+    default:
+        return {};
+    }
+}
+
+// The value for the token just read, as its container will hold it: an
+// immediate number, or an object owned once by the caller. Empty after
 // recording an error (or when the token starts no value).
-Object* jt_object_for_token(JTParseState& state)
+JTSlot jt_object_for_token(JTParseState& state)
 {
     switch (state.token.type) {
     case JTTokenTypeNumber:
+        if (JTSlot immediate = immediateNumber(state); !immediate.isEmpty())
+            return immediate;
+        return JTSlot::fromObject(jt_cachedObjects(state));
     case JTTokenTypeString:
-        return jt_cachedObjects(state);
+        return JTSlot::fromObject(jt_cachedObjects(state));
     case JTTokenTypeTrue:
         ++state.owedSingletons.trueValue;
-        return foundation::Number::trueValue();
+        return JTSlot::fromObject(foundation::Number::trueValue());
     case JTTokenTypeFalse:
         ++state.owedSingletons.falseValue;
-        return foundation::Number::falseValue();
+        return JTSlot::fromObject(foundation::Number::falseValue());
     case JTTokenTypeNull:
         ++state.owedSingletons.null;
-        return foundation::Null::null();
+        return JTSlot::fromObject(foundation::Null::null());
     case JTTokenTypeArrayBegin:
     case JTTokenTypeObjectBegin: {
         if (state.depth >= JTMaximumParseDepth) [[unlikely]] {
             jt_error(state, "Unable to parse arrays and objects nested deeper than %zu levels.", JTMaximumParseDepth);
-            return nullptr;
+            return {};
         }
         ++state.depth;
         Object* container = state.token.type == JTTokenTypeArrayBegin ? jt_parse_array(state)
                                                                        : jt_parse_dictionary(state);
         --state.depth;
-        return container;
+        return JTSlot::fromObject(container);
     }
     default:
         jt_error(state, "Internal error: Unknown token type. %@ line #%ld", JT_SOURCE_POSITION);
-        return nullptr;
+        return {};
     }
 }
 
@@ -316,7 +345,7 @@ Ref<Object> _JTParseUTF8String(JTParseState& state, bool makeMutable, const unsi
     Ref<foundation::Error>* error)
 {
     unsigned char tokenFrame[JTTokenFrameBufferSize];
-    Object* objectsFrame[JTObjectStackFrameEntries] = {};
+    JTSlot objectsFrame[JTObjectStackFrameEntries] = {};
     Object* keysFrame[JTObjectStackFrameEntries] = {};
     std::uint64_t cfHashesFrame[JTObjectStackFrameEntries] = {};
 
@@ -328,6 +357,7 @@ Ref<Object> _JTParseUTF8String(JTParseState& state, bool makeMutable, const unsi
     state.error = nullptr;
     state.makeMutable = makeMutable;
     state.vectorScan = jt_vectorScanning();
+    state.slotNumbers = jt_slotNumbers();
     jt_managedBuffer_release(state.token.tokenBuffer);
     state.token.tokenBuffer = JTManagedBuffer::lent(tokenFrame, sizeof tokenFrame, JTTokenBufferGranularity);
     jt_objectStack_release(state.objectStack);
@@ -343,7 +373,7 @@ Ref<Object> _JTParseUTF8String(JTParseState& state, bool makeMutable, const unsi
             jt_error(state, "Expected either '[' or '{'.");
             break;
         }
-        result = Ref<Object>::adopt(jt_object_for_token(state));
+        result = Ref<Object>::adopt(jt_object_for_token(state).object());
     }
     jt_settleOwedReferences(state);
     if (!result) {

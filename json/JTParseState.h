@@ -14,6 +14,7 @@
 #include "json/JTCollectionLoadTime.h"
 #include "json/JTManagedBuffer.h"
 #include "json/JTParseOptions.h"
+#include "json/JTSlot.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -108,7 +109,8 @@ struct JTTokenCache {
 
 // Values waiting for their array or object to close. Entry i of the three
 // runs is one pending key/value pair (arrays use `objects` only, with a
-// null key); every non-null reference below `index` is owned by the stack,
+// null key); a value is an immediate number or a reference, as the
+// collection will hold it; every reference below `index` is owned by the stack,
 // and entries from `index` up hold stale values that nothing reads until a
 // reader claims and clears them. The runs start in
 // buffers lent by the parse's frame and move to the heap when they overflow.
@@ -118,7 +120,7 @@ inline constexpr unsigned JTObjectStackLocationMask = 3;
 inline constexpr unsigned JTObjectStackMustFree = 4;
 
 struct JTObjectStack {
-    foundation::Object** objects = nullptr;
+    JTSlot* objects = nullptr;
     foundation::Object** keys = nullptr;
     std::uint64_t* cfHashes = nullptr;
     std::size_t count = 0;  // entries available
@@ -155,6 +157,7 @@ struct JTParseState {
     foundation::Ref<foundation::Error> error;  // the first error of the current parse
     bool makeMutable = false;
     bool vectorScan = false;  // the SSE2 path over plain runs, chosen when the parse starts
+    bool slotNumbers = false;  // numbers that fit kept in slots, chosen when the parse starts
 };
 
 inline constexpr std::size_t JTTokenBufferGranularity = 4096;

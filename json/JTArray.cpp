@@ -36,12 +36,11 @@ Ref<JTArray> _JTArrayCreate(const JTSlot* slots, std::size_t count, bool isMutab
         return nullptr;
     std::size_t bytes = count * sizeof(JTSlot);
     if (!isMutable) {
-        JTArray* array = new (bytes, std::nothrow) JTArray(nullptr, count, false);
+        JTArray* array = new (bytes, std::nothrow) JTArray(count, false);
         if (!array)
             return nullptr;
-        array->slots_ = array->inlineSlots();
         if (bytes)
-            std::memcpy(array->slots_, slots, bytes);
+            std::memcpy(static_cast<void*>(array->inlineSlots()), slots, bytes);
         return Ref<JTArray>::adopt(array);
     }
     // A mutable array's block grows on its own; an empty one still owns a
@@ -50,28 +49,33 @@ Ref<JTArray> _JTArrayCreate(const JTSlot* slots, std::size_t count, bool isMutab
     if (!block)
         return nullptr;
     if (bytes)
-        std::memcpy(block, slots, bytes);
-    JTArray* array = new (0, std::nothrow) JTArray(block, count, true);
+        std::memcpy(static_cast<void*>(block), slots, bytes);
+    JTArray* array = new (sizeof(JTArray::Growable), std::nothrow) JTArray(count, true);
     if (!array) {
         std::free(block);
         return nullptr;
     }
+    new (&array->growable()) JTArray::Growable{block, count, 1};
     return Ref<JTArray>::adopt(array);
 }
 
 JTArray::~JTArray()
 {
+    JTSlot* elements = slots();
     for (std::size_t i = 0; i < count_; ++i)
-        slots_[i].release();
-    if (slots_ != inlineSlots())
-        std::free(slots_);
+        elements[i].release();
+    if (isMutable_)
+        std::free(elements);
+}
+
+std::size_t JTArray::allocationSize() const noexcept
+{
+    return sizeof(JTArray) + (isMutable_ ? sizeof(Growable) : count_ * sizeof(JTSlot));
 }
 
 void JTArray::operator delete(JTArray* array, std::destroying_delete_t) noexcept
 {
-    // Only an immutable array holds its elements inline, and its capacity
-    // never changes.
-    std::size_t size = sizeof(JTArray) + (array->isMutable() ? 0 : array->capacity_ * sizeof(JTSlot));
+    std::size_t size = array->allocationSize();
     array->~JTArray();
     foundation::smallObjectPool::deallocate(array, size);
 }
@@ -86,13 +90,14 @@ Object* JTArray::objectAtIndex(std::size_t index) const
 {
     if (index >= count_)
         raiseIndexBeyondBounds("objectAtIndex:", index, count_);
-    return jt_slotObject(slots_[index]);
+    return jt_slotObject(slots()[index]);
 }
 
 void JTArray::copyObjects(Object** buffer, std::size_t location, std::size_t length) const
 {
+    JTSlot* elements = slots() + location;
     for (std::size_t i = 0; i < length; ++i)
-        buffer[i] = jt_slotObject(slots_[location + i]);
+        buffer[i] = jt_slotObject(elements[i]);
 }
 
 void JTArray::getObjects(Object** buffer, foundation::Range range) const
@@ -106,7 +111,8 @@ std::size_t JTArray::countByEnumerating(foundation::FastEnumerationState& state,
 {
     if (state.state == 0) {
         state.itemsPtr = buffer;
-        state.mutationsPtr = &mutations_;
+        // An immutable array never changes: its walks watch a zero of their own.
+        state.mutationsPtr = isMutable_ ? &growable().mutations : &state.extra[0];
     }
     if (state.state >= count_)
         return 0;
@@ -157,23 +163,24 @@ Ref<Object> JTArray::copy() const
 // leaves the array and the element's count as they were.
 void _JTArrayInsertObjectAtIndex(JTArray& array, Object* object, std::size_t index)
 {
-    FOUNDATION_PARAMETER_ASSERT((array.slots_ != nullptr) && (object != nullptr) && (index <= array.count_)
-        && (array.count_ <= array.capacity_));
-    if (array.count_ + 1 >= array.capacity_) {
-        std::size_t capacity = array.capacity_ + GrowthSlots;
+    JTArray::Growable& storage = array.growable();
+    FOUNDATION_PARAMETER_ASSERT((storage.slots != nullptr) && (object != nullptr) && (index <= array.count_)
+        && (array.count_ <= storage.capacity));
+    if (array.count_ + 1 >= storage.capacity) {
+        std::size_t capacity = storage.capacity + GrowthSlots;
         void* grown = capacity <= std::numeric_limits<std::size_t>::max() / sizeof(JTSlot)
-            ? std::realloc(array.slots_, capacity * sizeof(JTSlot))
+            ? std::realloc(static_cast<void*>(storage.slots), capacity * sizeof(JTSlot))
             : nullptr;
         if (!grown)
             foundation::raise(foundation::ExceptionName::Malloc, "Unable to resize objects array.");
-        array.slots_ = static_cast<JTSlot*>(grown);
-        std::memset(static_cast<void*>(array.slots_ + array.count_), 0, (capacity - array.count_) * sizeof(JTSlot));
-        array.capacity_ = capacity;
+        storage.slots = static_cast<JTSlot*>(grown);
+        std::memset(static_cast<void*>(storage.slots + array.count_), 0, (capacity - array.count_) * sizeof(JTSlot));
+        storage.capacity = capacity;
     }
     object->retain();
-    std::memmove(static_cast<void*>(array.slots_ + index + 1), array.slots_ + index,
+    std::memmove(static_cast<void*>(storage.slots + index + 1), storage.slots + index,
         (array.count_ - index) * sizeof(JTSlot));
-    array.slots_[index] = JTSlot::fromObject(object);
+    storage.slots[index] = JTSlot::fromObject(object);
     ++array.count_;
 }
 
@@ -181,20 +188,22 @@ void _JTArrayInsertObjectAtIndex(JTArray& array, Object* object, std::size_t ind
 // teardown may reach back into the array.
 void _JTArrayRemoveObjectAtIndex(JTArray& array, std::size_t index)
 {
-    FOUNDATION_PARAMETER_ASSERT((array.slots_ != nullptr) && (index < array.count_)
-        && (array.count_ <= array.capacity_));
-    JTSlot removed = array.slots_[index];
-    std::memmove(static_cast<void*>(array.slots_ + index), array.slots_ + index + 1,
+    JTArray::Growable& storage = array.growable();
+    FOUNDATION_PARAMETER_ASSERT((storage.slots != nullptr) && (index < array.count_)
+        && (array.count_ <= storage.capacity));
+    JTSlot removed = storage.slots[index];
+    std::memmove(static_cast<void*>(storage.slots + index), storage.slots + index + 1,
         (array.count_ - index - 1) * sizeof(JTSlot));
-    array.slots_[--array.count_] = JTSlot();
+    storage.slots[--array.count_] = JTSlot();
     removed.release();
 }
 
 void _JTArrayReplaceObjectAtIndexWithObject(JTArray& array, std::size_t index, Object* object)
 {
-    FOUNDATION_PARAMETER_ASSERT((array.slots_ != nullptr) && (object != nullptr) && (index < array.count_));
+    JTArray::Growable& storage = array.growable();
+    FOUNDATION_PARAMETER_ASSERT((storage.slots != nullptr) && (object != nullptr) && (index < array.count_));
     object->retain();
-    JTSlot replaced = std::exchange(array.slots_[index], JTSlot::fromObject(object));
+    JTSlot replaced = std::exchange(storage.slots[index], JTSlot::fromObject(object));
     replaced.release();
 }
 

@@ -57,14 +57,15 @@ public:
     foundation::Ref<foundation::Object> copy() const override;
 
     const char* className() const override { return "JTArray"; }
-    bool isMutable() const noexcept { return mutations_ != 0; }
+    bool isMutable() const noexcept { return isMutable_; }
 
     // The slots in order, for walks that read them in place without boxing.
-    friend const JTSlot* _JTArraySlots(const JTArray& array) noexcept { return array.slots_; }
+    friend const JTSlot* _JTArraySlots(const JTArray& array) noexcept { return array.slots(); }
     // The counter a walk in place watches for changes; 0 for an immutable array.
-    unsigned long mutationCount() const noexcept { return mutations_; }
-    // Slots in the element block; it grows by 16 and never shrinks.
-    std::size_t capacity() const noexcept { return capacity_; }
+    unsigned long mutationCount() const noexcept { return isMutable_ ? growable().mutations : 0; }
+    // Slots in the element block; a mutable array's grows by 16 and never
+    // shrinks, an immutable array's is its count.
+    std::size_t capacity() const noexcept { return isMutable_ ? growable().capacity : count_; }
 
 private:
     friend foundation::Ref<JTArray> _JTArrayCreate(const JTSlot*, std::size_t, bool);
@@ -74,33 +75,50 @@ private:
     friend void _JTArrayRemoveObjectAtIndex(JTArray& array, std::size_t index);
     friend void _JTArrayReplaceObjectAtIndexWithObject(JTArray& array, std::size_t index, foundation::Object* object);
 
-    JTArray(JTSlot* slots, std::size_t count, bool isMutable) noexcept
-        : slots_(slots), count_(count), capacity_(count), mutations_(isMutable ? 1 : 0)
-    {
-    }
+    // What only a mutable array needs: an element block that grows on its
+    // own (count immediates or strong references, then empty slots) and
+    // the counter fast enumeration watches.
+    struct Growable {
+        JTSlot* slots;
+        std::size_t capacity;
+        unsigned long mutations;
+    };
+
+    JTArray(std::size_t count, bool isMutable) noexcept : isMutable_(isMutable), count_(count) {}
     ~JTArray() override;
 
-    // An immutable array keeps its elements right after itself, in the same
-    // allocation: one block instead of two for every array a document holds.
-    // Freeing the block needs its size, read before the destructor runs.
+    // Right after the header, in the same allocation, an immutable array
+    // keeps its slots and a mutable one its Growable: one block instead of
+    // two for every array a document holds, and a header of the three words
+    // every array needs. Freeing the block needs its size, read before the
+    // destructor runs.
     static void* operator new(std::size_t size, std::size_t extraBytes, const std::nothrow_t&) noexcept
     {
         return foundation::smallObjectPool::allocate(size + extraBytes, std::nothrow);
     }
     static void operator delete(JTArray* array, std::destroying_delete_t) noexcept;
-    JTSlot* inlineSlots() noexcept { return reinterpret_cast<JTSlot*>(this + 1); }
+    std::size_t allocationSize() const noexcept;
+    JTSlot* inlineSlots() const noexcept { return reinterpret_cast<JTSlot*>(const_cast<JTArray*>(this) + 1); }
+    Growable& growable() const noexcept
+    {
+        FOUNDATION_DEBUG_CHECK(isMutable_, "the growable state of an immutable JTArray",
+            "test isMutable() first: an immutable array keeps its slots where a mutable one keeps this state");
+        return *reinterpret_cast<Growable*>(const_cast<JTArray*>(this) + 1);
+    }
+    JTSlot* slots() const noexcept { return isMutable_ ? growable().slots : inlineSlots(); }
 
     void checkMutable(const char* selector) const;
     // Hands out `length` elements from `location` as objects, boxing any
     // immediate number among them in place.
     void copyObjects(foundation::Object** buffer, std::size_t location, std::size_t length) const;
-    void mutated() noexcept { mutations_ = foundation::nextMutationCount(mutations_); }
+    void mutated() noexcept { growable().mutations = foundation::nextMutationCount(growable().mutations); }
 
-    JTSlot* slots_;  // count_ immediates or strong references, then empty slots
+    // Fixed at creation. It lies in the base object's tail padding, so the
+    // header is the object's two words and the count.
+    bool isMutable_;
     std::size_t count_;
-    std::size_t capacity_;
-    // 0 for an immutable array; otherwise the counter fast enumeration watches.
-    mutable unsigned long mutations_;
 };
+
+static_assert(sizeof(JTArray) == 3 * sizeof(void*), "an immutable array's header is its object header and its count");
 
 } // namespace jotter

@@ -39,54 +39,59 @@ Ref<JTDictionary> _JTDictionaryCreate(Object* const* keys, const std::uint64_t* 
     std::size_t capacity = _JTDictionaryCapacityForCount(count);
     JTDictionary* dictionary;
     if (!isMutable) {
-        dictionary = new (capacity, std::nothrow) JTDictionary(nullptr, capacity);
+        dictionary = new (capacity * sizeof(JTHashTableEntry), std::nothrow) JTDictionary(capacity, false);
         if (!dictionary)
             return nullptr;
-        if (capacity)
-            dictionary->entry_ = dictionary->inlineTable();
     } else {
         JTHashTableEntry* table = allocateTable(capacity);
         if (capacity && !table)
             return nullptr;
-        dictionary = new (0, std::nothrow) JTDictionary(table, capacity);
+        dictionary = new (sizeof(JTDictionary::Growable), std::nothrow) JTDictionary(capacity, true);
         if (!dictionary) {
             std::free(table);
             return nullptr;
         }
+        // The pairs going in below are the dictionary's first state, not
+        // changes to it: the counter starts at 1 once they are in.
+        new (&dictionary->growable()) JTDictionary::Growable{table, 1};
     }
     for (std::size_t i = 0; i < count; ++i)
         _JTDictionaryAddObject(*dictionary, keyHashes[i], keys[i], values[i], beforeReplacing);
-    dictionary->mutations_ = isMutable ? 1 : 0;
     return Ref<JTDictionary>::adopt(dictionary);
 }
 
 JTDictionary::~JTDictionary()
 {
+    JTHashTableEntry* table = entries();
     for (std::size_t slot = 0; slot < capacity_; ++slot) {
-        if (JTHashTableEntry& entry = entry_[slot]; entry.key) {
+        if (JTHashTableEntry& entry = table[slot]; entry.key) {
             entry.key->release();
             entry.value.release();
         }
     }
-    if (entry_ != inlineTable())
-        std::free(entry_);
+    if (isMutable_)
+        std::free(table);
 }
 
-void* JTDictionary::operator new(std::size_t size, std::size_t tableSlots, const std::nothrow_t&) noexcept
+void* JTDictionary::operator new(std::size_t size, std::size_t extraBytes, const std::nothrow_t&) noexcept
 {
-    std::size_t bytes = size + tableSlots * sizeof(JTHashTableEntry);
+    std::size_t bytes = size + extraBytes;
     void* memory = foundation::smallObjectPool::allocate(bytes, std::nothrow);
     if (memory)
         std::memset(memory, 0, bytes);
     return memory;
 }
 
-void JTDictionary::operator delete(JTDictionary* dictionary, std::destroying_delete_t) noexcept
+std::size_t JTDictionary::allocationSize() const noexcept
 {
     // Only an immutable dictionary holds its table inline, and its capacity
     // never changes.
-    std::size_t size =
-        sizeof(JTDictionary) + (dictionary->isMutable() ? 0 : dictionary->capacity_ * sizeof(JTHashTableEntry));
+    return sizeof(JTDictionary) + (isMutable_ ? sizeof(Growable) : capacity_ * sizeof(JTHashTableEntry));
+}
+
+void JTDictionary::operator delete(JTDictionary* dictionary, std::destroying_delete_t) noexcept
+{
+    std::size_t size = dictionary->allocationSize();
     dictionary->~JTDictionary();
     foundation::smallObjectPool::deallocate(dictionary, size);
 }
@@ -100,8 +105,9 @@ void JTDictionary::checkMutable(const char* selector) const
 std::size_t JTDictionary::findSlot(std::uint64_t keyHash, const Object* key) const noexcept
 {
     std::size_t slot = keyHash % capacity_;
+    const JTHashTableEntry* table = entries();
     for (std::size_t probes = 0; probes < capacity_; ++probes) {
-        const JTHashTableEntry& entry = entry_[slot];
+        const JTHashTableEntry& entry = table[slot];
         if (!entry.key)
             return slot;
         // The stored hash settles most mismatches without a call.
@@ -118,27 +124,28 @@ JTHashTableEntry* _JTDictionaryHashTableEntryForKey(const JTDictionary& dictiona
     if (!key || dictionary.capacity_ == 0)
         return nullptr;
     std::size_t slot = dictionary.findSlot(foundation::hashOf(*key), key);
-    if (slot == dictionary.capacity_ || !dictionary.entry_[slot].key)
+    if (slot == dictionary.capacity_ || !dictionary.entries()[slot].key)
         return nullptr;
-    return &dictionary.entry_[slot];
+    return &dictionary.entries()[slot];
 }
 
 void _JTDictionaryAddObject(JTDictionary& dictionary, std::uint64_t keyHash, Object* key, JTSlot value,
     JTBeforeReplacing beforeReplacing)
 {
     FOUNDATION_PARAMETER_ASSERT((key != nullptr) && !value.isEmpty()
-        && (dictionary.count_ < dictionary.capacity_) && (dictionary.entry_ != nullptr));
+        && (dictionary.count_ < dictionary.capacity_) && (dictionary.entries() != nullptr));
     std::size_t slot = dictionary.findSlot(keyHash, key);
     // With count < capacity there is always a free slot, so the probe
     // ends at an equal key or a free slot, and a removal frees one more.
     assert(slot < dictionary.capacity_);
-    if (dictionary.entry_[slot].key) {
+    JTHashTableEntry* table = dictionary.entries();
+    if (table[slot].key) {
         if (beforeReplacing.run)
             beforeReplacing.run(beforeReplacing.context);
         _JTDictionaryRemoveObjectWithEntry(dictionary, slot);
         slot = dictionary.findSlot(keyHash, nullptr);
     }
-    dictionary.entry_[slot] = {keyHash, key, value};
+    table[slot] = {keyHash, key, value};
     ++dictionary.count_;
 }
 
@@ -147,17 +154,18 @@ void _JTDictionaryAddObject(JTDictionary& dictionary, std::uint64_t keyHash, Obj
 // key and value are released last, once the table is whole again.
 void _JTDictionaryRemoveObjectWithEntry(JTDictionary& dictionary, std::size_t removeIdx)
 {
-    FOUNDATION_PARAMETER_ASSERT((removeIdx < dictionary.capacity_) && (dictionary.entry_[removeIdx].key != nullptr));
-    JTHashTableEntry removed = std::exchange(dictionary.entry_[removeIdx], JTHashTableEntry{});
+    JTHashTableEntry* table = dictionary.entries();
+    FOUNDATION_PARAMETER_ASSERT((removeIdx < dictionary.capacity_) && (table[removeIdx].key != nullptr));
+    JTHashTableEntry removed = std::exchange(table[removeIdx], JTHashTableEntry{});
     --dictionary.count_;
     std::size_t slot = removeIdx;
     for (std::size_t step = 1; step < dictionary.capacity_; ++step) {
         if (++slot == dictionary.capacity_)
             slot = 0;
-        JTHashTableEntry lifted = std::exchange(dictionary.entry_[slot], JTHashTableEntry{});
+        JTHashTableEntry lifted = std::exchange(table[slot], JTHashTableEntry{});
         if (!lifted.key)
             break;
-        dictionary.entry_[dictionary.findSlot(lifted.keyHash, nullptr)] = lifted;
+        table[dictionary.findSlot(lifted.keyHash, nullptr)] = lifted;
     }
     removed.key->release();
     removed.value.release();
@@ -173,7 +181,7 @@ void _JTDictionaryResizeIfNeccessary(JTDictionary& dictionary)
     JTHashTableEntry* table = allocateTable(capacity);
     if (!table)
         foundation::raise(foundation::ExceptionName::Malloc, "Unable to allocate memory for hash table.");
-    JTHashTableEntry* oldTable = std::exchange(dictionary.entry_, table);
+    JTHashTableEntry* oldTable = std::exchange(dictionary.growable().entries, table);
     std::size_t oldCapacity = std::exchange(dictionary.capacity_, capacity);
     std::size_t placed = 0;
     for (std::size_t slot = 0; slot < oldCapacity; ++slot) {
@@ -196,12 +204,14 @@ std::size_t JTDictionary::countByEnumerating(foundation::FastEnumerationState& s
     std::size_t length) const
 {
     if (state.state == 0)
-        state.mutationsPtr = &mutations_;
+        // An immutable dictionary never changes: its walks watch a zero of their own.
+        state.mutationsPtr = isMutable_ ? &growable().mutations : &state.extra[0];
     state.itemsPtr = buffer;
     std::size_t produced = 0;
     std::size_t slot = state.state;
+    const JTHashTableEntry* table = entries();
     for (; produced < length && slot < capacity_; ++slot) {
-        if (Object* key = entry_[slot].key)
+        if (Object* key = table[slot].key)
             buffer[produced++] = key;
     }
     state.state = slot;
@@ -211,8 +221,9 @@ std::size_t JTDictionary::countByEnumerating(foundation::FastEnumerationState& s
 void JTDictionary::getObjectsAndKeys(Object** objects, Object** keys) const
 {
     std::size_t position = 0;
+    JTHashTableEntry* table = entries();
     for (std::size_t slot = 0; slot < capacity_; ++slot) {
-        JTHashTableEntry& entry = entry_[slot];
+        JTHashTableEntry& entry = table[slot];
         if (!entry.key)
             continue;
         if (objects)
@@ -247,7 +258,7 @@ void JTDictionary::removeObjectForKey(const Object* key)
     const JTHashTableEntry* entry = _JTDictionaryHashTableEntryForKey(*this, key);
     if (!entry)
         return;
-    _JTDictionaryRemoveObjectWithEntry(*this, static_cast<std::size_t>(entry - entry_));
+    _JTDictionaryRemoveObjectWithEntry(*this, static_cast<std::size_t>(entry - entries()));
     mutated();
 }
 

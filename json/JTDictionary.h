@@ -87,19 +87,19 @@ public:
     foundation::Ref<foundation::Object> copy() const override;
 
     const char* className() const override { return "JTDictionary"; }
-    bool isMutable() const noexcept { return mutations_ != 0; }
+    bool isMutable() const noexcept { return isMutable_; }
 
     // The table and its size, for walks in slot order.
     friend const JTHashTableEntry* _JTDictionaryHashEntry(const JTDictionary& dictionary) noexcept
     {
-        return dictionary.entry_;
+        return dictionary.entries();
     }
     friend std::size_t _JTDictionaryCapacity(const JTDictionary& dictionary) noexcept
     {
         return dictionary.capacity_;
     }
     // The counter a walk in place watches for changes; 0 for an immutable dictionary.
-    unsigned long mutationCount() const noexcept { return mutations_; }
+    unsigned long mutationCount() const noexcept { return isMutable_ ? growable().mutations : 0; }
 
 private:
     friend foundation::Ref<JTDictionary> _JTDictionaryCreate(foundation::Object* const*, const std::uint64_t*,
@@ -113,28 +113,50 @@ private:
     friend void _JTDictionaryRemoveObjectWithEntry(JTDictionary& dictionary, std::size_t removeIdx);
     friend void _JTDictionaryResizeIfNeccessary(JTDictionary& dictionary);
 
-    JTDictionary(JTHashTableEntry* entry, std::size_t capacity) noexcept : capacity_(capacity), entry_(entry) {}
+    // What only a mutable dictionary needs: a table that grows on its own
+    // (capacity_ slots, owned) and the counter fast enumeration watches.
+    struct Growable {
+        JTHashTableEntry* entries;
+        unsigned long mutations;
+    };
+
+    JTDictionary(std::size_t capacity, bool isMutable) noexcept : isMutable_(isMutable), capacity_(capacity) {}
     ~JTDictionary() override;
 
-    // An immutable dictionary's table never grows, so it sits right after
-    // the dictionary, in the same zeroed allocation. Freeing the block needs
-    // its size, read before the destructor runs.
-    static void* operator new(std::size_t size, std::size_t tableSlots, const std::nothrow_t&) noexcept;
+    // Right after the header, in the same zeroed allocation, an immutable
+    // dictionary keeps its table, which never grows, and a mutable one its
+    // Growable. Freeing the block needs its size, read before the
+    // destructor runs.
+    static void* operator new(std::size_t size, std::size_t extraBytes, const std::nothrow_t&) noexcept;
     static void operator delete(JTDictionary* dictionary, std::destroying_delete_t) noexcept;
-    JTHashTableEntry* inlineTable() noexcept { return reinterpret_cast<JTHashTableEntry*>(this + 1); }
+    std::size_t allocationSize() const noexcept;
+    JTHashTableEntry* inlineTable() const noexcept
+    {
+        return reinterpret_cast<JTHashTableEntry*>(const_cast<JTDictionary*>(this) + 1);
+    }
+    Growable& growable() const noexcept
+    {
+        FOUNDATION_DEBUG_CHECK(isMutable_, "the growable state of an immutable JTDictionary",
+            "test isMutable() first: an immutable dictionary keeps its table where a mutable one keeps this state");
+        return *reinterpret_cast<Growable*>(const_cast<JTDictionary*>(this) + 1);
+    }
+    JTHashTableEntry* entries() const noexcept { return isMutable_ ? growable().entries : inlineTable(); }
 
     void checkMutable(const char* selector) const;
     // The slot holding an equal key, else the first free slot on the key's
     // probe path; a null key asks for the first free slot only. capacity_
     // when the table is full and holds no equal key.
     std::size_t findSlot(std::uint64_t keyHash, const foundation::Object* key) const noexcept;
-    void mutated() noexcept { mutations_ = foundation::nextMutationCount(mutations_); }
+    void mutated() noexcept { growable().mutations = foundation::nextMutationCount(growable().mutations); }
 
+    // Fixed at creation. It lies in the base object's tail padding, so the
+    // header is the object's two words, the count and the capacity.
+    bool isMutable_;
     std::size_t count_ = 0;
     std::size_t capacity_;  // always one of jt_dictionaryCapacities
-    // 0 for an immutable dictionary; otherwise the counter fast enumeration watches.
-    mutable unsigned long mutations_ = 0;
-    JTHashTableEntry* entry_;  // capacity_ slots, owned
 };
+
+static_assert(sizeof(JTDictionary) == 4 * sizeof(void*),
+    "an immutable dictionary's header is its object header, its count and its capacity");
 
 } // namespace jotter

@@ -159,15 +159,28 @@ inline bool jt_encode_write1(JTEncodeState& state, char character)
 
 // ---- Output cache ----------------------------------------------------------
 
+std::uintptr_t addressKey(const Object* object)
+{
+    return reinterpret_cast<std::uintptr_t>(object);
+}
+
 inline JTEncodeCache& cacheSlot(JTEncodeState& state, const Object* object)
 {
-    auto address = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(object));
+    auto address = static_cast<std::uint32_t>(addressKey(object));
     return state.cache[(((address >> 21) ^ (address >> 9)) + (address >> 4)) % JTEncodeCacheSlots];
 }
 
-void jt_encode_updateCache(JTEncodeState& state, const Object* object, std::size_t offset)
+// A slot number's word keeps its tags in the low bits and small integers
+// differ only there, so it is mixed before it picks a cache slot.
+inline JTEncodeCache& cacheSlot(JTEncodeState& state, JTSlot number)
 {
-    cacheSlot(state, object) = {object, offset, state.atIndex - offset};
+    static_assert(JTEncodeCacheSlots == 1024);
+    return state.cache[(number.word() * 0x9E3779B97F4A7C15u) >> 54];
+}
+
+inline void updateCache(JTEncodeCache& slot, std::uintptr_t key, const JTEncodeState& state, std::size_t offset)
+{
+    slot = {key, offset, state.atIndex - offset};
 }
 
 // Writes again the text already written for a cached object.
@@ -463,11 +476,17 @@ bool closeContainer(JTEncodeState& state, char bracket)
 // number is written straight from the slot, with no object made for it.
 bool encodeSlot(JTEncodeState& state, JTSlot slot)
 {
-    if (slot.isInteger())
-        return writeInteger(state, slot.integer());
-    if (slot.isDouble())
-        return writeDouble(state, slot.doubleValue());
-    return jt_encode_add_atom_to_buffer(state, slot.object());
+    if (!slot.isImmediate())
+        return jt_encode_add_atom_to_buffer(state, slot.object());
+    // A repeated number's text is copied, as a shared number object's is.
+    JTEncodeCache& cached = cacheSlot(state, slot);
+    if (cached.key == slot.word())
+        return copyCachedText(state, cached);
+    std::size_t start = state.atIndex;
+    if (!(slot.isInteger() ? writeInteger(state, slot.integer()) : writeDouble(state, slot.doubleValue())))
+        return false;
+    updateCache(cached, slot.word(), state, start);
+    return true;
 }
 
 bool encodeElement(JTEncodeState& state, JTSlot element, bool first)
@@ -697,7 +716,7 @@ bool encodeValue(JTEncodeState& state, Object* value, const Object* cacheKey, Ob
         return encodeUnsupported(state, value, original);
     }
     if (encoded)
-        jt_encode_updateCache(state, cacheKey, start);
+        updateCache(cacheSlot(state, cacheKey), addressKey(cacheKey), state, start);
     return encoded;
 }
 
@@ -706,7 +725,7 @@ bool encodeValue(JTEncodeState& state, Object* value, const Object* cacheKey, Ob
 bool jt_encode_add_atom_to_buffer(JTEncodeState& state, Object* object)
 {
     const JTEncodeCache& slot = cacheSlot(state, object);
-    if (slot.object == object)
+    if (slot.key == addressKey(object))
         return copyCachedText(state, slot);
     return encodeValue(state, object, object, nullptr);
 }

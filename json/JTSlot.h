@@ -66,6 +66,9 @@ public:
     }
 
     bool isEmpty() const noexcept { return word_ == 0; }
+    // The slot's bits: for an immediate number, a key that no object's
+    // address equals.
+    std::uint64_t word() const noexcept { return word_; }
     bool isImmediate() const noexcept { return (word_ & ImmediateMask) != 0; }
     bool isInteger() const noexcept { return (word_ & IntegerTag) != 0; }
     bool isDouble() const noexcept { return (word_ & ImmediateMask) == DoubleTag; }

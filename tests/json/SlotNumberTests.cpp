@@ -115,6 +115,15 @@ TEST(SlotNumbers, DescriptionsAndEncodingsMatchTheTreeOfObjects)
     EXPECT_TRUE(boxed->isEqual(*held));
 }
 
+// The encoder copies the text of a number it has written before, keyed by
+// the slot's word as an object's text is keyed by its address.
+TEST(SlotNumbers, RepeatedHeldNumbersEncodeAsTheirFirstText)
+{
+    EXPECT_EQ(recoded(R"([123456789, 0, 1, 123456789, 0.5, 8, 0.5, 0, 9, 1, -0.0, 0.0, -0.0])"),
+        "[123456789,0,1,123456789,0.5,8,0.5,0,9,1,-0,0,-0]");
+    EXPECT_EQ(recoded("[7, 7.0, 7, 7.0, 7.5, 7]"), "[7,7,7,7,7.5,7]");
+}
+
 TEST(SlotNumbers, AnIntegerAndADoubleOfTheSameValueCompareAsThePlatformsNumbersDo)
 {
     Ref<Object> tree = decoded("[1, 1.0, 2, 2.5]");

@@ -36,6 +36,37 @@ constexpr std::size_t StackGrowth = 128;
 
 JTSlot jt_object_for_token(JTParseState& state);
 
+// A number token's value held in the slot itself, or an empty slot when
+// it does not fit (or slots are off) and needs an object.
+JTSlot immediateNumber(const JTParseState& state) noexcept
+{
+    const JTTokenValue& value = state.token.value;
+    if (!state.slotNumbers)
+        return {};
+    switch (value.type) {
+    case JTValueTypeLongLong:
+        return JTSlot::holdsInteger(value.number.longLongValue) ? JTSlot::fromInteger(value.number.longLongValue)
+                                                                : JTSlot();
+    case JTValueTypeUnsignedLongLong:
+        // Below 2^62 it is the signed integer the object would hold.
+        return value.number.unsignedLongLongValue < (std::uint64_t(1) << 62)
+            ? JTSlot::fromInteger(static_cast<std::int64_t>(value.number.unsignedLongLongValue))
+            : JTSlot();
+    case JTValueTypeDouble:
+        return JTSlot::holdsDouble(value.number.doubleValue) ? JTSlot::fromDouble(value.number.doubleValue) : JTSlot();
+    default:
+        return {};
+    }
+}
+
+// A number token's value as its container will hold it.
+inline JTSlot numberValue(JTParseState& state)
+{
+    if (JTSlot immediate = immediateNumber(state); !immediate.isEmpty())
+        return immediate;
+    return JTSlot::fromObject(jt_cachedObjects(state));
+}
+
 bool inputRemains(const JTParseState& state) noexcept
 {
     return state.atIndex < state.stringBuffer.length;
@@ -125,7 +156,8 @@ Object* jt_parse_array(JTParseState& state)
                 jt_error(state, "Unexpected value.");
                 break;
             }
-            JTSlot value = jt_object_for_token(state);
+            // Numbers, the bulk of many arrays, skip the general step.
+            JTSlot value = type == JTTokenTypeNumber ? numberValue(state) : jt_object_for_token(state);
             if (value.isEmpty()) {
                 jt_error(state, "Internal error: Object == NULL");
                 break;
@@ -183,7 +215,7 @@ bool readPairValue(JTParseState& state, unsigned accept, std::size_t slot)
         return false;
     if (!jt_tokenStartsValue(state.token.type))
         return jt_error_parse_accept_or3(state, accept, "a value", "a '}'");
-    JTSlot value = jt_object_for_token(state);
+    JTSlot value = state.token.type == JTTokenTypeNumber ? numberValue(state) : jt_object_for_token(state);
     if (value.isEmpty())
         return jt_error(state, "Internal error: Object == NULL.");
     state.objectStack.objects[slot] = value;
@@ -256,29 +288,6 @@ Object* jt_parse_dictionary(JTParseState& state)
     return result;
 }
 
-// A number token's value held in the slot itself, or an empty slot when
-// it does not fit (or slots are off) and needs an object.
-JTSlot immediateNumber(const JTParseState& state) noexcept
-{
-    const JTTokenValue& value = state.token.value;
-    if (!state.slotNumbers)
-        return {};
-    switch (value.type) {
-    case JTValueTypeLongLong:
-        return JTSlot::holdsInteger(value.number.longLongValue) ? JTSlot::fromInteger(value.number.longLongValue)
-                                                                : JTSlot();
-    case JTValueTypeUnsignedLongLong:
-        // Below 2^62 it is the signed integer the object would hold.
-        return value.number.unsignedLongLongValue < (std::uint64_t(1) << 62)
-            ? JTSlot::fromInteger(static_cast<std::int64_t>(value.number.unsignedLongLongValue))
-            : JTSlot();
-    case JTValueTypeDouble:
-        return JTSlot::holdsDouble(value.number.doubleValue) ? JTSlot::fromDouble(value.number.doubleValue) : JTSlot();
-    default:
-        return {};
-    }
-}
-
 // The value for the token just read, as its container will hold it: an
 // immediate number, or an object owned once by the caller. Empty after
 // recording an error (or when the token starts no value).
@@ -286,9 +295,7 @@ JTSlot jt_object_for_token(JTParseState& state)
 {
     switch (state.token.type) {
     case JTTokenTypeNumber:
-        if (JTSlot immediate = immediateNumber(state); !immediate.isEmpty())
-            return immediate;
-        return JTSlot::fromObject(jt_cachedObjects(state));
+        return numberValue(state);
     case JTTokenTypeString:
         return JTSlot::fromObject(jt_cachedObjects(state));
     case JTTokenTypeTrue:

@@ -43,11 +43,14 @@ enum JTTokenType : std::uint8_t {
     JTTokenTypeNull = 11,
 };
 
-// Whether a token of this type starts a value.
+// Whether a token of this type starts a value: one test of a bit set, as
+// the readers ask it for every token.
 constexpr bool jt_tokenStartsValue(JTTokenType type) noexcept
 {
-    return type == JTTokenTypeNumber || type == JTTokenTypeString || type == JTTokenTypeObjectBegin
-        || type == JTTokenTypeArrayBegin || type >= JTTokenTypeTrue;
+    constexpr unsigned valueStarts = (1u << JTTokenTypeNumber) | (1u << JTTokenTypeString)
+        | (1u << JTTokenTypeObjectBegin) | (1u << JTTokenTypeArrayBegin) | (1u << JTTokenTypeTrue)
+        | (1u << JTTokenTypeFalse) | (1u << JTTokenTypeNull);
+    return type < 32 && ((valueStarts >> type) & 1) != 0;
 }
 
 enum JTValueType : std::uint8_t {

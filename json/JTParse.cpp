@@ -72,6 +72,32 @@ bool inputRemains(const JTParseState& state) noexcept
     return state.atIndex < state.stringBuffer.length;
 }
 
+// The next token. The comma, colon or closing bracket after a value or a
+// key most often follows it directly, and is read here without the
+// tokenizer's general step (which gives the same token); anything else
+// goes to the tokenizer.
+bool readToken(JTParseState& state)
+{
+    if (!inputRemains(state)) [[unlikely]]
+        return jt_parse_next_token(state);
+    const unsigned char* p = state.stringBuffer.ptr + state.atIndex;
+    JTTokenType type;
+    switch (*p) {
+    case ',': type = JTTokenTypeComma; break;
+    case ']': type = JTTokenTypeArrayEnd; break;
+    case '}': type = JTTokenTypeObjectEnd; break;
+    case ':': type = JTTokenTypeSeparator; break;
+    default: return jt_parse_next_token(state);
+    }
+    JTParseToken& token = state.token;
+    token.type = type;
+    token.value.type = JTValueTypeInvalid;
+    token.value.cacheEntry = nullptr;
+    token.tokenPtrRange = {p, 1};
+    ++state.atIndex;
+    return true;
+}
+
 // "Expected A or B, not 'token'", naming what the accept state allows. A
 // reader's states allow one or two things (5, 6 or 1), never all three.
 bool jt_error_parse_accept_or3(JTParseState& state, unsigned accept, const char* valuePhrase, const char* endPhrase)
@@ -148,7 +174,7 @@ Object* jt_parse_array(JTParseState& state)
     unsigned accept = AcceptValueOrEnd;
     Object* result = nullptr;
     while (!result && !state.error) {
-        if (!readyForPass(state, "array") || !jt_parse_next_token(state))
+        if (!readyForPass(state, "array") || !readToken(state))
             break;
         JTTokenType type = state.token.type;
         if (jt_tokenStartsValue(type)) {
@@ -207,7 +233,7 @@ std::uint64_t keyHash(const JTParseState& state, const Object& key)
 // After a key: the colon and the value, into the pair's slot.
 bool readPairValue(JTParseState& state, unsigned accept, std::size_t slot)
 {
-    if (!jt_parse_next_token(state))
+    if (!readToken(state))
         return false;
     if (state.token.type != JTTokenTypeSeparator)
         return jt_error(state, "Expected ':'.");
@@ -234,7 +260,7 @@ Object* jt_parse_dictionary(JTParseState& state)
         std::size_t slot = stack.index++;  // the pair this pass may fill
         stack.keys[slot] = nullptr;
         stack.objects[slot] = JTSlot();
-        if (!jt_parse_next_token(state))
+        if (!readToken(state))
             break;
         JTTokenType type = state.token.type;
         if (type == JTTokenTypeComma) {

@@ -472,21 +472,27 @@ bool closeContainer(JTEncodeState& state, char bracket)
     return jt_encode_write1(state, bracket);
 }
 
-// An element or value as a decoded collection holds it: an immediate
-// number is written straight from the slot, with no object made for it.
-bool encodeSlot(JTEncodeState& state, JTSlot slot)
+// A number held in a slot, written straight from it with no object made.
+// A repeated number's text is copied, as a shared number object's is.
+[[gnu::noinline]] bool encodeImmediate(JTEncodeState& state, JTSlot number)
 {
-    if (!slot.isImmediate())
-        return jt_encode_add_atom_to_buffer(state, slot.object());
-    // A repeated number's text is copied, as a shared number object's is.
-    JTEncodeCache& cached = cacheSlot(state, slot);
-    if (cached.key == slot.word())
+    JTEncodeCache& cached = cacheSlot(state, number);
+    if (cached.key == number.word())
         return copyCachedText(state, cached);
     std::size_t start = state.atIndex;
-    if (!(slot.isInteger() ? writeInteger(state, slot.integer()) : writeDouble(state, slot.doubleValue())))
+    if (!(number.isInteger() ? writeInteger(state, number.integer()) : writeDouble(state, number.doubleValue())))
         return false;
-    updateCache(cached, slot.word(), state, start);
+    updateCache(cached, number.word(), state, start);
     return true;
+}
+
+// An element or value as a decoded collection holds it. Inlined into the
+// container walks, so that an object costs them no more than one test.
+[[gnu::always_inline]] inline bool encodeSlot(JTEncodeState& state, JTSlot slot)
+{
+    if (slot.isImmediate())
+        return encodeImmediate(state, slot);
+    return jt_encode_add_atom_to_buffer(state, slot.object());
 }
 
 bool encodeElement(JTEncodeState& state, JTSlot element, bool first)
@@ -523,22 +529,37 @@ bool encodeFetchedElements(JTEncodeState& state, const Array& array, std::size_t
 // The decoder's arrays and dictionaries are read in place, slot by slot, so
 // that their immediate numbers need no objects. An immutable one cannot
 // change during the walk; a mutable one might (a formatter may change it),
-// so its counter is watched as fast enumeration watches it, and its slots
-// are read afresh at every step.
+// so its counter is watched as fast enumeration watches it, after every
+// element. A change raises before the walk reads the collection again, so
+// its storage is looked up once.
 template <typename Decoded>
-void checkUnchanged(const Decoded& collection, unsigned long mutations)
-{
-    if (collection.mutationCount() != mutations) [[unlikely]]
-        foundation::raiseMutatedWhileEnumerating(collection);
-}
+class ChangeWatch {
+public:
+    explicit ChangeWatch(const Decoded& collection)
+        : collection_(collection), watched_(collection.isMutable()), mutations_(collection.mutationCount())
+    {
+    }
+    void check() const
+    {
+        if (watched_ && collection_.mutationCount() != mutations_) [[unlikely]]
+            foundation::raiseMutatedWhileEnumerating(collection_);
+    }
+
+private:
+    const Decoded& collection_;
+    bool watched_;
+    unsigned long mutations_;
+};
 
 bool encodeElementsInPlace(JTEncodeState& state, const JTArray& array)
 {
-    const unsigned long mutations = array.mutationCount();
-    for (std::size_t index = 0; index < array.count(); ++index) {
-        if (!encodeElement(state, _JTArraySlots(array)[index], index == 0))
+    ChangeWatch watch(array);
+    const JTSlot* slots = _JTArraySlots(array);
+    const std::size_t count = array.count();
+    for (std::size_t index = 0; index < count; ++index) {
+        if (!encodeElement(state, slots[index], index == 0))
             return false;
-        checkUnchanged(array, mutations);
+        watch.check();
     }
     return true;
 }
@@ -634,15 +655,16 @@ void collectEntries(JTEncodeState& state, const Dictionary& dictionary, std::siz
 // In table slot order, the order getObjectsAndKeys gives.
 bool encodeEntriesInPlace(JTEncodeState& state, const JTDictionary& dictionary)
 {
-    const unsigned long mutations = dictionary.mutationCount();
+    ChangeWatch watch(dictionary);
+    const JTHashTableEntry* table = _JTDictionaryHashEntry(dictionary);
+    const std::size_t capacity = _JTDictionaryCapacity(dictionary);
     bool first = true;
-    for (std::size_t slot = 0; slot < _JTDictionaryCapacity(dictionary); ++slot) {
-        const JTHashTableEntry& entry = _JTDictionaryHashEntry(dictionary)[slot];
-        if (!entry.key)
+    for (std::size_t slot = 0; slot < capacity; ++slot) {
+        if (!table[slot].key)
             continue;
-        if (!encodeEntry(state, entry.key, entry.value, first))
+        if (!encodeEntry(state, table[slot].key, table[slot].value, first))
             return false;
-        checkUnchanged(dictionary, mutations);
+        watch.check();
         first = false;
     }
     return true;

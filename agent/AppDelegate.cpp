@@ -7,6 +7,7 @@
 #include "appkit/Color.h"
 #include "appkit/OperationArguments.h"
 #include "foundation/objects/Number.h"
+#include "foundation/system/Log.h"
 
 namespace corvane {
 
@@ -21,7 +22,12 @@ Ref<AppDelegate> AppDelegate::create()
 void AppDelegate::applicationDidFinishLaunching(Object*)
 {
     setupWindow();
-    updater_ = Updater::create(std::make_unique<ErlangVersionChecker>(), this);
+    ProductPaths paths = ProductPaths::current();
+    UpdateTrust trust = UpdateTrust::ofThisBuild();
+    if (!trust.key)
+        foundation::logDiagnostic("updates are not verified: this build has no update key (UPDATE_PUBLIC_KEY)");
+    auto checker = std::make_unique<ErlangVersionChecker>(paths.installedVersionFile);
+    updater_ = Updater::create(std::move(checker), this, std::move(paths), std::move(trust));
 }
 
 void AppDelegate::applicationWillTerminate(Object*)

@@ -1,15 +1,12 @@
 #include "agent/ErlangVersionChecker.h"
 
 #include "agent/Output.h"
-#include "agent/ProductPaths.h"
 
 #include "foundation/objects/Error.h"
 #include "foundation/objects/CharacterSet.h"
 #include "foundation/storage/TextFile.h"
 
 namespace corvane {
-
-ErlangVersionChecker::ErlangVersionChecker() : versionFilePath_(ProductPaths::current().installedVersionFile) {}
 
 std::optional<std::string> ErlangVersionChecker::currentErlangVersion() const
 {

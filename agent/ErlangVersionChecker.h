@@ -9,8 +9,8 @@ namespace corvane {
 // installs beside the Erlang libraries.
 class ErlangVersionChecker {
 public:
-    // Reads the product's installed-version file.
-    ErlangVersionChecker();
+    // Reads the file at `versionFilePath` (the product's is
+    // ProductPaths::installedVersionFile).
     explicit ErlangVersionChecker(std::string versionFilePath) : versionFilePath_(std::move(versionFilePath)) {}
 
     // The file's text without surrounding white space, read anew on every

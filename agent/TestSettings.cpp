@@ -21,32 +21,31 @@ namespace corvane {
 #if ENABLE_TEST_SEAMS
 namespace {
 
+// A day in under a tenth of a second is as fast as any test needs; beyond
+// that (or at infinity) the daily timer's dates stop meaning anything.
+constexpr double largestClockScale = 1e6;
+
 bool applyClockScale(const char* setting)
 {
     // Read without the locale: the setting has a decimal point under any.
     std::string_view text(setting);
     double scale = 0;
     auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), scale);
-    if (error != std::errc() || end != text.data() + text.size() || !(scale > 0)) {
-        foundation::logDiagnostic(std::string("CORVANE_CLOCK_SCALE must be a positive number, not \"") + setting + "\"");
+    if (error != std::errc() || end != text.data() + text.size() || !(scale > 0 && scale <= largestClockScale)) {
+        foundation::logDiagnostic(std::string("CORVANE_CLOCK_SCALE must be a positive number up to 1000000, not \"")
+                                  + setting + "\"");
         return false;
     }
     foundation::RunLoop::main().setClock(std::make_shared<foundation::ScaledClock>(scale));
     return true;
 }
 
-// "host:port" of a loopback server that stands in for the package server.
-bool applyConnectTo(const std::string& setting)
+// A loopback server in place of the package server.
+bool applyConnectTo()
 {
-    std::optional<int> loopbackPort = foundation::ConnectToOverride::loopbackPortOf(setting);
-    if (!loopbackPort) {
-        foundation::logDiagnostic("CORVANE_CONNECT_TO must be 127.0.0.1:<port> of a loopback server, not \"" + setting + "\"");
-        return false;
-    }
     foundation::Ref<foundation::URL> server = foundation::URL::create(ProductPaths::current().packageServer);
     int serverPort = server->port().value_or(server->scheme() == "https" ? 443 : 80);
-    foundation::ConnectToOverride::set(server->host(), serverPort, *loopbackPort);
-    return true;
+    return foundation::ConnectToOverride::applySetting("CORVANE_CONNECT_TO", server->host(), serverPort);
 }
 
 } // namespace
@@ -55,9 +54,7 @@ bool applyTestSettings()
 {
     if (const char* scale = std::getenv("CORVANE_CLOCK_SCALE"); scale && *scale && !applyClockScale(scale))
         return false;
-    if (const char* connectTo = std::getenv("CORVANE_CONNECT_TO"); connectTo && *connectTo && !applyConnectTo(connectTo))
-        return false;
-    return true;
+    return applyConnectTo();
 }
 #else
 bool applyTestSettings()

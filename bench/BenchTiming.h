@@ -4,13 +4,14 @@
 // slow spell of a shared machine hits them all alike, and each is reported
 // by the median and interquartile range of its per-round figures.
 
+#include "foundation/system/FileIO.h"
+
 #include <algorithm>
 #include <ctime>
 #include <cstddef>
 #include <cstdlib>
-#include <fstream>
+#include <cstring>
 #include <functional>
-#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -111,14 +112,13 @@ double timed(Operation&& operation)
     return seconds;
 }
 
-inline std::string readFile(const std::string& path)
+// The whole of a file the benchmark cannot run without.
+inline std::string fileContents(const std::string& path)
 {
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-        throw std::runtime_error("cannot read " + path);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
+    std::string contents;
+    if (int failure = foundation::readFile(path, contents))
+        throw std::runtime_error("cannot read " + path + ": " + std::strerror(failure));
+    return contents;
 }
 
 } // namespace bench

@@ -29,6 +29,7 @@
 #include <cstring>
 #include <ctime>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <memory>
 #include <string>
@@ -61,7 +62,7 @@ constexpr int SteadyStateProcesses = 7;
 // resident high-water mark rose.
 int reportPeakMemory(const std::string& library, const std::string& path)
 {
-    std::string text = bench::readFile(path);
+    std::string text = bench::fileContents(path);
     std::size_t before = bench::restartHighWaterMark();
     std::unique_ptr<bench::LibraryTree> tree = bench::decodeWith(library, text);  // alive until the mark is read
     std::printf("%zu\n", bench::residentBytes("VmHWM") - before);
@@ -73,7 +74,7 @@ int reportPeakMemory(const std::string& library, const std::string& path)
 // the same two again.
 int reportSteadyState(const std::string& library, const std::string& path)
 {
-    std::string text = bench::readFile(path);
+    std::string text = bench::fileContents(path);
     auto decodeAndEncode = [&] {
         std::unique_ptr<bench::LibraryTree> tree;
         double decodeSeconds = timed([&] {
@@ -138,7 +139,7 @@ void printRows(const std::vector<Contender>& contenders, std::size_t corpusBytes
 
 void benchmarkCorpus(const std::string& name, int rounds)
 {
-    const std::string text = bench::readFile(std::string(BENCH_DATA_DIR) + "/" + name);
+    const std::string text = bench::fileContents(std::string(BENCH_DATA_DIR) + "/" + name);
     const json corpus = json::parse(text);
     std::printf("\n### %s (%.2f MB)\n\n", name.c_str(), static_cast<double>(text.size()) / 1e6);
 
@@ -260,7 +261,7 @@ void printPeakMemory(const std::string& program)
     std::printf("\n");
     for (const char* corpus : Corpora) {
         std::string path = std::string(BENCH_DATA_DIR) + "/" + corpus;
-        double corpusBytes = static_cast<double>(bench::readFile(path).size());
+        double corpusBytes = static_cast<double>(bench::fileContents(path).size());
         std::map<std::string, double> bytes;
         std::printf("| %s |", corpus);
         for (const char* library : MemoryLibraries) {
@@ -323,7 +324,7 @@ std::string firstLineOf(const char* path, const char* prefix)
 // The 1, 5 and 15 minute load averages.
 std::string loadAverage()
 {
-    std::string text = bench::readFile("/proc/loadavg");
+    std::string text = bench::fileContents("/proc/loadavg");
     std::size_t end = 0;
     for (int field = 0; field < 3; ++field)
         end = text.find(' ', end + 1);

@@ -14,7 +14,7 @@
 #include "foundation/objects/Null.h"
 #include "foundation/objects/Number.h"
 #include "foundation/objects/String.h"
-#include "json/ConvertSingleCodePointInUTF8.h"
+#include "json/internal/ConvertSingleCodePointInUTF8.h"
 #include "json/JSONDecoder.h"
 #include "json/JTSerializer.h"
 

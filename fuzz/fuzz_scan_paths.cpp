@@ -4,7 +4,7 @@
 // picks the parse options; the rest is the document.
 
 #include "json/JSONDecoder.h"
-#include "json/JTScanPath.h"
+#include "json/internal/JTScanPath.h"
 
 #include <cstdint>
 #include <cstdio>

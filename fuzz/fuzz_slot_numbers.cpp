@@ -13,7 +13,7 @@
 #include "foundation/objects/String.h"
 #include "json/JSONDecoder.h"
 #include "json/JTSerializer.h"
-#include "json/JTSlotNumbers.h"
+#include "json/internal/JTSlotNumbers.h"
 
 #include <bit>
 #include <cstdint>

@@ -29,12 +29,12 @@ namespace {
 // Where this code was loaded from: the plug-in's bundle.
 void markerInThisLibrary() {}
 
-std::size_t lengthOf(const appkit::TextField* field)
+std::size_t lengthOf(const Ref<appkit::TextField>& field)
 {
     return field ? field->stringValue().length() : 0;
 }
 
-Ref<String> textOf(const appkit::TextField* field)
+Ref<String> textOf(const Ref<appkit::TextField>& field)
 {
     return field ? Ref<String>(&field->stringValue()) : Ref<String>(String::empty());
 }
@@ -96,7 +96,7 @@ void QuillonPane::awakeFromNib()
     Ref<appkit::MutableAttributedString> text =
         appkit::MutableAttributedString::initWithHTML(*foundation::Data::create(html->utf8()));
     text->addAttribute(appkit::FontAttributeName, appkit::Font::systemFontOfSize(13), {0, text->length()});
-    if (appkit::TextField* field = dataUsage())
+    if (Ref<appkit::TextField> field = dataUsage())
         field->setAttributedStringValue(text);
 }
 
@@ -124,7 +124,7 @@ bool QuillonPane::shouldExitPane(installer::InstallerSectionDirection direction)
     if (direction != installer::InstallerDirectionForward)
         return true;
     if (!_entriesAreValid()) {
-        appkit::TextField* field = firstNameTextField();
+        Ref<appkit::TextField> field = firstNameTextField();
         appkit::Window* window = field ? field->window() : nullptr;
         if (window) {
             Ref<appkit::Alert> alert = appkit::Alert::alertWithMessageText(foundation::str("Invalid Data"), foundation::str("OK"),

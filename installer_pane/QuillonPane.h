@@ -37,17 +37,20 @@ public:
     void controlTextDidChange(foundation::Object* notification);
     void skipForm(foundation::Object* sender);
 
-    appkit::TextField* firstNameTextField() const { return firstNameTextField_.get().get(); }
+    // The fields, held weakly: the view hierarchy owns them. A strong
+    // reference for as long as the caller uses one (null once it is gone).
+
+    foundation::Ref<appkit::TextField> firstNameTextField() const { return firstNameTextField_.get(); }
     void setFirstNameTextField(appkit::TextField* field) { firstNameTextField_ = field; }
-    appkit::TextField* lastNameTextField() const { return lastNameTextField_.get().get(); }
+    foundation::Ref<appkit::TextField> lastNameTextField() const { return lastNameTextField_.get(); }
     void setLastNameTextField(appkit::TextField* field) { lastNameTextField_ = field; }
-    appkit::TextField* emailTextField() const { return emailTextField_.get().get(); }
+    foundation::Ref<appkit::TextField> emailTextField() const { return emailTextField_.get(); }
     void setEmailTextField(appkit::TextField* field) { emailTextField_ = field; }
-    appkit::TextField* organizationTextField() const { return organizationTextField_.get().get(); }
+    foundation::Ref<appkit::TextField> organizationTextField() const { return organizationTextField_.get(); }
     void setOrganizationTextField(appkit::TextField* field) { organizationTextField_ = field; }
-    appkit::TextField* countryTextField() const { return countryTextField_.get().get(); }
+    foundation::Ref<appkit::TextField> countryTextField() const { return countryTextField_.get(); }
     void setCountryTextField(appkit::TextField* field) { countryTextField_ = field; }
-    appkit::TextField* dataUsage() const { return dataUsage_.get().get(); }
+    foundation::Ref<appkit::TextField> dataUsage() const { return dataUsage_.get(); }
     void setDataUsage(appkit::TextField* field) { dataUsage_ = field; }
 
     const char* className() const override { return "QuillonPane"; }

@@ -4,9 +4,6 @@
 #include "installer_pane/UserInfoServer.h"
 
 #include "foundation/url/ConnectToOverride.h"
-
-#include <cstdio>
-#include <cstdlib>
 #endif
 
 namespace quillon {
@@ -14,13 +11,7 @@ namespace quillon {
 void applyTestSettings()
 {
 #if ENABLE_TEST_SEAMS
-    const char* setting = std::getenv("QUILLON_CONNECT_TO");
-    if (!setting || !*setting)
-        return;
-    if (auto loopbackPort = foundation::ConnectToOverride::loopbackPortOf(setting))
-        foundation::ConnectToOverride::set(UserInfoServer::host(), UserInfoServer::port, *loopbackPort);
-    else
-        std::fprintf(stderr, "Quillon: QUILLON_CONNECT_TO must be 127.0.0.1:<port> of a loopback server, not \"%s\"\n", setting);
+    (void)foundation::ConnectToOverride::applySetting("QUILLON_CONNECT_TO", UserInfoServer::host(), UserInfoServer::port);
 #endif
 }
 

@@ -1,10 +1,9 @@
 #include "json/JSONDecoder.h"
 
 #include "foundation/objects/Exception.h"
-#include "json/JTObjectStack.h"
-#include "json/JTParse.h"
+#include "json/internal/JTObjectStack.h"
+#include "json/internal/JTParse.h"
 
-#include <cassert>
 #include <cstdlib>
 #include <new>
 
@@ -42,8 +41,6 @@ Ref<JSONDecoder> JSONDecoder::decoderWithParseOptions(JTParseOptionFlags parseOp
     state->options = parseOptionFlags;
     state->token.tokenBuffer.roundSizeUpToMultipleOf = JTTokenBufferGranularity;
     state->objectStack.roundSizeUpToMultipleOf = JTObjectStackGranularity;
-    state->objCImpCache = _jt_NSNumberImpCache();
-    assert(state->objCImpCache.initWithUnsignedLongLong != nullptr);  // the load-time records are written
     state->cache.prng_lfsr = 1;
     state->cache.items = static_cast<JTTokenCacheItem*>(std::calloc(JTTokenCacheItems, sizeof(JTTokenCacheItem)));
     if (!state->cache.items) {

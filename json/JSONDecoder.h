@@ -66,8 +66,8 @@ public:
     // Empties the cache: its strings and numbers are released.
     void clearCache();
 
-    // The state behind the decoder, for looking at its cache.
-    const JTParseState& parseState() const noexcept { return *parseState_; }
+    // The state behind the decoder, for the tests that look at its cache.
+    const JTParseState& parseStateForTesting() const noexcept { return *parseState_; }
 
     const char* className() const override { return "JSONDecoder"; }
 

@@ -2,7 +2,7 @@
 
 #include "foundation/objects/Exception.h"
 #include "foundation/objects/SmallObjectPool.h"
-#include "json/JTDictionaryCapacities.h"
+#include "json/internal/JTDictionaryCapacities.h"
 #include "json/JTDictionaryEnumerator.h"
 
 #include <cassert>

@@ -3,7 +3,7 @@
 #include "foundation/objects/Data.h"
 #include "foundation/objects/Exception.h"
 #include "foundation/objects/String.h"
-#include "json/JTEncodeState.h"
+#include "json/internal/JTEncodeState.h"
 
 #include <new>
 

@@ -8,7 +8,6 @@
 #include "foundation/runloop/RunLoop.h"
 #include "foundation/system/Log.h"
 
-#include <csignal>
 #include <filesystem>
 #include <memory>
 #include <unistd.h>
@@ -62,27 +61,19 @@ DeferredPresenter::Fallback presenterInsteadOfDesktop(const Presenters& presente
 
 } // namespace
 
-int ApplicationMain(int argc, const char* const* argv, const std::string& descriptionPath,
-                    const Presenters& presenters)
+foundation::ExitStatus ApplicationMain(const PresenterRequest& request, const std::string& descriptionPath,
+                                       const Presenters& presenters)
 {
-    Application::shared().setArguments(argc, argv);
-    // An agent whose reader has gone away keeps running; writes just fail.
-    std::signal(SIGPIPE, SIG_IGN);
-
+    using foundation::ExitStatus;
     foundation::RunLoop& loop = foundation::RunLoop::main();
     loop.setTerminationHandler([] {});
 
     // The presenter draws only when the run loop turns, so a window that
     // the launch shows and hides again never reaches the screen.
-    bool forced = false;
-    std::string why;
-    std::optional<PresenterKind> kind = presenterForProcess(argc, argv, STDERR_FILENO, forced, why);
-    if (!kind) {
-        foundation::logDiagnostic(why);
-        return 1;
-    }
+    PresenterKind kind = request.kind;
     std::unique_ptr<WindowDisplay> presenter;
-    if (*kind == PresenterKind::Desktop) {
+    if (kind == PresenterKind::Desktop) {
+        std::string why;
         bool reachable = false;
         if (presenters.desktop.open)
             reachable = presenters.desktop.reachable(why);
@@ -90,25 +81,25 @@ int ApplicationMain(int argc, const char* const* argv, const std::string& descri
             why = "this program has no desktop presenter";
         if (reachable)
             presenter = std::make_unique<DeferredPresenter>(presenters.desktop.open, presenterInsteadOfDesktop(presenters));
-        else if (kind = consoleInsteadOfDesktop(); !fallBackFromDesktop(why, forced, describe(*kind)))
-            return 1;
+        else if (kind = consoleInsteadOfDesktop(); !fallBackFromDesktop(why, request.forced, describe(kind)))
+            return ExitStatus::Failure;
     }
     if (!presenter)
-        presenter = presenters.console(*kind);
+        presenter = presenters.console(kind);
 
     Ref<foundation::Error> error;
     Ref<UIDescription> description = UIDescription::load(resolvedPath(descriptionPath), error);
     if (!description) {
         presenter.reset();
         foundation::logDiagnostic(error->localizedDescription());
-        return 1;
+        return ExitStatus::Failure;
     }
 
     tellDelegate("applicationDidFinishLaunching:", ApplicationDidFinishLaunchingNotification);
     loop.run();
     tellDelegate("applicationWillTerminate:", ApplicationWillTerminateNotification);
     presenter.reset();
-    return 0;
+    return ExitStatus::Success;
 }
 
 } // namespace appkit

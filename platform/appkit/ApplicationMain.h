@@ -2,6 +2,7 @@
 
 #include "appkit/DeferredPresenter.h"
 #include "appkit/PresenterChoice.h"
+#include "foundation/system/ExitStatus.h"
 
 #include <functional>
 #include <memory>
@@ -28,31 +29,31 @@ struct Presenters {
     DesktopOpener desktop;
 };
 
-// Runs the application, as the platform's NSApplicationMain does:
-//  1. records argc and argv as the process's arguments (Application::arguments);
-//  2. loads the UI description at `descriptionPath` (a relative path is
+// Runs the application, as the platform's NSApplicationMain does, once
+// startProgram has read the command line and chosen the presenter:
+//  1. loads the UI description at `descriptionPath` (a relative path is
 //     taken from the directory of the running program); the description
 //     connects the application's delegate through the outlet
 //     "application.delegate";
-//  3. sends applicationDidFinishLaunching: to the delegate, by name, when
+//  2. sends applicationDidFinishLaunching: to the delegate, by name, when
 //     it answers it;
-//  4. presents the windows (see PresenterChoice: on the desktop through
+//  3. presents the windows (`presenter`: on the desktop through
 //     `presenters.desktop`, else on the terminal or as lines through
 //     `presenters.console`, never on standard output) and runs the main
 //     run loop until SIGINT or SIGTERM. The desktop is only checked for at
 //     start; its toolkit is loaded when a window is first shown
 //     (DeferredPresenter), so an application that waits with its windows
 //     hidden holds no toolkit thread, descriptor or display connection;
-//  5. sends applicationWillTerminate: to the delegate, by name, and
-//     answers 0.
-// A description that cannot be loaded, an unknown forced presenter, or a
-// forced desktop that cannot be opened is one diagnostic (logDiagnostic: a line on standard error)
-// and answers 1. A display that is named but cannot be reached, when the
+//  4. sends applicationWillTerminate: to the delegate, by name, and
+//     answers Success.
+// A description that cannot be loaded, or a forced desktop that cannot be
+// opened, is one diagnostic (logDiagnostic: a line on standard error) and
+// answers Failure. A display that is named but cannot be reached, when the
 // desktop was not forced, prints one line and falls back to the terminal
 // or lines. A display that went away by the time the first window is
 // shown does the same then, forced or not: the program is running and
 // keeps running. Call it on the main thread.
-int ApplicationMain(int argc, const char* const* argv, const std::string& descriptionPath,
-                    const Presenters& presenters);
+foundation::ExitStatus ApplicationMain(const PresenterRequest& presenter, const std::string& descriptionPath,
+                                       const Presenters& presenters);
 
 } // namespace appkit

@@ -10,24 +10,13 @@ DeferredPresenter::DeferredPresenter(Opener open, Fallback fallBack)
     : open_(std::move(open))
     , fallBack_(std::move(fallBack))
 {
-    Window::setDisplay(this);
 }
 
-DeferredPresenter::~DeferredPresenter()
-{
-    // The presenter this one made goes with it, so neither may stay the
-    // windows' display.
-    if (Window::display() == this || (presenter_ && Window::display() == presenter_.get()))
-        Window::setDisplay(nullptr);
-}
+DeferredPresenter::~DeferredPresenter() = default;
 
 void DeferredPresenter::windowDidOrderFront(Window& window)
 {
-    std::erase_if(ordered_, [&window](const foundation::WeakRef<Window>& entry) {
-        Ref<Window> ordered = entry.get();
-        return !ordered || ordered.get() == &window;
-    });
-    ordered_.emplace_back(&window);
+    ordered_.orderedFront(window);
     schedule_.request();
 }
 
@@ -40,12 +29,7 @@ void DeferredPresenter::windowNeedsDisplay(Window&)
 void DeferredPresenter::openForVisibleWindows()
 {
     schedule_.displayed();
-    std::vector<Ref<Window>> windows;
-    for (const auto& entry : ordered_) {
-        if (Ref<Window> window = entry.get())
-            windows.push_back(std::move(window));
-    }
-    ordered_.clear();
+    std::vector<Ref<Window>> windows = ordered_.takeAll();
     if (std::none_of(windows.begin(), windows.end(), [](const Ref<Window>& window) { return window->isVisible(); }))
         return;
 
@@ -55,7 +39,7 @@ void DeferredPresenter::openForVisibleWindows()
         presenter_ = fallBack_(why);
     if (!presenter_)
         return;
-    Window::setDisplay(presenter_.get());
+    installed_.handOver(*presenter_);
     for (const auto& window : windows)
         presenter_->windowDidOrderFront(*window);
 }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "appkit/DisplaySchedule.h"
+#include "appkit/FrontWindows.h"
+#include "appkit/InstalledDisplay.h"
 #include "appkit/Window.h"
 #include "appkit/WindowDisplay.h"
 
@@ -52,9 +54,12 @@ private:
 
     Opener open_;
     Fallback fallBack_;
-    std::vector<foundation::WeakRef<Window>> ordered_;
+    FrontWindows ordered_;
     std::unique_ptr<WindowDisplay> presenter_;
     DisplaySchedule schedule_{[this] { openForVisibleWindows(); }};
+    // Last: neither this one nor the presenter it made stays the windows'
+    // display once they go.
+    InstalledDisplay installed_{*this};
 };
 
 } // namespace appkit

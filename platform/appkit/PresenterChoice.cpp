@@ -7,13 +7,6 @@ namespace appkit {
 
 namespace {
 
-constexpr std::string_view optionPrefix = "--presenter=";
-
-bool isPresenterOption(std::string_view argument)
-{
-    return argument.starts_with(optionPrefix);
-}
-
 std::optional<PresenterKind> kindNamed(std::string_view name)
 {
     if (name == "desktop")
@@ -41,17 +34,11 @@ PresenterKind choosePresenter(std::optional<PresenterKind> forced, bool displayN
     return terminal ? PresenterKind::Terminal : PresenterKind::Lines;
 }
 
-std::optional<PresenterKind> forcedPresenter(int argc, const char* const* argv, const char* environmentSetting,
+std::optional<PresenterKind> forcedPresenter(std::optional<std::string_view> option, const char* environmentSetting,
                                              std::string& error)
 {
-    std::optional<std::string_view> name;
-    std::string_view source = "APPKIT_PRESENTER";
-    for (int index = 1; index < argc; ++index) {
-        if (isPresenterOption(argv[index])) {
-            name = std::string_view(argv[index]).substr(optionPrefix.size());
-            source = "--presenter";
-        }
-    }
+    std::optional<std::string_view> name = option;
+    std::string_view source = option ? "--presenter" : "APPKIT_PRESENTER";
     if (!name && isSet(environmentSetting))
         name = environmentSetting;
     if (!name)
@@ -62,15 +49,15 @@ std::optional<PresenterKind> forcedPresenter(int argc, const char* const* argv, 
     return kind;
 }
 
-std::optional<PresenterKind> presenterForProcess(int argc, const char* const* argv, int outputFd, bool& forced,
-                                                 std::string& error)
+std::optional<PresenterRequest> presenterForProcess(std::optional<std::string_view> option, int outputFd,
+                                                    std::string& error)
 {
-    std::optional<PresenterKind> kind = forcedPresenter(argc, argv, std::getenv("APPKIT_PRESENTER"), error);
+    std::optional<PresenterKind> kind = forcedPresenter(option, std::getenv("APPKIT_PRESENTER"), error);
     if (!error.empty())
         return std::nullopt;
-    forced = kind.has_value();
     bool displayNamed = isSet(std::getenv("DISPLAY")) || isSet(std::getenv("WAYLAND_DISPLAY"));
-    return choosePresenter(kind, displayNamed, ::isatty(STDIN_FILENO) && ::isatty(outputFd));
+    return PresenterRequest{choosePresenter(kind, displayNamed, ::isatty(STDIN_FILENO) && ::isatty(outputFd)),
+                            kind.has_value()};
 }
 
 } // namespace appkit

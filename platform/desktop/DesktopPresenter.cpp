@@ -252,13 +252,11 @@ std::unique_ptr<DesktopPresenter> DesktopPresenter::open(std::string& error)
 DesktopPresenter::DesktopPresenter()
     : source_(foundation::RunLoop::main())
 {
-    appkit::Window::setDisplay(this);
 }
 
 DesktopPresenter::~DesktopPresenter()
 {
-    if (appkit::Window::display() == this)
-        appkit::Window::setDisplay(nullptr);
+    installed_.reset();  // no window reaches this display while its widgets go
     for (auto& shown : shown_)
         gtk_widget_destroy(shown->window);
     shown_.clear();
@@ -440,7 +438,7 @@ void DesktopPresenter::attachSheets()
     }
 }
 
-GtkWidget* DesktopPresenter::toplevel(const appkit::Window& window) const
+GtkWidget* DesktopPresenter::toplevelForTesting(const appkit::Window& window) const
 {
     for (const auto& shown : shown_) {
         if (shown->key == &window && shown->model.get())
@@ -449,7 +447,7 @@ GtkWidget* DesktopPresenter::toplevel(const appkit::Window& window) const
     return nullptr;
 }
 
-GtkWidget* DesktopPresenter::widgetForView(const appkit::View& view) const
+GtkWidget* DesktopPresenter::widgetForViewForTesting(const appkit::View& view) const
 {
     for (const auto& shown : shown_) {
         if (auto found = shown->widgets.find(&view); found != shown->widgets.end())
@@ -458,7 +456,7 @@ GtkWidget* DesktopPresenter::widgetForView(const appkit::View& view) const
     return nullptr;
 }
 
-GtkWidget* DesktopPresenter::controlWidget(const appkit::Window& window, std::size_t index) const
+GtkWidget* DesktopPresenter::controlWidgetForTesting(const appkit::Window& window, std::size_t index) const
 {
     for (const auto& shown : shown_) {
         if (shown->key == &window && index < shown->controlButtons.size())

@@ -5,6 +5,7 @@
 #include "appkit/View.h"
 #include "appkit/Window.h"
 #include "appkit/DisplaySchedule.h"
+#include "appkit/InstalledDisplay.h"
 #include "appkit/WindowDisplay.h"
 
 #include <gtk/gtk.h>
@@ -12,6 +13,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -87,9 +89,9 @@ public:
     // The GTK toplevel of a model window, and the widget drawn for a view of
     // it; null while there is none. For the desktop tests' looking and
     // clicking.
-    GtkWidget* toplevel(const appkit::Window& window) const;
-    GtkWidget* widgetForView(const appkit::View& view) const;
-    GtkWidget* controlWidget(const appkit::Window& window, std::size_t index) const;
+    GtkWidget* toplevelForTesting(const appkit::Window& window) const;
+    GtkWidget* widgetForViewForTesting(const appkit::View& view) const;
+    GtkWidget* controlWidgetForTesting(const appkit::Window& window, std::size_t index) const;
 
     // What the presenter keeps of one model window (defined with the presenter).
     struct Shown;
@@ -107,6 +109,7 @@ private:
     GLibEventSource source_;
     std::vector<std::unique_ptr<Shown>> shown_;
     appkit::DisplaySchedule schedule_{[this] { display(); }};
+    std::optional<appkit::InstalledDisplay> installed_{std::in_place, *this};
 };
 
 } // namespace desktop

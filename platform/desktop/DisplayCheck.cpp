@@ -1,9 +1,10 @@
 #include "desktop/DisplayCheck.h"
 
-#include <X11/Xlib.h>
+#include <xcb/xcb.h>
 
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -44,13 +45,42 @@ bool waylandAnswers(const char* display)
     return connected;
 }
 
+// Standard error on /dev/null for the object's life.
+class StandardErrorSilenced {
+public:
+    StandardErrorSilenced()
+        : saved_(::fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 0))
+    {
+        int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+        if (saved_ >= 0 && null >= 0)
+            ::dup2(null, STDERR_FILENO);
+        if (null >= 0)
+            ::close(null);
+    }
+    ~StandardErrorSilenced()
+    {
+        if (saved_ < 0)
+            return;
+        ::dup2(saved_, STDERR_FILENO);
+        ::close(saved_);
+    }
+    StandardErrorSilenced(const StandardErrorSilenced&) = delete;
+    StandardErrorSilenced& operator=(const StandardErrorSilenced&) = delete;
+
+private:
+    int saved_;
+};
+
+// A server that refuses the connection (no authorization, say) sends its
+// reason, and the X library writes it on standard error itself: the
+// program's own line says what happened, and that line must stay one.
 bool x11Answers(const char* display)
 {
-    Display* connection = XOpenDisplay(display);
-    if (!connection)
-        return false;
-    XCloseDisplay(connection);
-    return true;
+    StandardErrorSilenced quiet;
+    xcb_connection_t* connection = xcb_connect(display, nullptr);
+    bool connected = xcb_connection_has_error(connection) == 0;
+    xcb_disconnect(connection);
+    return connected;
 }
 
 } // namespace

@@ -29,19 +29,23 @@ std::string textBlock(const appkit::WindowText& text)
 
 } // namespace
 
-InstallerConsole::InstallerConsole(PaneSequence& sequence, int inputFd, int outputFd, std::function<void(int)> quit)
+InstallerConsole::InstallerConsole(PaneSequence& sequence, int inputFd, int outputFd,
+                                   std::function<void(foundation::ExitStatus)> quit)
     : sequence_(sequence)
     , quit_(std::move(quit))
     , console_(inputFd, outputFd,
-               {[this](std::string_view line) { handleLine(line); }, [this] { display(); }, [this] { quit_(1); }, {}})
+               {[this](std::string_view line) { handleLine(line); }, [this] { display(); }, [this] { quit_(foundation::ExitStatus::Failure); }, {}})
 {
-    appkit::Window::setDisplay(this);
 }
 
-InstallerConsole::~InstallerConsole()
+InstallerConsole::~InstallerConsole() = default;
+
+// Whatever the person typed after quitting is not theirs to act on any
+// more: not even the rest of a chunk already read.
+void InstallerConsole::finish(foundation::ExitStatus status)
 {
-    if (appkit::Window::display() == this)
-        appkit::Window::setDisplay(nullptr);
+    console_.stopReading();
+    quit_(status);
 }
 
 void InstallerConsole::windowDidOrderFront(appkit::Window&)
@@ -84,8 +88,6 @@ void InstallerConsole::display()
 
 void InstallerConsole::handleLine(std::string_view line)
 {
-    if (!line.empty() && line.back() == '\r')
-        line.remove_suffix(1);
     std::string_view command = line.substr(0, line.find(' '));
     std::string_view rest = command.size() < line.size() ? line.substr(command.size() + 1) : std::string_view();
     bool sheetShown = appkit::Alert::attachedSheet(sequence_.window()) != nullptr;
@@ -95,7 +97,7 @@ void InstallerConsole::handleLine(std::string_view line)
     if (console_.isDisplayPending())
         display();
     if (command == "quit")
-        quit_(1);
+        finish(foundation::ExitStatus::Failure);
     else if (command == "press")
         press(rest, line);
     else if (sheetShown && (command == "set" || command == "next" || command == "back"))
@@ -155,7 +157,7 @@ void InstallerConsole::move(PaneSequence::Move result, std::string_view line)
         console_.ignore(line, "this is the first pane");
         return;
     case PaneSequence::Move::Finished:
-        quit_(0);
+        finish(foundation::ExitStatus::Success);
         return;
     }
 }

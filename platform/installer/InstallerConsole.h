@@ -3,7 +3,9 @@
 #include "installer/PaneSequence.h"
 
 #include "terminal/Console.h"
+#include "appkit/InstalledDisplay.h"
 #include "appkit/WindowDisplay.h"
+#include "foundation/system/ExitStatus.h"
 
 #include <functional>
 #include <string>
@@ -29,11 +31,13 @@ namespace installer {
 //   quit             ends the installer
 // Anything it cannot do is answered "== ignored "<line>": <why>"; so is a
 // line longer than LineSplitter::DefaultLimit, once, and the rest of it is
-// not kept. The end of the input counts as quit. `quit` is called with 0 when the walk was
-// finished (Close on the last pane) and 1 when the person left before.
+// not kept. Nothing after quit, or after Close on the last pane, is acted
+// on, even what came in the same read. The end of the input counts as quit.
+// `quit` hears Success when the walk was finished (Close on the last pane)
+// and Failure when the person left before.
 class InstallerConsole final : public appkit::WindowDisplay {
 public:
-    InstallerConsole(PaneSequence& sequence, int inputFd, int outputFd, std::function<void(int status)> quit);
+    InstallerConsole(PaneSequence& sequence, int inputFd, int outputFd, std::function<void(foundation::ExitStatus status)> quit);
     ~InstallerConsole();
 
     InstallerConsole(const InstallerConsole&) = delete;
@@ -49,15 +53,17 @@ public:
     void windowNeedsDisplay(appkit::Window& window) override;
 
 private:
+    void finish(foundation::ExitStatus status);
     void setField(std::string_view arguments, std::string_view line);
     void press(std::string_view title, std::string_view line);
     void move(PaneSequence::Move result, std::string_view line);
     std::string paneBlock() const;
 
     PaneSequence& sequence_;
-    std::function<void(int)> quit_;
+    std::function<void(foundation::ExitStatus)> quit_;
     std::string shownBlock_;
-    terminal::Console console_;  // last: stops reading before the rest goes
+    terminal::Console console_;                  // stops reading before the members above go
+    appkit::InstalledDisplay installed_{*this};  // last: no window reaches a display half gone
 };
 
 } // namespace installer

@@ -3,12 +3,13 @@
 #include "appkit/ClassRegistry.h"
 #include "appkit/Quoted.h"
 
+#include "foundation/system/FileIO.h"
+
 #include <nlohmann/json.hpp>
 
+#include <cstring>
 #include <dlfcn.h>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 namespace installer {
 
@@ -16,11 +17,13 @@ using foundation::Ref;
 
 namespace {
 
-// "Name.bundle" names its library "Name".
-std::string libraryPath(const std::filesystem::path& bundlePath)
+// "Name.bundle" names its library "Name". The bundle's path is the resolved
+// one: a path as typed ("." inside the bundle, "Quillon.bundle/.", a
+// symbolic link of another name) need not end in the bundle's name.
+std::string libraryPath(const foundation::Bundle& bundle)
 {
-    std::filesystem::path name = bundlePath.filename().empty() ? bundlePath.parent_path().filename() : bundlePath.filename();
-    return (bundlePath / "Contents" / "MacOS" / name.stem()).string();
+    std::filesystem::path bundlePath(bundle.bundlePath());
+    return (bundlePath / "Contents" / "MacOS" / bundlePath.filename().stem()).string();
 }
 
 } // namespace
@@ -32,7 +35,7 @@ bool PluginBundle::load(const std::string& path, std::string& error)
         error = path + ": not a bundle directory";
         return false;
     }
-    std::string library = libraryPath(std::filesystem::path(path));
+    std::string library = libraryPath(*bundle_);
     // Never closed: the classes it registered are in use until the end.
     if (!::dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL)) {
         const char* reason = ::dlerror();
@@ -49,12 +52,14 @@ bool PluginBundle::readSections(std::string& error)
         error = bundle_->bundlePath() + ": the bundle has no section list (InstallerSections.json)";
         return false;
     }
-    std::ifstream file(*path);
-    std::stringstream text;
-    text << file.rdbuf();
-    nlohmann::json list = nlohmann::json::parse(text.str(), nullptr, false);
+    std::string text;
+    if (int readError = foundation::readFile(*path, text)) {
+        error = *path + ": cannot read the section list: " + std::strerror(readError);
+        return false;
+    }
+    nlohmann::json list = nlohmann::json::parse(text, nullptr, false);
     const char* shape = ": must read {\"SectionOrder\": [{\"InstallerPaneClass\": \"<class>\", \"UIDescription\": \"<name>\"}, ...]}";
-    if (!file || list.is_discarded() || !list.is_object() || !list.contains("SectionOrder") || !list["SectionOrder"].is_array()) {
+    if (list.is_discarded() || !list.is_object() || !list.contains("SectionOrder") || !list["SectionOrder"].is_array()) {
         error = *path + shape;
         return false;
     }

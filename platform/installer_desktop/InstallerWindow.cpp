@@ -3,7 +3,7 @@
 namespace installer {
 
 InstallerWindow::InstallerWindow(desktop::DesktopPresenter& presenter, PaneSequence& sequence,
-                                 std::function<void(int)> quit)
+                                 std::function<void(foundation::ExitStatus)> quit)
     : presenter_(presenter)
     , sequence_(sequence)
 {
@@ -13,7 +13,7 @@ InstallerWindow::InstallerWindow(desktop::DesktopPresenter& presenter, PaneSeque
         {[steps] { return std::string(steps->forwardTitle()); }, [steps] { return steps->isNextEnabled(); },
          [steps] { steps->goNext(); }},
     });
-    presenter.setCloseHandler(sequence.window(), [quit = std::move(quit)] { quit(1); });
+    presenter.setCloseHandler(sequence.window(), [quit = std::move(quit)] { quit(foundation::ExitStatus::Failure); });
 }
 
 void InstallerWindow::paneChanged()

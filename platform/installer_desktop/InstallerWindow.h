@@ -2,6 +2,7 @@
 
 #include "desktop/DesktopPresenter.h"
 #include "installer/PaneSequence.h"
+#include "foundation/system/ExitStatus.h"
 
 #include <functional>
 
@@ -12,7 +13,7 @@ namespace installer {
 // presenter, and below them the installer's Back (off on the first pane)
 // and Next ("Close" on the last pane), Next enabled exactly while the pane
 // says so (setNextEnabled:). Closing the window with the window manager
-// leaves the installer: `quit` hears 1. Finishing the walk is the
+// leaves the installer: `quit` hears Failure. Finishing the walk is the
 // sequence's own `finished`.
 //
 // Main thread only. Tell it of every change the sequence reports
@@ -20,7 +21,7 @@ namespace installer {
 // redrawn when the run loop next turns.
 class InstallerWindow {
 public:
-    InstallerWindow(desktop::DesktopPresenter& presenter, PaneSequence& sequence, std::function<void(int status)> quit);
+    InstallerWindow(desktop::DesktopPresenter& presenter, PaneSequence& sequence, std::function<void(foundation::ExitStatus status)> quit);
 
     InstallerWindow(const InstallerWindow&) = delete;
     InstallerWindow& operator=(const InstallerWindow&) = delete;
@@ -28,8 +29,8 @@ public:
     void paneChanged();
 
     // The GTK buttons of Back and Next, for the tests' clicking.
-    GtkWidget* backButton() const { return presenter_.controlWidget(sequence_.window(), 0); }
-    GtkWidget* nextButton() const { return presenter_.controlWidget(sequence_.window(), 1); }
+    GtkWidget* backButtonForTesting() const { return presenter_.controlWidgetForTesting(sequence_.window(), 0); }
+    GtkWidget* nextButtonForTesting() const { return presenter_.controlWidgetForTesting(sequence_.window(), 1); }
 
 private:
     desktop::DesktopPresenter& presenter_;

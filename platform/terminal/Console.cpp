@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <unistd.h>
+#include <utility>
 
 namespace terminal {
 
@@ -15,13 +16,28 @@ Console::Console(int inputFd, int outputFd, Handlers handlers)
     , outputFd_(outputFd)
     , handlers_(std::move(handlers))
 {
-    watch_ = foundation::RunLoop::main().watchReadable(inputFd_, [this] { readInput(); });
-    reading_ = true;
+    watchWhileForeground();
 }
 
 Console::~Console()
 {
-    stopReading();
+    unwatch();
+}
+
+void Console::watchWhileForeground()
+{
+    if (!reading_ || !isForegroundOf(inputFd_)) {
+        unwatch();
+        return;
+    }
+    if (!std::exchange(watching_, true))
+        watch_ = foundation::RunLoop::main().watchReadable(inputFd_, [this] { readInput(); });
+}
+
+void Console::unwatch()
+{
+    if (std::exchange(watching_, false))
+        foundation::RunLoop::main().unwatch(watch_);
 }
 
 void Console::readInput()
@@ -31,9 +47,10 @@ void Console::readInput()
     if (count < 0 && (errno == EINTR || errno == EAGAIN))
         return;
     if (count <= 0) {
-        stopReading();
         lines_.finish();
-        if (handlers_.end)
+        bool endedByInput = reading_;  // not by its last line
+        stopReading();
+        if (endedByInput && handlers_.end)
             handlers_.end();
         return;
     }
@@ -46,8 +63,8 @@ void Console::readInput()
 
 void Console::stopReading()
 {
-    if (std::exchange(reading_, false))
-        foundation::RunLoop::main().unwatch(watch_);
+    reading_ = false;
+    unwatch();
 }
 
 void Console::write(std::string_view text)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "appkit/DisplaySchedule.h"
+#include "terminal/JobControl.h"
 #include "terminal/LineSplitter.h"
 #include "foundation/runloop/RunLoop.h"
 
@@ -22,7 +23,12 @@ namespace terminal {
 // memory stays flat whatever comes in. With `keys` set, each chunk read
 // goes to it unsplit instead (a terminal read a key at a time). At the end
 // of the input or a read error, a last line without its line feed is
-// handed on, reading stops and `end` runs, once.
+// handed on, reading stops and `end` runs, once. stopReading() ends the
+// reading too, without `end`: no line or key after it is handed on, not
+// even one already read in the same chunk.
+// While the input is a terminal whose background the process is in (see
+// isForegroundOf), it is not read, since reading would stop the process;
+// reading starts again once the process is in the foreground again.
 // Display: requestDisplay() runs `display` once when the run loop next
 // turns, however many changes asked for it first.
 // Output: write() writes all of the text or, when nobody reads the output
@@ -45,6 +51,8 @@ public:
     Console(const Console&) = delete;
     Console& operator=(const Console&) = delete;
 
+    void stopReading();
+
     void write(std::string_view text);
     // The answer to input that does nothing, e.g.
     //   == ignored "next": Next is disabled
@@ -57,16 +65,20 @@ public:
 
 private:
     void readInput();
-    void stopReading();
+    // Watches the input while it is read and the process may read it.
+    void watchWhileForeground();
+    void unwatch();
 
     int inputFd_;
     int outputFd_;
     Handlers handlers_;
     foundation::RunLoop::WatchId watch_ = 0;
-    bool reading_ = false;
-    LineSplitter lines_{[this](std::string_view line) { handlers_.line(line); },
+    bool watching_ = false;
+    bool reading_ = true;
+    LineSplitter lines_{[this](std::string_view line) { if (reading_) handlers_.line(line); },
                         [this](std::string_view start) { write(overlongLineAnswer(start)); }};
     appkit::DisplaySchedule schedule_{[this] { handlers_.display(); }};
+    ForegroundWatch foreground_{inputFd_, [this](bool) { watchWhileForeground(); }};
 };
 
 // A window's text lines in a block of lines, each indented by two blanks so

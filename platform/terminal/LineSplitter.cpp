@@ -3,6 +3,8 @@
 #include "appkit/Quoted.h"
 #include "foundation/system/PrintableText.h"
 
+#include <utility>
+
 namespace terminal {
 
 using appkit::inQuotes;
@@ -18,10 +20,7 @@ void LineSplitter::append(std::string_view chunk)
 {
     for (auto end = chunk.find('\n'); end != std::string_view::npos; end = chunk.find('\n')) {
         take(chunk.substr(0, end));
-        if (!skipping_)
-            onLine_(partial_);
-        partial_.clear();
-        skipping_ = false;
+        endLine(true);
         chunk.remove_prefix(end + 1);
     }
     take(chunk);
@@ -29,13 +28,35 @@ void LineSplitter::append(std::string_view chunk)
 
 void LineSplitter::finish()
 {
-    if (!skipping_ && !partial_.empty())
+    endLine(!partial_.empty());
+}
+
+void LineSplitter::endLine(bool handOn)
+{
+    // A carriage return before the line's end belongs to the line ending.
+    heldReturn_ = false;
+    if (handOn && !skipping_)
         onLine_(partial_);
     partial_.clear();
     skipping_ = false;
 }
 
 void LineSplitter::take(std::string_view piece)
+{
+    if (piece.empty())
+        return;
+    // A carriage return is held back until it is known not to end the line:
+    // CR LF must not count against the limit, wherever the read split them.
+    if (std::exchange(heldReturn_, false))
+        store("\r");
+    if (piece.back() == '\r') {
+        heldReturn_ = true;
+        piece.remove_suffix(1);
+    }
+    store(piece);
+}
+
+void LineSplitter::store(std::string_view piece)
 {
     if (skipping_)
         return;

@@ -8,7 +8,7 @@
 namespace terminal {
 
 // Splits console input, chunk by chunk, into lines (without their line
-// feed), holding at most `limit` bytes of an unfinished line: a line that
+// feed, or their CR LF), holding at most `limit` bytes of an unfinished line: a line that
 // grows past the limit is handed to `onOverlong` once, as its first bytes,
 // and the rest of it, up to its line feed, is dropped as it arrives. So an
 // input without line breaks keeps the memory flat. Handlers run on the
@@ -29,12 +29,15 @@ public:
 
 private:
     void take(std::string_view piece);
+    void store(std::string_view piece);
+    void endLine(bool handOn);
 
     LineHandler onLine_;
     OverlongHandler onOverlong_;
     std::size_t limit_;
     std::string partial_;
-    bool skipping_ = false;  // past the limit: dropping to the next line feed
+    bool skipping_ = false;     // past the limit: dropping to the next line feed
+    bool heldReturn_ = false;   // a carriage return last, not yet in partial_
 };
 
 // The answer to an overlong line, the same in every console: its start and

@@ -4,17 +4,13 @@
 #include "agent/TestSettings.h"
 
 #include "appkit/ApplicationMain.h"
-#include "appkit/PresenterChoice.h"
+#include "appkit/ProgramStart.h"
 #include "desktop/DesktopPresenter.h"
 #include "desktop/DisplayCheck.h"
 #include "foundation/storage/UserDefaults.h"
-#include "foundation/system/CommandLine.h"
-#include "foundation/system/Log.h"
 #include "foundation/system/ProgramLocation.h"
-#include "terminal/TerminalPresenter.h"
+#include "terminal/ConsolePresenter.h"
 
-#include <cstdlib>
-#include <fcntl.h>
 #include <unistd.h>
 
 namespace {
@@ -42,45 +38,24 @@ std::string mainUIDescription()
     return foundation::shippedFilePath(PROGRAM_RESOURCES "/MainMenu.ui", "Resources/MainMenu.ui");
 }
 
-// Started with a standard descriptor closed (as a login item may be), the
-// next pipe or socket would take its number and the agent's lines would go
-// into it: hold each closed one open on /dev/null instead.
-void keepStandardDescriptorsOpen()
-{
-    for (int descriptor = STDIN_FILENO; descriptor <= STDERR_FILENO; ++descriptor) {
-        if (fcntl(descriptor, F_GETFD) == -1)
-            open("/dev/null", descriptor == STDIN_FILENO ? O_RDONLY : O_WRONLY);  // takes the lowest free number
-    }
-}
-
 } // namespace
 
 int main(int argc, char** argv)
 {
-    keepStandardDescriptorsOpen();
-    foundation::CommandLine commandLine(syntax, argc, argv);
-    if (std::optional<int> status = commandLine.answer())
-        return *status;
-    // An unknown presenter is a wrong command line (or setting), refused
-    // before the agent starts rather than by the presenter choice later.
-    std::string error;
-    appkit::forcedPresenter(argc, argv, std::getenv("APPKIT_PRESENTER"), error);
-    if (!error.empty()) {
-        foundation::logDiagnostic(error);
-        return 2;
-    }
-    if (!corvane::applyTestSettings())
-        return 2;
-    foundation::UserDefaults::setApplicationDomain("com.zvk.corvane");
-    corvane::registerAgentClasses();
-    // ApplicationMain returns 0 after a normal end (SIGINT or SIGTERM); a UI
-    // description it could not load is a failure, reported as one.
-    // The desktop is checked for at start and GTK loaded only for the first
-    // announcement: the agent mostly waits, for days, with nothing shown.
-    return appkit::ApplicationMain(argc, argv, mainUIDescription(),
-                                   {terminal::TerminalPresenter::onStandardStreams,
-                                    {desktop::displayReachable,
-                                     [](std::string& error) -> std::unique_ptr<appkit::WindowDisplay> {
-                                         return desktop::DesktopPresenter::open(error);
-                                     }}});
+    // The window is drawn on standard error: standard output is the agent's own.
+    return appkit::startProgram(syntax, argc, argv, STDERR_FILENO, [](const appkit::ProgramStart& start) {
+        if (!corvane::applyTestSettings())
+            return foundation::ExitStatus::Usage;
+        foundation::UserDefaults::setApplicationDomain("com.zvk.corvane");
+        corvane::registerAgentClasses();
+        // The desktop is checked for at start and GTK loaded only for the
+        // first announcement: the agent mostly waits, for days, with nothing
+        // shown.
+        return appkit::ApplicationMain(start.presenter, mainUIDescription(),
+                                       {terminal::ConsolePresenter::onStandardStreams,
+                                        {desktop::displayReachable,
+                                         [](std::string& error) -> std::unique_ptr<appkit::WindowDisplay> {
+                                             return desktop::DesktopPresenter::open(error);
+                                         }}});
+    });
 }

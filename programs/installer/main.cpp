@@ -19,16 +19,14 @@
 #include "installer/PluginBundle.h"
 #include "installer/TextPane.h"
 #include "installer_desktop/InstallerWindow.h"
+#include "desktop/DisplayCheck.h"
 
-#include "appkit/Application.h"
 #include "appkit/DesktopFallback.h"
-#include "appkit/PresenterChoice.h"
+#include "appkit/ProgramStart.h"
 #include "foundation/runloop/RunLoop.h"
-#include "foundation/system/CommandLine.h"
 #include "foundation/system/Log.h"
 #include "foundation/system/ProgramLocation.h"
 
-#include <csignal>
 #include <unistd.h>
 
 namespace {
@@ -50,64 +48,62 @@ summary. Without a bundle it loads the plug-in installed with it.
 
 const foundation::CommandLineSyntax syntax = {"installer", PACKAGE_VERSION, usage, {{"presenter", true}}, 1};
 
-int fail(const std::string& message)
+foundation::ExitStatus fail(const std::string& message)
 {
     foundation::logDiagnostic(message);
-    return 2;
+    return foundation::ExitStatus::Usage;
 }
 
-} // namespace
-
-int main(int argc, char** argv)
+// The introduction, the plug-in's panes and the summary.
+bool loadPanes(installer::PluginBundle& plugin, const std::string& bundlePath,
+               std::vector<installer::PaneSequence::Entry>& panes, std::string& error)
 {
-    foundation::CommandLine commandLine(syntax, argc, argv);
-    if (std::optional<int> status = commandLine.answer())
-        return *status;
-    std::string bundlePath = commandLine.operands().empty()
-        ? foundation::shippedFilePath(DEFAULT_PLUGIN, DEFAULT_PLUGIN_IN_BUILD_TREE)
-        : std::string(commandLine.operands().front());
-    bool forced = false;
-    std::string why;
-    std::optional<appkit::PresenterKind> kind = appkit::presenterForProcess(argc, argv, STDOUT_FILENO, forced, why);
-    if (!kind)
-        return fail(why);
-    std::signal(SIGPIPE, SIG_IGN);
-    appkit::Application::shared().setArguments(argc, argv);
-
-    installer::PluginBundle plugin;
-    std::string error;
-    std::vector<installer::PaneSequence::Entry> panes;
     panes.push_back({installer::TextPane::create("Introduction",
                                                  "Welcome to the Erlang/OTP installer. You will be guided through the "
                                                  "steps necessary to install this software."),
                      nullptr});
     if (!plugin.load(bundlePath, error) || !plugin.makePanes(panes, error))
-        return fail(error);
+        return false;
     panes.push_back({installer::TextPane::create("Summary", "The installation was completed successfully."), nullptr});
+    return true;
+}
+
+// Walks the person through the panes, in a desktop window or on the
+// console, until they close the installer on the last pane (Success) or
+// leave before (Failure).
+foundation::ExitStatus runInstaller(const appkit::PresenterRequest& presenter, const std::string& bundlePath)
+{
+    using foundation::ExitStatus;
+    installer::PluginBundle plugin;
+    std::vector<installer::PaneSequence::Entry> panes;
+    std::string error;
+    if (!loadPanes(plugin, bundlePath, panes, error))
+        return fail(error);
 
     foundation::RunLoop& loop = foundation::RunLoop::main();
-    int status = 1;
+    ExitStatus status = ExitStatus::Failure;
     bool quitting = false;
-    auto quit = [&](int exitStatus) {
+    auto quit = [&](ExitStatus ending) {
         if (std::exchange(quitting, true))
             return;
-        status = exitStatus;
+        status = ending;
         loop.stop();
     };
-    loop.setTerminationHandler([&] { quit(1); });
+    loop.setTerminationHandler([&] { quit(ExitStatus::Failure); });
 
     std::unique_ptr<desktop::DesktopPresenter> desktop;
-    if (*kind == appkit::PresenterKind::Desktop) {
-        desktop = desktop::DesktopPresenter::open(why);
-        if (!desktop && !appkit::fallBackFromDesktop(why, forced, "the panes as lines"))
-            return 2;
+    if (presenter.kind == appkit::PresenterKind::Desktop) {
+        if (desktop::displayReachable(error))
+            desktop = desktop::DesktopPresenter::open(error);
+        if (!desktop && !appkit::fallBackFromDesktop(error, presenter.forced, "the panes as lines"))
+            return ExitStatus::Usage;
     }
 
     auto window = appkit::Window::create();
     window->setTitle(foundation::str(WindowTitle));
     std::function<void()> changed;
     installer::PaneSequence sequence(
-        window, std::move(panes), [&changed] { if (changed) changed(); }, [&quit] { quit(0); });
+        window, std::move(panes), [&changed] { if (changed) changed(); }, [&quit] { quit(ExitStatus::Success); });
     std::unique_ptr<installer::InstallerWindow> desktopWindow;
     std::unique_ptr<installer::InstallerConsole> console;
     if (desktop) {
@@ -120,4 +116,17 @@ int main(int argc, char** argv)
     sequence.start();
     loop.run();
     return status;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // The panes are written on standard output.
+    return appkit::startProgram(syntax, argc, argv, STDOUT_FILENO, [](const appkit::ProgramStart& start) {
+        const auto& operands = start.commandLine.operands();
+        std::string bundlePath = operands.empty() ? foundation::shippedFilePath(DEFAULT_PLUGIN, DEFAULT_PLUGIN_IN_BUILD_TREE)
+                                                  : std::string(operands.front());
+        return runInstaller(start.presenter, bundlePath);
+    });
 }

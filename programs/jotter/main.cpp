@@ -2,18 +2,16 @@
 // encoded. Exit status 0 on success, 1 when the input cannot be read,
 // decoded or encoded, 2 on a usage error.
 
-#include "foundation/objects/Data.h"
-#include "foundation/objects/Number.h"
 #include "foundation/system/CommandLine.h"
-#include "json/JSONDecoder.h"
-#include "json/JTError.h"
-#include "json/JTSerializer.h"
+#include "foundation/system/FileIO.h"
+#include "foundation/system/Log.h"
+#include "json/Jotter.h"
 
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <string>
 #include <string_view>
+
+#include <unistd.h>
 
 namespace {
 
@@ -50,8 +48,8 @@ const foundation::CommandLineSyntax syntax = {
 };
 
 struct Options {
-    jotter::JTParseOptionFlags parse = jotter::JTParseOptionNone;
-    jotter::JTSerializeOptionFlags serialize = jotter::JTSerializeOptionNone;
+    jotter::DecodeOptions decode;
+    jotter::EncodeOptions encode;
     bool checkOnly = false;
     std::string file;  // empty for standard input
 };
@@ -59,41 +57,24 @@ struct Options {
 Options readOptions(const foundation::CommandLine& commandLine)
 {
     Options options;
-    if (commandLine.has("pretty")) options.serialize |= jotter::JTSerializeOptionPretty;
-    if (commandLine.has("escape-unicode")) options.serialize |= jotter::JTSerializeOptionNonASCIIEscape;
-    if (commandLine.has("escape-slash")) options.serialize |= jotter::JTSerializeOptionSlashEscape;
-    if (commandLine.has("comments")) options.parse |= jotter::JTParseOptionAllowComments;
-    if (commandLine.has("unicode-newlines")) options.parse |= jotter::JTParseOptionUnicodeLineBreaks;
-    if (commandLine.has("lenient-unicode")) options.parse |= jotter::JTParseOptionLenientUnicode;
-    if (commandLine.has("trailing-text")) options.parse |= jotter::JTParseOptionAllowTrailingText;
+    options.encode.pretty = commandLine.has("pretty");
+    options.encode.escapeUnicode = commandLine.has("escape-unicode");
+    options.encode.escapeSlash = commandLine.has("escape-slash");
+    options.decode.comments = commandLine.has("comments");
+    options.decode.unicodeLineBreaks = commandLine.has("unicode-newlines");
+    options.decode.lenientUnicode = commandLine.has("lenient-unicode");
+    options.decode.trailingText = commandLine.has("trailing-text");
     options.checkOnly = commandLine.has("check");
     if (!commandLine.operands().empty() && commandLine.operands().front() != "-")
         options.file = commandLine.operands().front();
     return options;
 }
 
-// The whole of a file, or of standard input when `path` is empty.
-bool readInput(const std::string& path, std::string& contents)
+// The whole of a file, or of standard input when `path` is empty; 0 or the
+// errno that stopped the read.
+int readInput(const std::string& path, std::string& contents)
 {
-    std::FILE* file = path.empty() ? stdin : std::fopen(path.c_str(), "rb");
-    if (!file)
-        return false;
-    char block[65536];
-    std::size_t count;
-    while ((count = std::fread(block, 1, sizeof block, file)) > 0)
-        contents.append(block, count);
-    bool failed = std::ferror(file);
-    int savedErrno = errno;
-    if (file != stdin)
-        std::fclose(file);
-    errno = savedErrno;
-    return !failed;
-}
-
-std::uint64_t userInfoNumber(const foundation::Error& error, std::string_view key)
-{
-    foundation::Object* value = error.userInfo() ? error.userInfo()->objectForKey(key) : nullptr;
-    return value && value->isNumber() ? static_cast<foundation::Number*>(value)->uint64Value() : 0;
+    return path.empty() ? foundation::readAll(STDIN_FILENO, contents) : foundation::readFile(path, contents);
 }
 
 } // namespace
@@ -101,42 +82,35 @@ std::uint64_t userInfoNumber(const foundation::Error& error, std::string_view ke
 int main(int argc, char** argv)
 {
     foundation::CommandLine commandLine(syntax, argc, argv);
-    if (std::optional<int> status = commandLine.answer())
-        return *status;
+    if (std::optional<foundation::ExitStatus> status = commandLine.answer())
+        return foundation::exitCode(*status);
     const Options options = readOptions(commandLine);
     const std::string name = options.file.empty() ? "<stdin>" : options.file;
 
     std::string input;
-    if (!readInput(options.file, input)) {
-        std::fprintf(stderr, "jotter: %s: %s\n", name.c_str(), std::strerror(errno));
+    if (int failure = readInput(options.file, input)) {
+        foundation::logDiagnostic(name + ": " + std::strerror(failure));
         return 1;
     }
 
-    foundation::Ref<jotter::JSONDecoder> decoder = jotter::JSONDecoder::decoderWithParseOptions(options.parse);
-    foundation::Ref<foundation::Error> error;
-    foundation::Ref<foundation::Object> tree =
-        decoder ? decoder->objectWithUTF8String(input.data(), input.size(), &error) : nullptr;
+    jotter::Result<foundation::Ref<foundation::Object>> tree = jotter::decode(input, options.decode);
     if (!tree) {
-        std::string message = error ? error->localizedDescription() : "Unable to allocate the decoder.";
-        std::fprintf(stderr, "jotter: %s:%llu: %s (byte %llu)\n", name.c_str(),
-            static_cast<unsigned long long>(error ? userInfoNumber(*error, jotter::JTLineNumberKey) : 0),
-            message.c_str(),
-            static_cast<unsigned long long>(error ? userInfoNumber(*error, jotter::JTAtIndexKey) : 0));
+        const jotter::Failure& failure = tree.failure();
+        foundation::logDiagnostic(name + ":" + std::to_string(failure.line) + ": " + failure.message + " (byte "
+            + std::to_string(failure.offset) + ")");
         return 1;
     }
     if (options.checkOnly)
         return 0;
 
-    foundation::Ref<foundation::Object> encoded = jotter::JTSerializer::serializeObject(tree.get(),
-        options.serialize, jotter::JTEncodeOptionResultData, nullptr, nullptr, {}, &error);
-    if (!encoded) {
-        std::fprintf(stderr, "jotter: %s: %s\n", name.c_str(), error->localizedDescription().c_str());
+    jotter::Result<std::string> text = jotter::encode(**tree, options.encode);
+    if (!text) {
+        foundation::logDiagnostic(name + ": " + text.failure().message);
         return 1;
     }
-    std::string_view text = static_cast<foundation::Data&>(*encoded).view();
-    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fputc('\n', stdout) == EOF
-        || std::fflush(stdout) != 0) {
-        std::fprintf(stderr, "jotter: <stdout>: %s\n", std::strerror(errno));
+    text->push_back('\n');
+    if (int failure = foundation::writeAll(STDOUT_FILENO, *text)) {
+        foundation::logDiagnostic(std::string("<stdout>: ") + std::strerror(failure));
         return 1;
     }
     return 0;

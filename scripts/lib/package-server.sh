@@ -1,6 +1,7 @@
 # A package server on loopback for showing Corvane at work, sourced by
 # scripts/demo and scripts/screenshots. It sets `work` (a temporary
-# directory removed on exit), `installed`, `offered`, `port`, and the
+# directory removed on exit), `installed`, `offered`, `port`, the served
+# feed's folder `feed_dir` and disk image `image`, and the
 # environment the agent's test build reads (agent_env, an array of
 # NAME=value settings), and serves the feed and the disk image.
 work=$(mktemp -d)
@@ -20,7 +21,8 @@ mkdir -p "$feed_dir" "$work/www/site/zvk/otp/$offered" "$work/tmp" "$work/config
 cat > "$feed_dir/data.json" <<JSON
 {"stable": [{"canonical_version": "$offered", "version": "$offered", "path": "otp/$offered/erlang-$offered.dmg"}]}
 JSON
-echo "a pretend disk image of Erlang/OTP $offered" > "$work/www/site/zvk/otp/$offered/erlang-$offered.dmg"
+image="$work/www/site/zvk/otp/$offered/erlang-$offered.dmg"
+echo "a pretend disk image of Erlang/OTP $offered" > "$image"
 echo "$installed" > "$work/zvk_otp_version"
 
 # The disk-image tool does not exist here: a stand-in says what it was asked.

@@ -53,6 +53,9 @@ protected:
     Ref<appkit::UIDescription> interface;
     Ref<AppDelegate> delegate;
     Ref<appkit::Window> window;
+
+private:
+    ProcessPlaces places_{*this};
 };
 
 TEST_F(AppDelegateTest, LaunchHidesTheWindow)
@@ -139,6 +142,7 @@ TEST_F(AppDelegateTest, SkipRecordsTheCanonicalVersionThenHides)
 
 TEST_F(AppDelegateTest, DownloadHidesTheWindowBeforeTheRequestStarts)
 {
+    installDiskImageTool();
     launch();
     delegate->updater()->setPath("otp/x.dmg");
     delegate->showWindow("26.1");
@@ -147,8 +151,10 @@ TEST_F(AppDelegateTest, DownloadHidesTheWindowBeforeTheRequestStarts)
     EXPECT_FALSE(window->isVisible());
     ASSERT_TRUE(server.waitForRequests(1, std::chrono::seconds(10)));
     EXPECT_EQ(server.requests()[0].target, "/site/zvk/otp/x.dmg");
-    // The completion's line: the download is over before the stand-in paths go.
+    // The download is over, its line written and the tool started, before
+    // the stand-in paths go.
     EXPECT_TRUE(standardOutput.waitForLines(1));
+    EXPECT_FALSE(toolArgumentsWhenStarted().empty());
 }
 
 TEST_F(AppDelegateTest, AnnouncementAfterADayReachesTheWindow)

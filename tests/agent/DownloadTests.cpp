@@ -6,7 +6,6 @@
 #include "support/CapturedOutput.h"
 #include "support/Waiting.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace foundation;
@@ -16,11 +15,8 @@ class DownloadTest : public AgentTest {
 protected:
     DownloadTest()
     {
-        // The disk-image tool's stand-in records its arguments, one a line.
-        directory.write("hdiutil", "#!/bin/sh\nfor a in \"$@\"; do echo \"$a\"; done > \"$0.args.tmp\"\n"
-                                   "mv \"$0.args.tmp\" \"$0.args\"\n");
-        chmod((directory / "hdiutil").c_str(), 0755);
-        updater = Updater::create(std::make_unique<corvane::ErlangVersionChecker>(), window.get());
+        installDiskImageTool();
+        updater = makeUpdater(window.get());
     }
 
     // Downloads the release at `path` and answers the one stdout line, once
@@ -34,14 +30,6 @@ protected:
         return standardOutput.text();
     }
 
-    // What the stand-in tool was started with, once it has run.
-    std::string toolArgumentsWhenStarted() const
-    {
-        EXPECT_TRUE(testsupport::pollUntil([&] { return std::filesystem::exists(toolArguments()); }));
-        return testsupport::readFile(toolArguments());
-    }
-
-    std::filesystem::path toolArguments() const { return directory / "hdiutil.args"; }
     std::string destinationText(const char* name) const { return "file://" + (directory / "tmp").string() + "/" + name; }
 
     Ref<RecordingWindow> window = RecordingWindow::create();
@@ -54,6 +42,7 @@ TEST_F(DownloadTest, ImageLandsInTheTemporaryDirectory)
     EXPECT_EQ(download("a/b/x.dmg"), "nil\n");
     EXPECT_EQ(server.requests()[0].target, "/site/zvk/a/b/x.dmg");
     EXPECT_EQ(testsupport::readFile(directory / "tmp" / "x.dmg"), "disk image");
+    EXPECT_FALSE(toolArgumentsWhenStarted().empty());
 }
 
 TEST_F(DownloadTest, TheToolGetsExactlyThreeArguments)
@@ -93,6 +82,7 @@ TEST_F(DownloadTest, ANameWithALineFeedFromTheFeedKeepsTheDownloadLineOneLine)
     EXPECT_EQ(std::count(line.begin(), line.end(), '\n'), 1) << line;
     EXPECT_EQ(line.back(), '\n');
     EXPECT_NE(line.find("x\xEF\xBF\xBDy.dmg"), std::string::npos) << line;
+    EXPECT_FALSE(toolArgumentsWhenStarted().empty());
 }
 
 // The shared temporary directory may hold the name as something another
@@ -105,7 +95,7 @@ TEST_F(DownloadTest, WhatOthersPutUnderTheNameIsLeftAloneAndNotOpened)
     std::filesystem::path name = directory / "tmp" / "x.dmg";
     std::filesystem::path linked = directory.write("elsewhere.dmg", "not ours");
     auto expectLeftAloneAndNotOpened = [&](const char* what) {
-        LogCapture log;
+        LogCaptureForTesting log;
         std::string line = download("a/x.dmg");
         EXPECT_NE(line.find("x.dmg"), std::string::npos) << what << ": " << line;
         ASSERT_TRUE(log.waitForMessages(1)) << what;  // written once the tool was not started
@@ -171,7 +161,7 @@ TEST_F(DownloadTest, PathThatIsNoURLRequestsNothing)
 {
     updater->setPath("a/x y.dmg");
     testsupport::CapturedOutput standardOutput(STDOUT_FILENO);
-    LogCapture log;
+    LogCaptureForTesting log;
     updater->downloadAndRunNewVersion();
     EXPECT_EQ(standardOutput.stop(), "");
     ASSERT_EQ(log.messages().size(), 1u);
@@ -181,11 +171,10 @@ TEST_F(DownloadTest, PathThatIsNoURLRequestsNothing)
 
 TEST_F(DownloadTest, MissingDiskImageToolIsOneLineOnStandardErrorNotACrash)
 {
-    corvane::ProductPaths paths = corvane::ProductPaths::current();
     paths.diskImageTool = (directory / "no-such-hdiutil").string();
-    corvane::ProductPaths::setCurrent(paths);
+    updater = makeUpdater(window.get());
     server.setReply("/site/zvk/x.dmg", testsupport::CannedReply::withBody("image"));
-    LogCapture log;
+    LogCaptureForTesting log;
     EXPECT_EQ(download("x.dmg"), "nil\n");
     ASSERT_TRUE(log.waitForMessages(1));
     std::vector<std::string> messages = log.messages();

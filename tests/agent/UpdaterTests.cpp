@@ -31,7 +31,7 @@ class UpdaterTest : public AgentTest {
 protected:
     Ref<Updater> makeUpdater()
     {
-        return Updater::create(std::make_unique<corvane::ErlangVersionChecker>(), window.get());
+        return AgentTest::makeUpdater(window.get());
     }
 
     Ref<RecordingWindow> window = RecordingWindow::create();
@@ -176,7 +176,7 @@ TEST_F(UpdaterTest, FeedRequestCompletesOnlyForAJSONObjectWhateverTheStatus)
         // failure ends quietly, so this is the only mark of its end.
         auto heldByTheCompletion = std::make_shared<int>();
         std::weak_ptr<int> requestInFlight = heldByTheCompletion;
-        LogCapture log;
+        LogCaptureForTesting log;
         updater->availableVersion(c.version, [outcome, held = std::move(heldByTheCompletion)](Ref<Dictionary>) {
             outcome->onMainThread = RunLoop::isMainThread();
             outcome->called = true;
@@ -212,7 +212,7 @@ TEST_F(UpdaterTest, VersionThatIsNoURLStartsNoRequest)
 {
     installVersion("26 beta");
     Ref<Updater> updater = makeUpdater();
-    LogCapture log;
+    LogCaptureForTesting log;
     time.advance(86400);
     ASSERT_EQ(log.messages().size(), 1u);
     EXPECT_NE(log.messages()[0].find("does not form a valid feed address"), std::string::npos);

@@ -4,7 +4,7 @@
 #include "appkit/ApplicationMain.h"
 #include "appkit/ClassRegistry.h"
 #include "appkit/Notification.h"
-#include "terminal/TerminalPresenter.h"
+#include "terminal/ConsolePresenter.h"
 #include "support/TemporaryDirectory.h"
 
 #include <gtest/gtest.h>
@@ -49,7 +49,7 @@ private:
 };
 
 struct Outcome {
-    int status;
+    foundation::ExitStatus status;
     std::string out;
     std::string err;
 };
@@ -60,13 +60,12 @@ Outcome runApplication(const std::string& path, std::string_view input)
     Pipe in, out, err;
     send(in.write, input);
     in.closeWrite();
-    const char* argv[] = {"/opt/corvane/bin/corvane", "--flag"};
-    int status;
+    foundation::ExitStatus status;
     {
         Redirection stdinFrom(STDIN_FILENO, in.read);
         Redirection stdoutTo(STDOUT_FILENO, out.write);
         Redirection stderrTo(STDERR_FILENO, err.write);
-        status = ApplicationMain(2, argv, path, {terminal::TerminalPresenter::onStandardStreams, {}});
+        status = ApplicationMain({PresenterKind::Lines, false}, path, {terminal::ConsolePresenter::onStandardStreams, {}});
     }
     return {status, out.contents(), err.contents()};
 }
@@ -91,10 +90,9 @@ TEST(ApplicationMain, LaunchesRunsUntilTerminatedAndTellsTheDelegate)
 
     Outcome run = runApplication(path.string(), "d\n");
 
-    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.status, foundation::ExitStatus::Success);
     EXPECT_EQ(heard, (std::vector<std::string>{"NSApplicationDidFinishLaunchingNotification", "download from NSButton",
                                                "NSApplicationWillTerminateNotification"}));
-    EXPECT_EQ(Application::shared().arguments(), (std::vector<std::string>{"/opt/corvane/bin/corvane", "--flag"}));
     EXPECT_EQ(run.err, "== window \"Corvane\" shown\n  Hello\n[d] Download  [close] Close\n== end\n");
     EXPECT_EQ(run.out, "");
     EXPECT_FALSE(Application::shared().delegate());  // the description went with the run
@@ -105,7 +103,7 @@ TEST(ApplicationMain, ABadDescriptionIsOneLineOnStandardErrorAndAFailure)
     testsupport::TemporaryDirectory directory;
     auto path = directory.write("MainMenu.json", R"({"objects": [{"class": "NoSuchDelegate"}]})");
     Outcome run = runApplication(path.string(), "");
-    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.status, foundation::ExitStatus::Failure);
     EXPECT_EQ(run.err, "appkit_tests: " + path.string() + ": object at objects[0] (NoSuchDelegate): unknown class \"NoSuchDelegate\"\n");
     EXPECT_EQ(run.out, "");
 }
@@ -113,7 +111,7 @@ TEST(ApplicationMain, ABadDescriptionIsOneLineOnStandardErrorAndAFailure)
 TEST(ApplicationMain, ARelativeDescriptionPathIsLookedForBesideTheProgram)
 {
     Outcome run = runApplication("no-such-description.json", "");
-    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.status, foundation::ExitStatus::Failure);
     auto beside = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "no-such-description.json";
     EXPECT_EQ(run.err, "appkit_tests: " + beside.string() + ": cannot read the file: No such file or directory\n");
 }

@@ -30,18 +30,15 @@ TEST(PresenterChoice, DisplayThenTerminalThenLinesUnlessForced)
 TEST(PresenterChoice, TheOptionOverridesTheEnvironmentAndUnknownKindsAreErrors)
 {
     std::string error;
-    const char* none[] = {"corvane"};
-    EXPECT_EQ(appkit::forcedPresenter(1, none, nullptr, error), std::nullopt);
-    EXPECT_EQ(appkit::forcedPresenter(1, none, "", error), std::nullopt);
-    EXPECT_EQ(appkit::forcedPresenter(1, none, "lines", error), PresenterKind::Lines);
-    const char* option[] = {"corvane", "--presenter=terminal"};
-    EXPECT_EQ(appkit::forcedPresenter(2, option, "desktop", error), PresenterKind::Terminal);
+    EXPECT_EQ(appkit::forcedPresenter(std::nullopt, nullptr, error), std::nullopt);
+    EXPECT_EQ(appkit::forcedPresenter(std::nullopt, "", error), std::nullopt);
+    EXPECT_EQ(appkit::forcedPresenter(std::nullopt, "lines", error), PresenterKind::Lines);
+    EXPECT_EQ(appkit::forcedPresenter("terminal", "desktop", error), PresenterKind::Terminal);
     EXPECT_EQ(error, "");
 
-    const char* unknown[] = {"installer", "--presenter=window", "Quillon.bundle"};
-    EXPECT_EQ(appkit::forcedPresenter(3, unknown, nullptr, error), std::nullopt);
+    EXPECT_EQ(appkit::forcedPresenter("window", nullptr, error), std::nullopt);
     EXPECT_EQ(error, "--presenter must be desktop, terminal or lines, not \"window\"");
     error.clear();
-    EXPECT_EQ(appkit::forcedPresenter(1, none, "gtk", error), std::nullopt);
+    EXPECT_EQ(appkit::forcedPresenter(std::nullopt, "gtk", error), std::nullopt);
     EXPECT_EQ(error, "APPKIT_PRESENTER must be desktop, terminal or lines, not \"gtk\"");
 }

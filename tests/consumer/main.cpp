@@ -5,8 +5,7 @@
 #include "foundation/objects/Dictionary.h"
 #include "foundation/objects/Number.h"
 #include "foundation/objects/String.h"
-#include "json/JSONDecoder.h"
-#include "json/JTSerializer.h"
+#include "json/Jotter.h"
 
 #include <cstdio>
 
@@ -20,26 +19,22 @@ int main()
              .get()},
     });
 
-    foundation::Ref<foundation::Error> error;
-    foundation::Ref<foundation::Object> text = jotter::JTSerializer::serializeObject(document.get(),
-        jotter::JTSerializeOptionPretty, jotter::JTEncodeOptionResultString, nullptr, nullptr, {}, &error);
+    jotter::Result<std::string> text = jotter::encode(*document, {.pretty = true});
     if (!text) {
-        std::fprintf(stderr, "encoding failed: %s\n", error->localizedDescription().c_str());
+        std::fprintf(stderr, "encoding failed: %s\n", text.failure().message.c_str());
         return 1;
     }
-    std::string_view encoded = static_cast<foundation::String&>(*text).utf8();
-
-    foundation::Ref<foundation::Object> decoded =
-        jotter::JSONDecoder::decoder()->objectWithUTF8String(encoded.data(), encoded.size(), &error);
+    jotter::Result<foundation::Ref<foundation::Object>> decoded = jotter::decode(*text);
     if (!decoded) {
-        std::fprintf(stderr, "decoding failed: %s\n", error->localizedDescription().c_str());
+        const jotter::Failure& failure = decoded.failure();
+        std::fprintf(stderr, "decoding failed at line %zu, byte %zu: %s\n", failure.line, failure.offset,
+            failure.message.c_str());
         return 1;
     }
-    if (!decoded->isEqual(*document)) {
+    if (!(*decoded)->isEqual(*document)) {
         std::fprintf(stderr, "the decoded document differs from the encoded one\n");
         return 1;
     }
-    std::fwrite(encoded.data(), 1, encoded.size(), stdout);
-    std::fputc('\n', stdout);
+    std::puts(text->c_str());
     return 0;
 }

@@ -30,8 +30,7 @@ protected:
         installVersion("26.0\n");
         offerFeed("26.0", R"json({"stable": [{"canonical_version": "26.1", "version": "26.1 (final)", "path": "otp/26.1/x.dmg"}]})json");
         server.setReply("/site/zvk/otp/26.1/x.dmg", testsupport::CannedReply::withBody("disk image bytes"));
-        directory.write("hdiutil", "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"$0.args.tmp\" && mv \"$0.args.tmp\" \"$0.args\"\n");
-        chmod((directory / "hdiutil").c_str(), 0755);
+        installDiskImageTool();
 
         corvane::registerAgentClasses();
         Ref<Error> error;
@@ -51,7 +50,7 @@ protected:
 
     GtkWidget* widget(const char* identifier)
     {
-        return desktop.presenter->widgetForView(*static_ref_cast<appkit::View>(interface->objectWithIdentifier(identifier)));
+        return desktop.presenter->widgetForViewForTesting(*static_ref_cast<appkit::View>(interface->objectWithIdentifier(identifier)));
     }
 
     // A picture of the window's own pixels, alpha included.
@@ -62,6 +61,7 @@ protected:
         return desktoptest::WindowDump::read(shot);
     }
 
+    ProcessPlaces places{*this};
     desktoptest::DesktopSession desktop;
     Ref<appkit::UIDescription> interface;
     Ref<corvane::AppDelegate> delegate;
@@ -70,7 +70,7 @@ protected:
 
 TEST_F(AgentWindowTest, AnnouncementFloatsOnTheFirstDayWithTheExactMessage)
 {
-    GtkWidget* toplevel = desktop.presenter->toplevel(*window);
+    GtkWidget* toplevel = desktop.presenter->toplevelForTesting(*window);
     EXPECT_TRUE(toplevel == nullptr || !gtk_widget_get_mapped(toplevel)) << "shown before the first daily check";
     announce();
     EXPECT_STREQ(gtk_label_get_text(GTK_LABEL(widget("versionLabel"))), announcement.c_str());
@@ -117,7 +117,7 @@ TEST_F(AgentWindowTest, ClickingSkipStoresTheReleaseAndHidesTheWindow)
 {
     announce();
     desktop.click(widget("skip"));
-    ASSERT_TRUE(pumpUntil([&] { return !gtk_widget_get_mapped(desktop.presenter->toplevel(*window)); }));
+    ASSERT_TRUE(pumpUntil([&] { return !gtk_widget_get_mapped(desktop.presenter->toplevelForTesting(*window)); }));
     Ref<Object> skipped = UserDefaults::standardUserDefaults().valueForKey("skipVersion");
     ASSERT_TRUE(skipped && skipped->isString());
     EXPECT_EQ(skipped->description(), "26.1");
@@ -127,7 +127,7 @@ TEST_F(AgentWindowTest, ClickingRemindLaterOnlyHidesTheWindow)
 {
     announce();
     desktop.click(widget("remind"));
-    ASSERT_TRUE(pumpUntil([&] { return !gtk_widget_get_mapped(desktop.presenter->toplevel(*window)); }));
+    ASSERT_TRUE(pumpUntil([&] { return !gtk_widget_get_mapped(desktop.presenter->toplevelForTesting(*window)); }));
     EXPECT_FALSE(delegate->windowIsVisible());
     EXPECT_EQ(UserDefaults::standardUserDefaults().valueForKey("skipVersion"), nullptr);
 }
@@ -137,14 +137,14 @@ TEST_F(AgentWindowTest, ClosingTheWindowAsAWindowManagerWouldCountsAsHidden)
     announce();
     // What a window manager sends for the close box.
     GdkEvent* event = gdk_event_new(GDK_DELETE);
-    event->any.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(desktop.presenter->toplevel(*window))));
+    event->any.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(desktop.presenter->toplevelForTesting(*window))));
     gtk_main_do_event(event);
     gdk_event_free(event);
     EXPECT_FALSE(delegate->windowIsVisible());
-    ASSERT_TRUE(pumpUntil([&] { return !gtk_widget_get_mapped(desktop.presenter->toplevel(*window)); }));
+    ASSERT_TRUE(pumpUntil([&] { return !gtk_widget_get_mapped(desktop.presenter->toplevelForTesting(*window)); }));
     // Shown again by the next day's check: the same window, not a new one.
-    GtkWidget* before = desktop.presenter->toplevel(*window);
+    GtkWidget* before = desktop.presenter->toplevelForTesting(*window);
     time.advance(86400);
     ASSERT_TRUE(desktop.waitUntilDrawn(*window));
-    EXPECT_EQ(desktop.presenter->toplevel(*window), before);
+    EXPECT_EQ(desktop.presenter->toplevelForTesting(*window), before);
 }

@@ -6,7 +6,7 @@ namespace desktoptest {
 
 unsigned long DesktopSession::xid(const appkit::Window& window) const
 {
-    GtkWidget* toplevel = presenter->toplevel(window);
+    GtkWidget* toplevel = presenter->toplevelForTesting(window);
     return toplevel && gtk_widget_get_window(toplevel) ? gdk_x11_window_get_xid(gtk_widget_get_window(toplevel)) : 0;
 }
 
@@ -34,7 +34,7 @@ bool DesktopSession::waitUntilDrawn(const appkit::Window& window)
     bool drawn = false;
     GtkWidget* toplevel = nullptr;
     bool mapped = pumpUntil([&] {
-        toplevel = presenter->toplevel(window);
+        toplevel = presenter->toplevelForTesting(window);
         return toplevel && gtk_widget_get_mapped(toplevel);
     });
     if (!mapped)

@@ -43,7 +43,7 @@ protected:
                                                         {pane, description},
                                                         {installer::TextPane::create("Summary", "Done"), nullptr}},
             [this] { if (installerWindow) installerWindow->paneChanged(); }, [] {});
-        installerWindow = std::make_unique<installer::InstallerWindow>(*desktop.presenter, *sequence, [](int) {});
+        installerWindow = std::make_unique<installer::InstallerWindow>(*desktop.presenter, *sequence, [](foundation::ExitStatus) {});
         sequence->start();
         EXPECT_TRUE(desktop.waitUntilDrawn(*window));
     }
@@ -56,15 +56,18 @@ protected:
 
     void goToThePane()
     {
-        desktop.click(installerWindow->nextButton());
+        desktop.click(installerWindow->nextButtonForTesting());
         ASSERT_TRUE(pumpUntil([&] { return sequence->currentIndex() == 1 && field(pane->firstNameTextField()); }));
         ASSERT_TRUE(desktop.waitUntilDrawn(*window));
     }
 
-    GtkWidget* field(appkit::TextField* model) { return model ? desktop.presenter->widgetForView(*model) : nullptr; }
+    GtkWidget* field(const foundation::Ref<appkit::TextField>& model)
+    {
+        return model ? desktop.presenter->widgetForViewForTesting(*model) : nullptr;
+    }
 
     // Clicks into a field and types at its end, as a person does.
-    void type(appkit::TextField* model, const std::string& text)
+    void type(const foundation::Ref<appkit::TextField>& model, const std::string& text)
     {
         desktop.click(field(model));
         runTool("/usr/bin/xdotool", {"key", "End", "type", "--delay", "5", text});
@@ -72,7 +75,7 @@ protected:
             << "typed \"" << text << "\", the field holds \"" << model->stringValue().utf8() << "\"";
     }
 
-    bool nextEnabled() { return gtk_widget_get_sensitive(installerWindow->nextButton()); }
+    bool nextEnabled() { return gtk_widget_get_sensitive(installerWindow->nextButtonForTesting()); }
 
     desktoptest::DesktopSession desktop;
     testsupport::TemporaryDirectory directory;
@@ -97,7 +100,7 @@ TEST_F(InstallerWindowTest, NextIsEnabledExactlyWhenTheTypedFormIsValidAndUpload
     type(pane->emailTextField(), ".org");
     ASSERT_TRUE(pumpUntil([&] { return nextEnabled(); }));
 
-    desktop.click(installerWindow->nextButton());
+    desktop.click(installerWindow->nextButtonForTesting());
     ASSERT_TRUE(pumpUntil([&] { return server.requests().size() == 1; })) << "no upload arrived";
     EXPECT_EQ(sequence->currentIndex(), 2u);
     nlohmann::json document = nlohmann::json::parse(server.requests()[0].body);
@@ -117,18 +120,18 @@ TEST_F(InstallerWindowTest, LeavingWithAnInvalidFormRaisesTheInvalidDataSheetUnt
     Ref<appkit::Alert> sheet = appkit::Alert::attachedSheet(*window);
     ASSERT_TRUE(sheet);
     ASSERT_TRUE(desktop.waitUntilDrawn(sheet->window()));
-    GtkWidget* sheetWindow = desktop.presenter->toplevel(sheet->window());
-    EXPECT_EQ(gtk_window_get_transient_for(GTK_WINDOW(sheetWindow)), GTK_WINDOW(desktop.presenter->toplevel(*window)));
+    GtkWidget* sheetWindow = desktop.presenter->toplevelForTesting(sheet->window());
+    EXPECT_EQ(gtk_window_get_transient_for(GTK_WINDOW(sheetWindow)), GTK_WINDOW(desktop.presenter->toplevelForTesting(*window)));
     EXPECT_TRUE(gtk_window_get_modal(GTK_WINDOW(sheetWindow)));
     EXPECT_STREQ(gtk_window_get_title(GTK_WINDOW(sheetWindow)), "Registration");  // the pane's window's title
 
     GtkWidget* ok = nullptr;
     for (const auto& view : sheet->window().contentView()->subviews()) {
         if (auto* text = dynamic_cast<appkit::TextField*>(view.get()); text && text->stringValue().utf8() == "Invalid Data") {
-            EXPECT_STREQ(gtk_label_get_text(GTK_LABEL(desktop.presenter->widgetForView(*text))), "Invalid Data");
+            EXPECT_STREQ(gtk_label_get_text(GTK_LABEL(desktop.presenter->widgetForViewForTesting(*text))), "Invalid Data");
         }
         if (auto* button = dynamic_cast<appkit::Button*>(view.get()); button && button->title().utf8() == "OK")
-            ok = desktop.presenter->widgetForView(*button);
+            ok = desktop.presenter->widgetForViewForTesting(*button);
     }
     ASSERT_TRUE(ok) << "the sheet has no OK button";
     desktop.click(ok);
@@ -192,9 +195,9 @@ TEST_F(InstallerWindowForAGermanUserTest, DataUsageTextIsInItsThirteenPointFont)
         << "LANG=" << testsupport::DecimalCommaLocale::Name << " gave the locale " << std::setlocale(LC_ALL, nullptr)
         << "; scripts/setup generates it";
     goToThePane();
-    appkit::TextField* dataUsage = pane->dataUsage();
+    foundation::Ref<appkit::TextField> dataUsage = pane->dataUsage();
     ASSERT_TRUE(dataUsage);
-    GtkWidget* label = desktop.presenter->widgetForView(*dataUsage);
+    GtkWidget* label = desktop.presenter->widgetForViewForTesting(*dataUsage);
     ASSERT_TRUE(label && GTK_IS_LABEL(label));
     EXPECT_STREQ(gtk_label_get_text(GTK_LABEL(label)), "Used only for updates.");
     PangoAttrList* attributes = gtk_label_get_attributes(GTK_LABEL(label));

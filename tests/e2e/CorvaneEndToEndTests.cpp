@@ -1,9 +1,10 @@
 // The real corvane binary, driven as a tester would: a loopback package
 // server, stand-in paths, a clock that runs two days per real second, and
 // button choices typed as lines on its standard input.
+#include "CorvaneSetup.h"
+
 #include "support/ChildProcess.h"
-#include "support/FeedWordSize.h"
-#include "support/LoopbackServer.h"
+#include "support/Minisign.h"
 #include "support/TemporaryDirectory.h"
 #include "support/VirtualDisplay.h"
 #include "support/Waiting.h"
@@ -17,15 +18,11 @@
 
 namespace {
 
-const std::string announcement = "New Erlang version available: 26.1 (final)";
-const std::string feedPath = "/erlang/erlang/quorvel/general/26.0/" FEED_WORD_SIZE "/data.json";
-
-// The feed offering `canonicalVersion` as the newest stable release.
-testsupport::CannedReply feedOffering(const std::string& canonicalVersion)
-{
-    return testsupport::CannedReply::withBody(R"json({"stable": [{"canonical_version": ")json" + canonicalVersion
-                                              + R"json(", "version": "26.1 (final)", "path": "otp/26.1/x.dmg"}]})json");
-}
+using corvanetest::announcement;
+using corvanetest::feedOffering;
+using corvanetest::feedPath;
+// What a build without the vendor's key says once at start.
+const std::string unverified = "corvane: updates are not verified: this build has no update key (UPDATE_PUBLIC_KEY)\n";
 
 // How many descriptors of a process are sockets. An X server holds one for
 // each client beside its listening ones.
@@ -38,47 +35,20 @@ std::size_t socketsOf(pid_t pid)
     return count;
 }
 
-class CorvaneEndToEnd : public ::testing::Test {
+class CorvaneEndToEnd : public ::testing::Test, protected corvanetest::CorvaneSetup {
 protected:
-    CorvaneEndToEnd()
-    {
-        directory.write("zvk_otp_version", "26.0\n");
-        directory.write("hdiutil", "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"$0.args.tmp\" && mv \"$0.args.tmp\" \"$0.args\"\n");
-        chmod((directory / "hdiutil").c_str(), 0755);
-        std::filesystem::create_directories(directory / "tmp");
-        server.setReply(feedPath, feedOffering("26.1"));
-        server.setReply("/site/zvk/otp/26.1/x.dmg", testsupport::CannedReply::withBody("disk image bytes"));
-    }
-
-    // A day lasts 86400 / clockScale real seconds.
     // The window as lines, display or not, unless the test says otherwise.
+    // With `updateKey`, the agent verifies updates as a build with that key.
     std::unique_ptr<testsupport::ChildProcess> startAgent(const char* clockScale = "172800",
                                                           testsupport::ChildProcess::Environment presentation = {{"APPKIT_PRESENTER", "lines"}},
-                                                          std::vector<std::string> arguments = {})
+                                                          std::vector<std::string> arguments = {},
+                                                          const std::string& updateKey = "")
     {
-        return std::make_unique<testsupport::ChildProcess>(
-            CORVANE_BINARY, arguments,
-            testsupport::ChildProcess::Environment{
-                presentation.front(), presentation.back(),
-                {"XDG_CONFIG_HOME", (directory / "config").string()},
-                {"CORVANE_CLOCK_SCALE", clockScale},
-                {"CORVANE_VERSION_FILE", (directory / "zvk_otp_version").string()},
-                {"CORVANE_CONNECT_TO", "127.0.0.1:" + std::to_string(server.port())},
-                {"CORVANE_HDIUTIL", (directory / "hdiutil").string()},
-                {"CORVANE_TMP_DIR", (directory / "tmp").string()},
-            });
+        testsupport::ChildProcess::Environment settings = environment(clockScale);
+        settings.insert(settings.begin(), presentation.begin(), presentation.end());
+        settings.push_back({"CORVANE_UPDATE_PUBLIC_KEY", updateKey});
+        return std::make_unique<testsupport::ChildProcess>(CORVANE_BINARY, arguments, settings);
     }
-
-    std::size_t feedRequests() const
-    {
-        std::size_t count = 0;
-        for (const auto& request : server.requests())
-            count += request.target.find("data.json") != std::string::npos;
-        return count;
-    }
-
-    testsupport::TemporaryDirectory directory;
-    testsupport::LoopbackServer server;
 };
 
 } // namespace
@@ -132,7 +102,7 @@ TEST_F(CorvaneEndToEnd, AFeedServerThatNeverAnswersHoldsUpNothing)
     int status = agent->terminate(SIGTERM, 10);
     ASSERT_TRUE(WIFEXITED(status)) << status;
     EXPECT_EQ(WEXITSTATUS(status), 0);
-    EXPECT_EQ(agent->error(), "");
+    EXPECT_EQ(agent->error(), unverified);
     EXPECT_EQ(agent->output(), "");
 }
 
@@ -167,6 +137,35 @@ TEST_F(CorvaneEndToEnd, AnUnreachableDisplayFallsBackToLinesButAForcedDesktopFai
     EXPECT_EQ(forced->error(), "corvane: cannot open display " + unreachable + "\n");
 }
 
+// An Xauthority file with one cookie, in the file's format: for each entry
+// the family, then address, display number, protocol name and data, each
+// with its length in front (big-endian 16 bits).
+std::string xauthorityWithOneCookie()
+{
+    std::string entry("\x01\x00", 2);  // FamilyLocal (256)
+    for (std::string field : {std::string("localhost"), std::string("0"), std::string("MIT-MAGIC-COOKIE-1"),
+                              std::string(16, '\x5a')}) {
+        entry += static_cast<char>(field.size() >> 8);
+        entry += static_cast<char>(field.size() & 0xff);
+        entry += field;
+    }
+    return entry;
+}
+
+// The README promises one line: the X library's own complaint about a
+// refused authorization must not come before it.
+TEST_F(CorvaneEndToEnd, ADisplayThatRefusesTheAgentIsOneLineOnStandardError)
+{
+    testsupport::VirtualDisplay display(testsupport::VirtualDisplay::Lifetime::UntilDestroyed,
+                                        directory.write("Xauthority", xauthorityWithOneCookie()).string());
+    ASSERT_FALSE(display.name().empty()) << display.error();
+    auto agent = startAgent("172800", {{"APPKIT_PRESENTER", ""}, {"XAUTHORITY", (directory / "no-cookies").string()}});
+    ASSERT_TRUE(agent->waitForError(announcement, 20)) << agent->error();
+    EXPECT_EQ(agent->error().find("corvane: cannot open display " + display.name() + "; showing windows as lines\n"), 0u)
+        << agent->error();
+    EXPECT_NE(agent->terminate(SIGTERM, 10), -1);
+}
+
 TEST_F(CorvaneEndToEnd, TheToolkitConnectsToTheDisplayForTheFirstAnnouncementAndNotBefore)
 {
     testsupport::VirtualDisplay display(testsupport::VirtualDisplay::Lifetime::UntilDestroyed);
@@ -189,7 +188,7 @@ TEST_F(CorvaneEndToEnd, TheToolkitConnectsToTheDisplayForTheFirstAnnouncementAnd
     // One connection more than the idle server had: the agent's, held open.
     EXPECT_TRUE(testsupport::pollUntil([&] { return socketsOf(display.pid()) == idleServerSockets + 1; }, 10))
         << socketsOf(display.pid()) << " sockets at the server, " << idleServerSockets << " when idle";
-    EXPECT_EQ(agent->error(), "");
+    EXPECT_EQ(agent->error(), unverified);
     EXPECT_EQ(agent->output(), "");
     // Only that it ends: the sanitizer build's leak report at exit would
     // name the toolkit's font caches, kept for the life of the process.
@@ -208,7 +207,81 @@ TEST_F(CorvaneEndToEnd, ADisplayGoneBeforeTheFirstAnnouncementHandsItToLines)
     display.vanish();  // the session's display server ends; the agent stays
     server.setReply(feedPath, feedOffering("26.1"));
     ASSERT_TRUE(agent->waitForError(announcement, 20)) << agent->error();
-    EXPECT_EQ(agent->error().find("corvane: cannot open display " + name + "; showing windows as lines\n"), 0u)
+    EXPECT_EQ(agent->error().find("corvane: cannot open display " + name + "; showing windows as lines\n"), unverified.size())
         << agent->error();
     EXPECT_NE(agent->terminate(SIGTERM, 10), -1);
+}
+
+// A scale past any use would make the daily timer's next date stand still.
+TEST_F(CorvaneEndToEnd, AClockScaleThatIsNotAUsableNumberIsRefused)
+{
+    for (const char* scale : {"inf", "1e300", "0", "nan", "2 days"}) {
+        auto agent = startAgent(scale);
+        int status = agent->waitForExit(20);
+        ASSERT_TRUE(WIFEXITED(status)) << scale << ": " << status;
+        EXPECT_EQ(WEXITSTATUS(status), 2) << scale;
+        EXPECT_EQ(agent->error(), std::string("corvane: CORVANE_CLOCK_SCALE must be a positive number up to 1000000, not \"")
+                                      + scale + "\"\n");
+    }
+}
+
+// The agent as a build with the vendor's key runs it: the vendor's files
+// signed by the real minisign program.
+class SignedCorvaneEndToEnd : public CorvaneEndToEnd {
+protected:
+    SignedCorvaneEndToEnd()
+    {
+        sign(feedPath, "data.json", feedOffering("26.1").body);
+        sign("/site/zvk/otp/26.1/x.dmg", "x.dmg", "disk image bytes");
+    }
+    void sign(const std::string& serverPath, const std::string& name, const std::string& content)
+    {
+        server.setReply(serverPath + ".minisig", testsupport::CannedReply::withBody(vendor.sign(directory.write("signed/" + name, content))));
+    }
+
+    testsupport::MinisignKey vendor{directory.path()};
+};
+
+TEST_F(SignedCorvaneEndToEnd, ASignedReleaseIsAnnouncedDownloadedAndOpened)
+{
+    auto agent = startAgent("172800", {{"APPKIT_PRESENTER", "lines"}}, {}, vendor.publicKeyLine());
+    ASSERT_TRUE(agent->waitForError(announcement, 20)) << agent->error();
+    EXPECT_EQ(agent->error().find("not verified"), std::string::npos) << agent->error();
+    agent->writeInput("d\n");
+    ASSERT_TRUE(agent->waitForOutput("nil\n", 20)) << agent->output() << agent->error();
+    ASSERT_TRUE(testsupport::pollUntil([&] { return std::filesystem::exists(directory / "hdiutil.args"); }, 20));
+    EXPECT_EQ(testsupport::readFile(directory / "hdiutil.args"),
+              "attach\n-autoopen\nfile://" + (directory / "tmp").string() + "/x.dmg\n");
+    EXPECT_EQ(agent->output(), "nil\n");
+}
+
+TEST_F(SignedCorvaneEndToEnd, AnImageChangedOnTheWayIsRefusedDeletedAndNeverOpened)
+{
+    server.setReply("/site/zvk/otp/26.1/x.dmg", testsupport::CannedReply::withBody("disk image bytes, and something else"));
+    auto agent = startAgent("172800", {{"APPKIT_PRESENTER", "lines"}}, {}, vendor.publicKeyLine());
+    ASSERT_TRUE(agent->waitForError(announcement, 20)) << agent->error();
+    agent->writeInput("d\n");
+    const std::string refusal =
+        "Error: the downloaded disk image x.dmg was refused: it was changed after signing (it does not match its signature)\n";
+    ASSERT_TRUE(agent->waitForOutput(refusal, 20)) << agent->output() << agent->error();
+    int status = agent->terminate(SIGTERM, 10);
+    ASSERT_TRUE(WIFEXITED(status)) << status;
+    EXPECT_EQ(agent->output(), refusal);
+    EXPECT_FALSE(std::filesystem::exists(directory / "hdiutil.args"));
+    EXPECT_TRUE(std::filesystem::is_empty(directory / "tmp"));
+}
+
+TEST_F(SignedCorvaneEndToEnd, AFeedFromAnotherKeyAnnouncesNothing)
+{
+    testsupport::MinisignKey attacker(directory.path(), "attacker");
+    server.setReply(feedPath + ".minisig",
+                    testsupport::CannedReply::withBody(attacker.sign(directory.write("signed/data.json", "{}"))));
+    auto agent = startAgent("172800", {{"APPKIT_PRESENTER", "lines"}}, {}, vendor.publicKeyLine());
+    ASSERT_TRUE(agent->waitForOutput("\n", 20)) << agent->error();
+    int status = agent->terminate(SIGTERM, 10);
+    ASSERT_TRUE(WIFEXITED(status)) << status;
+    EXPECT_EQ(agent->output().substr(0, agent->output().find('\n') + 1),
+              "Error: the release feed http://packages.zvk-erlang.example" + feedPath + " was refused: it is signed by another key (key id "
+                  + attacker.keyIdText() + ", not " + vendor.keyIdText() + ")\n");
+    EXPECT_EQ(agent->error().find(announcement), std::string::npos) << agent->error();
 }

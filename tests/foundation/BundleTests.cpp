@@ -87,7 +87,7 @@ TEST_F(BundleTest, ABadTableIsReportedOnceAndActsAsMissing)
 {
     directory.write("Flat/Localizable.strings", "\"PaneTitle\" = \"unterminated;\n");
     Ref<Bundle> bundle = Bundle::bundleWithPath((directory / "Flat").string());
-    foundation::LogCapture log;
+    foundation::LogCaptureForTesting log;
     EXPECT_EQ(localized(*bundle, "PaneTitle", ""), "PaneTitle");
     EXPECT_EQ(localized(*bundle, "OtpVsn", "unknown"), "unknown");
     std::vector<std::string> messages = log.messages();

@@ -67,3 +67,45 @@ TEST(Descriptions, OptionalErrors)
     EXPECT_EQ(optionalDescription(nullptr), "nil");
     EXPECT_EQ(optionalDescription(error.get()).rfind("Optional(Error Domain=JTErrorDomain", 0), 0u);
 }
+
+// The fewest digits that read back the same, in plain notation unless the
+// exponent is below -4 or at least 17.
+TEST(Descriptions, DoublesGiveTheirShortestDigitsInPlainNotationUpTo1e17)
+{
+    const std::pair<double, const char*> cases[] = {
+        {100.0, "100"},
+        {1500.0, "1500"},
+        {1e16, "10000000000000000"},
+        {12345678901234568.0, "12345678901234568"},
+        {1e17, "1e+17"},
+        {1.2345e17, "1.2345e+17"},
+        {1e22, "1e+22"},
+        {0.0001, "0.0001"},
+        {0.000123, "0.000123"},
+        {0.00001, "1e-05"},
+        {0.1, "0.1"},
+        {-1.5, "-1.5"},
+        {-0.0, "-0"},
+        {0.0, "0"},
+        {5e-324, "5e-324"},
+        {1.7976931348623157e308, "1.7976931348623157e+308"},
+        {-2.5e-300, "-2.5e-300"},
+    };
+    for (const auto& [value, text] : cases)
+        EXPECT_EQ(Number::withDouble(value)->description(), text) << text;
+}
+
+TEST(Descriptions, FloatsGiveTheShortestDigitsOfTheFloat)
+{
+    EXPECT_EQ(Number::withFloat(100.0f)->description(), "100");
+    EXPECT_EQ(Number::withFloat(1e-5f)->description(), "1e-05");
+    EXPECT_EQ(Number::withFloat(3.4028235e38f)->description(), "3.4028235e+38");
+    EXPECT_EQ(Number::withFloat(16777216.0f)->description(), "16777216");
+}
+
+TEST(Descriptions, CollectionsDescribeTheirDoublesTheSameWay)
+{
+    Ref<Array> numbers = Array::create({Number::withDouble(100.0).get(), Number::withDouble(1500.0).get(),
+        Number::withDouble(1e17).get(), Number::withDouble(0.00001).get()});
+    EXPECT_EQ(numbers->description(), "(\n    100,\n    1500,\n    1e+17,\n    1e-05\n)");
+}

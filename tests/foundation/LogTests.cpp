@@ -13,9 +13,9 @@ namespace {
 
 TEST(Log, TheNewestCaptureReceives)
 {
-    foundation::LogCapture outer;
+    foundation::LogCaptureForTesting outer;
     {
-        foundation::LogCapture inner;
+        foundation::LogCaptureForTesting inner;
         foundation::log("inside");
         EXPECT_EQ(inner.messages(), std::vector<std::string>{"inside"});
     }
@@ -27,7 +27,7 @@ TEST(Log, StandardErrorCopyHasThePlatformLoggersShape)
 {
     testsupport::CapturedOutput standardError(STDERR_FILENO);
     {
-        foundation::LogCapture capture;
+        foundation::LogCaptureForTesting capture;
         foundation::logFormat("userInfo %@\n", foundation::str("details"));
         EXPECT_EQ(capture.messages(), std::vector<std::string>{"userInfo details\n"});
     }
@@ -45,7 +45,7 @@ TEST(Log, StandardErrorCopyHasThePlatformLoggersShape)
 
 TEST(Log, ADiagnosticIsOneLineAfterTheProgramName)
 {
-    foundation::LogCapture log;
+    foundation::LogCaptureForTesting log;
     testsupport::CapturedOutput standardError(STDERR_FILENO);
     foundation::logDiagnostic("the strings table x is ignored");
     foundation::logDiagnostic("could not launch y\n");
@@ -59,7 +59,7 @@ TEST(Log, ADiagnosticIsOneLineAfterTheProgramName)
 TEST(Log, ControlCharactersReachStandardErrorAsReplacementCharacters)
 {
     const std::string hostile = "reply \x1b]0;title\x07 \r\xC2\x9B" "2J\nforged line";
-    foundation::LogCapture log;
+    foundation::LogCaptureForTesting log;
     testsupport::CapturedOutput standardError(STDERR_FILENO);
     foundation::logDiagnostic(hostile);
     std::string diagnostic = standardError.stop();

@@ -52,6 +52,47 @@ int inTimeNamespace(long bootTimeAhead, int (*probe)())
     return WIFEXITED(status) ? WEXITSTATUS(status) : 2;
 }
 
+// A clock that stands at one reading.
+class StoppedClock final : public foundation::Clock {
+public:
+    explicit StoppedClock(double reading) : reading_(reading) {}
+    double now() const override { return reading_; }
+
+private:
+    double reading_;
+};
+
+} // namespace
+
+// At a reading so large that a second is lost in it (or infinite, as a
+// broken scale made it), a repeating timer's next date cannot pass now: it
+// fires once, its schedule moves on by the least step there is or it ends,
+// and the loop goes on serving its posts. On a loop of its own thread, so
+// that the main loop's clock and timers are not touched.
+TEST(RunLoop, ATimerWhoseNextDateCannotPassNowFiresOnceAndTheLoopGoesOn)
+{
+    for (double reading : {1e300, double(INFINITY)}) {
+        int firings = 0;
+        bool served = false;
+        bool done = false;
+        std::thread([&] {
+            RunLoop& loop = RunLoop::current();
+            loop.setClock(std::make_shared<StoppedClock>(reading));
+            auto timer = foundation::Timer::scheduledTimer(1, true, [&firings](foundation::Timer& fired) {
+                if (++firings == 1000)
+                    fired.invalidate();  // without it a spinning loop would never come back
+            });
+            loop.post([&served] { served = true; });
+            done = loop.runUntil([&] { return served && firings > 0; }, patience);
+            timer->invalidate();
+        }).join();
+        EXPECT_TRUE(done) << reading;
+        EXPECT_EQ(firings, 1) << reading;
+    }
+}
+
+namespace {
+
 TEST(RunLoop, AStopBeforeRunIsNotLost)
 {
     RunLoop& loop = RunLoop::main();

@@ -112,3 +112,26 @@ TEST(SmallObjectPool, ObjectsMadeAfterAScatteredFreeLieInOrder)
         ascending += addresses[i] > addresses[i - 1];
     EXPECT_GE(ascending, 3990);
 }
+
+// A chunk is reused only when all its blocks are free: one survivor keeps
+// every later block out of its page.
+TEST(SmallObjectPool, AChunkWithOneLiveBlockIsNeverHandedOutAgain)
+{
+    if (smallObjectPool::Bypassed)
+        GTEST_SKIP() << "this build takes every block from the global operator new";
+    constexpr std::uintptr_t ChunkBytes = 4096;
+    std::vector<Ref<Number>> first;
+    for (int i = 0; i < 4000; ++i)
+        first.push_back(Number::withSigned(i));
+    Ref<Number> survivor = first[100];
+    const std::uintptr_t survivorChunk = reinterpret_cast<std::uintptr_t>(survivor.get()) & ~(ChunkBytes - 1);
+    first.clear();
+    std::vector<Ref<Number>> second;
+    int inTheSurvivorsChunk = 0;
+    for (int i = 0; i < 20000; ++i) {
+        second.push_back(Number::withSigned(i + 1000000));
+        inTheSurvivorsChunk += (reinterpret_cast<std::uintptr_t>(second.back().get()) & ~(ChunkBytes - 1)) == survivorChunk;
+    }
+    EXPECT_EQ(inTheSurvivorsChunk, 0);
+    EXPECT_EQ(survivor->int64Value(), 100);
+}

@@ -99,7 +99,7 @@ TEST(Task, AFailedLaunchWritesOneLineAndDoesNotRaise)
         Ref<Task> task = Task::create();
         task->setLaunchPath(path);
         task->setArguments({"attach"});
-        foundation::LogCapture log;
+        foundation::LogCaptureForTesting log;
         EXPECT_NO_THROW(task->launch());
         std::vector<std::string> messages = log.messages();
         ASSERT_EQ(messages.size(), 1u);

@@ -135,7 +135,7 @@ TEST(TransferOptions, ARefusedPreferredOptionIsLoggedAndTheTransferGoesOn)
 {
     LoopbackServer server;
     server.setReply("/", CannedReply::withBody("sent"));
-    LogCapture log;
+    LogCaptureForTesting log;
     Ending ending = run(server.url("/"), [](TransferWithOption& transfer) {
         transfer.prefer(CURLOPT_MAXREDIRS, -2L);  // below -1: libcurl refuses it
     });

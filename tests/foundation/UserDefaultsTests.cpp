@@ -166,7 +166,7 @@ TEST_F(UserDefaultsTest, EveryPropertyListTypeReadsBackExactlyAfterARestart)
         defaults.setValue(Date::withTimeIntervalSince1970(NAN).get(), "undated");
         EXPECT_TRUE(defaults.synchronize());
     }
-    LogCapture log;
+    LogCaptureForTesting log;
     UserDefaults defaults("org.zvk.corvane");
     EXPECT_EQ(log.messages(), std::vector<std::string>{}) << "the file was not read back";
     Ref<Object> undated = defaults.valueForKey("undated");
@@ -229,7 +229,7 @@ TEST_F(UserDefaultsTest, CorruptFileIsMovedAsideWithOneLineAndTheDomainStartsEmp
                                 std::string("skipVersion = 1.0;"), std::string("{\"format\": \"defaults\", \"vers"), deep}) {
         SCOPED_TRACE(content.substr(0, 80));
         directory.write("d.defaults.json", content);
-        LogCapture log;
+        LogCaptureForTesting log;
         UserDefaults defaults("d");
         std::vector<std::string> messages = log.messages();
         ASSERT_EQ(messages.size(), 1u);
@@ -254,7 +254,7 @@ TEST_F(UserDefaultsTest, ADirectoryUnderTheFileNameIsMovedAsideWhole)
 {
     fs::create_directory(file("d"));
     directory.write("d.defaults.json/notes", "someone's");
-    LogCapture log;
+    LogCaptureForTesting log;
     UserDefaults defaults("d");
     std::vector<std::string> messages = log.messages();
     ASSERT_EQ(messages.size(), 1u);
@@ -279,7 +279,7 @@ TEST_F(UserDefaultsTest, AFileThatMayNotBeReadIsMovedAsideAndTheDomainStartsEmpt
         OrdinaryUserFileAccess ordinary(directory.path());
         if (!ordinary.effective())
             GTEST_SKIP() << "running as root, and this thread could not take an ordinary user's file access";
-        LogCapture log;
+        LogCaptureForTesting log;
         UserDefaults defaults("d");
         messages = log.messages();
         hasValue = defaults.valueForKey("k") != nullptr;
@@ -383,7 +383,7 @@ TEST_F(UserDefaultsTest, AFailedSaveIsOneDiagnosticWithTheSystemsReason)
     directory.write("config", "a file where the directory should be");
     UserDefaults defaults("d");
     defaults.setValue(str("1.0").get(), "skipVersion");
-    LogCapture log;
+    LogCaptureForTesting log;
     EXPECT_FALSE(defaults.synchronize());
     std::vector<std::string> messages = log.messages();
     ASSERT_EQ(messages.size(), 1u);

@@ -26,8 +26,8 @@ protected:
                          std::vector<PaneSequence::Entry>{{TextPane::create("Introduction", "Welcome"), nullptr},
                                                           {middle, nullptr},
                                                           {TextPane::create("Summary", "Done"), nullptr}},
-                         [this] { console->scheduleDisplay(); }, [this] { quitWith(0); });
-        console.emplace(*sequence, input.read, output.write, [this](int status) { quitWith(status); });
+                         [this] { console->scheduleDisplay(); }, [this] { quitWith(foundation::ExitStatus::Success); });
+        console.emplace(*sequence, input.read, output.write, [this](foundation::ExitStatus status) { quitWith(status); });
         sequence->start();
     }
     ~ConsoleWalk() override
@@ -36,7 +36,7 @@ protected:
         sequence.reset();
     }
 
-    void quitWith(int status)
+    void quitWith(foundation::ExitStatus status)
     {
         if (!quitStatus)
             quitStatus = status;
@@ -49,7 +49,7 @@ protected:
     Pipe input, output;
     Collector written{output.read};
     foundation::Ref<TextPane> middle = TextPane::create("Options", "Choose");
-    std::optional<int> quitStatus;
+    std::optional<foundation::ExitStatus> quitStatus;
     std::optional<PaneSequence> sequence;
     std::optional<InstallerConsole> console;
 };
@@ -72,7 +72,7 @@ TEST_F(ConsoleWalk, CloseOnTheLastPaneFinishesWithStatus0)
 {
     send(input.write, "next\nnext\nnext\n");
     ASSERT_TRUE(waitForQuit());
-    EXPECT_EQ(*quitStatus, 0);
+    EXPECT_EQ(*quitStatus, foundation::ExitStatus::Success);
 }
 
 TEST_F(ConsoleWalk, CommandsThatCannotBeDoneAreAnsweredAndChangeNothing)
@@ -108,6 +108,6 @@ TEST_F(ConsoleWalk, TheEndOfTheInputQuitsWithStatus1AfterTheLastLine)
     send(input.write, "next");
     input.closeWrite();
     ASSERT_TRUE(waitForQuit());
-    EXPECT_EQ(*quitStatus, 1);
+    EXPECT_EQ(*quitStatus, foundation::ExitStatus::Failure);
     EXPECT_EQ(sequence->currentIndex(), 1u);
 }

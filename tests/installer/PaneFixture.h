@@ -104,7 +104,7 @@ protected:
     }
 
     testsupport::TemporaryDirectory directory;
-    foundation::LogCapture log;
+    foundation::LogCaptureForTesting log;
     foundation::Ref<quillon::QuillonPane> pane;
     foundation::Ref<appkit::UIDescription> description;
     foundation::Ref<appkit::Window> window;

@@ -126,3 +126,26 @@ TEST_F(BundleOnDisk, AUIDescriptionNamingAnUnknownOutletIsRefused)
     EXPECT_EQ(error.find((path / "Contents/Resources/Pane.ui").string() + ": outlet \"owner.installButton\": "), 0u) << error;
     EXPECT_TRUE(panes.empty());
 }
+
+// The library is named after the bundle itself, not after the path as typed.
+TEST_F(BundleOnDisk, TheLibraryIsFoundWhateverPathLeadsToTheBundle)
+{
+    addLibrary();
+    addResource("InstallerSections.json", sections("BundleTestPane"));
+    std::filesystem::create_directory_symlink(path, directory / "Renamed.bundle");
+    for (const std::filesystem::path& typed : {directory / "Renamed.bundle", path / ".", path / "Contents" / ".."}) {
+        PluginBundle viaPath;
+        std::string error;
+        EXPECT_TRUE(viaPath.load(typed.string(), error)) << typed << ": " << error;
+    }
+}
+
+// A file that is there but cannot be read, whoever runs the test (root
+// reads past any permission): reading a process's memory at address 0 fails.
+TEST_F(BundleOnDisk, AnUnreadableSectionListIsToldApartFromAMalformedOne)
+{
+    addLibrary();
+    std::filesystem::create_symlink("/proc/self/mem", path / "Contents" / "Resources" / "InstallerSections.json");
+    EXPECT_EQ(loadAndMakePanes(), (path / "Contents/Resources/InstallerSections.json").string()
+                                      + ": cannot read the section list: Input/output error");
+}

@@ -58,7 +58,7 @@ protected:
         return foundation::ServerTrust::create(host, {testsupport::SelfSignedCertificate::create(certifiedHost).certificatePEM});
     }
 
-    foundation::LogCapture log;
+    foundation::LogCaptureForTesting log;
     Ref<quillon::UserInfoDelegate> delegate = quillon::UserInfoDelegate::create();
     // The delegate never looks at its connection; one that failed at once
     // (no request) stands in for the upload's.

@@ -3,7 +3,7 @@
 // hard places, and against the standard library's reading of the same text
 // over a wide random sample.
 
-#include "json/DecimalToDouble.h"
+#include "json/internal/DecimalToDouble.h"
 
 #include <gtest/gtest.h>
 

@@ -7,7 +7,7 @@
 
 #include "foundation/objects/Null.h"
 #include "foundation/objects/Number.h"
-#include "json/JTParseState.h"
+#include "json/internal/JTParseState.h"
 
 #include <string>
 
@@ -27,7 +27,7 @@ foundation::Object* element(const foundation::Ref<foundation::Object>& tree, std
 // The cache item holding a string with these bytes, or null.
 const JTTokenCacheItem* itemForString(const JSONDecoder& decoder, std::string_view text)
 {
-    const JTTokenCache& cache = decoder.parseState().cache;
+    const JTTokenCache& cache = decoder.parseStateForTesting().cache;
     for (std::size_t i = 0; i < cache.count; ++i) {
         const JTTokenCacheItem& item = cache.items[i];
         if (item.object && item.type == JTValueTypeString
@@ -138,6 +138,23 @@ TEST(DecoderCache, RepeatedKeysReleaseTheReplacedPairSafely)
     EXPECT_EQ(element(tree, 2)->refCount(), 2u);  // the element, the cache
 }
 
+// In a mutable dictionary too, and when the replaced value is a container
+// holding cached values of its own: the whole replaced tree goes, and only
+// its references with it.
+TEST(DecoderCache, RepeatedKeysReleaseAReplacedContainerInAMutableDictionary)
+{
+    foundation::Ref<JSONDecoder> decoder = JSONDecoder::decoder();
+    const std::string text = R"([{"k": {"n": ["v", "v"]}, "k": ["v"]}, "v", "k", "n"])";
+    foundation::Ref<foundation::Object> tree = decoder->mutableObjectWithUTF8String(text.data(), text.size());
+    ASSERT_TRUE(tree);
+    auto& object = static_cast<foundation::Dictionary&>(*element(tree, 0));
+    EXPECT_EQ(object.count(), 1u);
+    EXPECT_EQ(static_cast<foundation::Array*>(object.objectForKey("k"))->count(), 1u);
+    EXPECT_EQ(element(tree, 1)->refCount(), 3u);  // the kept array's element, the element, the cache
+    EXPECT_EQ(element(tree, 2)->refCount(), 3u);  // the kept key, the element, the cache
+    EXPECT_EQ(element(tree, 3)->refCount(), 2u);  // the element, the cache
+}
+
 TEST(DecoderCache, LiteralsCountOneReferencePerPlace)
 {
     foundation::Object* yes = foundation::Number::trueValue();
@@ -209,7 +226,7 @@ TEST(DecoderCache, NumbersDifferingInTheirLowBitsSpreadOverTheItems)
         document += std::to_string(5000000000000000000 + i) + ",";
     document.back() = ']';
     parse(*decoder, document);
-    const JTTokenCache& cache = decoder->parseState().cache;
+    const JTTokenCache& cache = decoder->parseStateForTesting().cache;
     int cached = 0;
     for (std::size_t i = 0; i < cache.count; ++i)
         cached += cache.items[i].object && cache.items[i].type == JTValueTypeUnsignedLongLong;

@@ -5,7 +5,10 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
+#include <random>
 #include <stdexcept>
+#include <string>
 
 namespace jotter::testing {
 namespace {
@@ -47,6 +50,24 @@ TEST(DecoderNumbers, IntegersOutOfRangeNameTheLimit)
         "18446744073709551615.");
     EXPECT_EQ(decodeFailure("[-9223372036854775809]"),
         "The value '-9223372036854775809' exceeded the minimum value that could be represented: "
+        "-9223372036854775808.");
+}
+
+// Magnitudes that a 64-bit sum of the digits wraps to 0, 1 or 2^64 - 1
+// are out of range all the same, on either side.
+TEST(DecoderNumbers, IntegersThatWrapA64BitSumAreOutOfRange)
+{
+    for (const char* magnitude : {"18446744073709551616", "18446744073709551617", "36893488147419103232",
+             "55340232221128654848", "36893488147419103233"}) {
+        EXPECT_EQ(decodeFailure(std::string("[-") + magnitude + "]"),
+            std::string("The value '-") + magnitude
+                + "' exceeded the minimum value that could be represented: -9223372036854775808.");
+        EXPECT_EQ(decodeFailure(std::string("[") + magnitude + "]"),
+            std::string("The value '") + magnitude
+                + "' exceeded the maximum value that could be represented: 18446744073709551615.");
+    }
+    EXPECT_EQ(decodeFailure("[-18446744073709551615]"),
+        "The value '-18446744073709551615' exceeded the minimum value that could be represented: "
         "-9223372036854775808.");
 }
 
@@ -98,6 +119,50 @@ TEST(DecoderNumbers, DoublesAreTheNearestBitForBit)
     EXPECT_EQ(doubleBits("-1.7976931348623157e308"), 0xFFEFFFFFFFFFFFFFu);
     EXPECT_EQ(doubleBits("4.9406564584124654e-324"), 0x0000000000000001u);  // the smallest subnormal
     EXPECT_EQ(doubleBits("2.4703282292062328e-324"), 0x0000000000000001u);  // just above half of it
+}
+
+// Below the smallest normal double the decoder keeps what is left rather
+// than flushing to zero, by either conversion: 1e-310 is 0x12688B70E62B
+// units of the smallest subnormal.
+TEST(DecoderNumbers, SubnormalsAreKept)
+{
+    constexpr std::uint64_t nearest = 0x000012688B70E62Bu;
+    EXPECT_EQ(doubleBits("1e-310"), nearest);
+    EXPECT_EQ(doubleBits("0." + std::string(309, '0') + "1"), nearest);
+    EXPECT_EQ(doubleBits("1.00000000000000000000000000e-310"), nearest);
+    EXPECT_EQ(doubleBits("-1e-310"), nearest | 0x8000000000000000u);
+}
+
+// Every subnormal the short route makes is the one strtod makes, with few
+// digits and many, at every exponent down to the smallest.
+TEST(DecoderNumbers, SubnormalsAreTheNearestAsStrtodReadsThem)
+{
+    std::mt19937_64 random(310);
+    for (int exponent = 308; exponent <= 324; ++exponent) {
+        for (int digits : {1, 3, 16, 17, 19}) {
+            for (int sample = 0; sample < 40; ++sample) {
+                std::string text = std::to_string(1 + random() % 9) + (digits > 1 ? "." : "");
+                for (int i = 1; i < digits; ++i)
+                    text += static_cast<char>('0' + random() % 10);
+                text += "e-" + std::to_string(exponent);
+                const double expected = std::strtod(text.c_str(), nullptr);
+                if (expected == 0)
+                    continue;  // an underflow, pinned elsewhere
+                EXPECT_EQ(doubleBits(text), std::bit_cast<std::uint64_t>(expected)) << text;
+            }
+        }
+    }
+}
+
+TEST(DecoderNumbers, DecodedDoublesDescribeThemselvesWithTheirShortestDigits)
+{
+    foundation::Ref<foundation::Object> tree =
+        decoded("[100.0, 1500.0, 1e16, 1e17, 0.0001, 0.00001, 0.1, -0.0, 5e-324, 1.7976931348623157e308]");
+    ASSERT_TRUE(tree);
+    EXPECT_EQ(tree->description(),
+        "(\n    100,\n    1500,\n    10000000000000000,\n    1e+17,\n    0.0001,\n    1e-05,\n    0.1,\n"
+        "    -0,\n    5e-324,\n    1.7976931348623157e+308\n)");
+    EXPECT_EQ(onlyNumber(decoded("[1500.0]"))->description(), "1500");
 }
 
 TEST(DecoderNumbers, LeadingZeroEndsTheNumber)

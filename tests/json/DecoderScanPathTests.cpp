@@ -5,7 +5,7 @@
 #include "DecodingHelpers.h"
 
 #include "json/JTError.h"
-#include "json/JTScanPath.h"
+#include "json/internal/JTScanPath.h"
 
 #include <string>
 
@@ -73,6 +73,77 @@ TEST_P(DecoderScanPaths, StringCutByTheEndOfTheInputIsInvalid)
         foundation::Ref<foundation::Error> error = decodeError(text);
         ASSERT_TRUE(error);
         EXPECT_EQ(errorInfo(*error, JTAtIndexKey), text.size()) << length;
+    }
+}
+
+// What one path makes of a document: its compact text, or its error
+// message and offset.
+std::string outcomeOn(bool vector, const std::string& text, JTParseOptionFlags options)
+{
+    jt_setVectorScanning(vector);
+    foundation::Ref<foundation::Error> error;
+    foundation::Ref<foundation::Object> tree =
+        JSONDecoder::decoderWithParseOptions(options)->objectWithUTF8String(text.data(), text.size(), &error);
+    jt_setVectorScanning(true);
+    if (tree)
+        return jsonText(tree.get());
+    return error->localizedDescription() + " at " + std::to_string(errorInfo(*error, JTAtIndexKey));
+}
+
+struct BadSequence {
+    const char* name;
+    std::string bytes;
+    const char* strictMessage;  // null: the bytes are plain content
+};
+
+// Every byte the plain-run scan must stop at (or pass), at every offset
+// against its steps, after an escape that already left the fast path and
+// without one, strict and lenient: both paths give the same outcome, and
+// the strict one is the expected error where the sequence stands.
+TEST(DecoderScanPathsAgree, OnEveryStopByteAtEveryOffset)
+{
+    const char* illegal = "Illegal UTF8 sequence found in \"\" string.";
+    const BadSequence sequences[] = {
+        {"0x1F", "\x1F", "Invalid character < 0x20 found in string: 0x1f."},
+        {"0x20", " ", nullptr},
+        {"0x7F", "\x7F", nullptr},
+        {"overlong slash", "\xC0\xAF", illegal},
+        {"encoded surrogate", "\xED\xA0\x80", illegal},
+        {"above U+10FFFF", "\xF4\x90\x80\x80", illegal},
+    };
+    for (const BadSequence& sequence : sequences) {
+        for (const std::string leading : {"", "\\n"}) {
+            for (std::size_t offset = 0; offset <= 40; ++offset) {
+                const std::string before = "[\"" + leading + std::string(offset, 'b');
+                const std::string text = before + sequence.bytes + "tail\"]";
+                for (JTParseOptionFlags options : {JTParseOptionFlags(0), JTParseOptionFlags(JTParseOptionLenientUnicode)}) {
+                    const std::string vector = outcomeOn(true, text, options);
+                    EXPECT_EQ(vector, outcomeOn(false, text, options)) << sequence.name << " at " << offset;
+                    if (!sequence.strictMessage)
+                        EXPECT_EQ(vector.back(), ']') << sequence.name << " at " << offset << ": " << vector;
+                    else if (options == 0 || sequence.bytes == "\x1F")
+                        EXPECT_EQ(vector, sequence.strictMessage + std::string(" at ") + std::to_string(before.size()))
+                            << sequence.name << " at " << offset;
+                    else
+                        EXPECT_NE(vector.find("\xEF\xBF\xBDtail"), std::string::npos) << sequence.name << " at " << offset;
+                }
+            }
+        }
+    }
+}
+
+TEST(DecoderScanPathsAgree, OnASequenceCutByTheEndOfTheInput)
+{
+    for (const std::string leading : {"", "\\n"}) {
+        for (std::size_t offset = 0; offset <= 40; ++offset) {
+            const std::string text = "[\"" + leading + std::string(offset, 'b') + "\xE2\x82";
+            for (JTParseOptionFlags options : {JTParseOptionFlags(0), JTParseOptionFlags(JTParseOptionLenientUnicode)}) {
+                const std::string vector = outcomeOn(true, text, options);
+                EXPECT_EQ(vector, outcomeOn(false, text, options)) << offset;
+                EXPECT_EQ(vector.substr(0, vector.find(" at ")), "End of buffer reached while parsing UTF8 in \"\" string.")
+                    << offset;
+            }
+        }
     }
 }
 

@@ -3,7 +3,7 @@
 #include "foundation/objects/Array.h"
 #include "foundation/objects/FastEnumeration.h"
 #include "foundation/objects/String.h"
-#include "json/JTDictionaryCapacities.h"
+#include "json/internal/JTDictionaryCapacities.h"
 
 #include <map>
 #include <random>

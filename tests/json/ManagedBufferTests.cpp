@@ -1,4 +1,4 @@
-#include "json/JTManagedBuffer.h"
+#include "json/internal/JTManagedBuffer.h"
 
 #include <gtest/gtest.h>
 

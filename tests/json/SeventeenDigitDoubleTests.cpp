@@ -1,4 +1,4 @@
-#include "json/SeventeenDigitDouble.h"
+#include "json/internal/SeventeenDigitDouble.h"
 
 #include <gtest/gtest.h>
 

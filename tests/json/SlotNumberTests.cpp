@@ -8,7 +8,7 @@
 #include "foundation/objects/FastEnumeration.h"
 #include "json/JTArray.h"
 #include "json/JTDictionary.h"
-#include "json/JTSlotNumbers.h"
+#include "json/internal/JTSlotNumbers.h"
 
 #include <string>
 #include <vector>

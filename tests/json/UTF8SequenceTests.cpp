@@ -1,4 +1,4 @@
-#include "json/ConvertSingleCodePointInUTF8.h"
+#include "json/internal/ConvertSingleCodePointInUTF8.h"
 
 #include <gtest/gtest.h>
 

@@ -9,12 +9,13 @@
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 extern char** environ;
 
 namespace testsupport {
 
-VirtualDisplay::VirtualDisplay(Lifetime lifetime)
+VirtualDisplay::VirtualDisplay(Lifetime lifetime, const std::string& authorizationFile)
 {
     if (const char* previous = std::getenv("DISPLAY")) {
         previous_ = previous;
@@ -26,14 +27,18 @@ VirtualDisplay::VirtualDisplay(Lifetime lifetime)
         return;
     }
     std::string fd = std::to_string(ready[1]);
-    const char* arguments[] = {"Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
-                               lifetime == Lifetime::UntilLastClientLeaves ? "-terminate" : nullptr, nullptr};
+    std::vector<const char*> arguments = {"Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp"};
+    if (lifetime == Lifetime::UntilLastClientLeaves)
+        arguments.push_back("-terminate");
+    if (!authorizationFile.empty())
+        arguments.insert(arguments.end(), {"-auth", authorizationFile.c_str()});
+    arguments.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addclose(&actions, ready[0]);
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    int spawned = posix_spawnp(&pid_, "Xvfb", &actions, nullptr, const_cast<char**>(arguments), environ);
+    int spawned = posix_spawnp(&pid_, "Xvfb", &actions, nullptr, const_cast<char**>(arguments.data()), environ);
     posix_spawn_file_actions_destroy(&actions);
     ::close(ready[1]);
     if (spawned != 0) {

@@ -17,7 +17,10 @@ public:
     // checks for it at start) is kept until the object goes.
     enum class Lifetime { UntilLastClientLeaves, UntilDestroyed };
 
-    explicit VirtualDisplay(Lifetime lifetime = Lifetime::UntilLastClientLeaves);
+    // With `authorizationFile` (an Xauthority file holding a cookie), the
+    // server refuses every client that does not present that cookie.
+    explicit VirtualDisplay(Lifetime lifetime = Lifetime::UntilLastClientLeaves,
+                            const std::string& authorizationFile = {});
     ~VirtualDisplay();
     VirtualDisplay(const VirtualDisplay&) = delete;
     VirtualDisplay& operator=(const VirtualDisplay&) = delete;

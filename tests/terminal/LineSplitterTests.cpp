@@ -45,6 +45,22 @@ TEST(LineSplitter, LineOfExactlyTheLimitIsALine)
     EXPECT_TRUE(heard.overlong.empty());
 }
 
+// A script written on another system ends its lines in CR LF: the line
+// holds neither, and the CR counts against no limit, wherever a read splits
+// the pair. A CR inside a line is text.
+TEST(LineSplitter, CarriageReturnBeforeTheLineFeedIsPartOfTheLineEnd)
+{
+    Heard heard;
+    LineSplitter lines = splitter(heard, 4);
+    lines.append("abcd\r\nab");
+    lines.append("cd\r");
+    lines.append("\na\r");
+    lines.append("b\n\r\nxy\r");
+    lines.finish();
+    EXPECT_EQ(heard.lines, (std::vector<std::string>{"abcd", "abcd", "a\rb", "", "xy"}));
+    EXPECT_TRUE(heard.overlong.empty());
+}
+
 TEST(LineSplitter, OverlongLineIsAnsweredOnceAndSkippedToItsEnd)
 {
     Heard heard;

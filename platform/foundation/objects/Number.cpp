@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <string>
+#include <string_view>
 
 namespace foundation {
 
@@ -73,6 +75,36 @@ int compareIntegerWithDouble(bool isUnsigned, std::uint64_t bits, double value) 
     if (signedValue != integral)
         return signedValue < integral ? -1 : 1;
     return whole < value ? -1 : 0;
+}
+
+// Digits in exponent form ("-1.5e+03"), placed where "%.17g" places its
+// seventeen: plain unless the exponent is below -4 or at least 17, so that
+// 1500 reads "1500" however few digits it needs, and 1e22 "1e+22".
+// Infinities and NaN come as they are.
+std::string placedAsSeventeenG(std::string_view scientific)
+{
+    std::size_t exponentMark = scientific.find('e');
+    if (exponentMark == std::string_view::npos)
+        return std::string(scientific);
+    int exponent = 0;
+    std::from_chars(scientific.data() + exponentMark + 2, scientific.data() + scientific.size(), exponent);
+    if (scientific[exponentMark + 1] == '-')
+        exponent = -exponent;
+    if (exponent < -4 || exponent >= 17)
+        return std::string(scientific);
+    bool negative = scientific.front() == '-';
+    std::string digits;
+    for (char c : scientific.substr(negative, exponentMark - negative)) {
+        if (c != '.')
+            digits += c;
+    }
+    std::string text = negative ? "-" : "";
+    if (exponent < 0)
+        return text + "0." + std::string(static_cast<std::size_t>(-exponent - 1), '0') + digits;
+    auto integerDigits = static_cast<std::size_t>(exponent) + 1;
+    if (digits.size() <= integerDigits)
+        return text + digits + std::string(integerDigits - digits.size(), '0');
+    return text + digits.substr(0, integerDigits) + "." + digits.substr(integerDigits);
 }
 
 } // namespace
@@ -226,22 +258,23 @@ std::string Number::description() const
 {
     char text[64];
     if (isFloatingPoint()) {
-        // The platform prints the shortest "%g" text that reads back the
-        // same; to_chars and from_chars are "%.*g" and strtod without the
+        // The platform prints the fewest digits that read back the same;
+        // to_chars and from_chars are printf and strtod without the
         // locale's decimal comma.
+        char* end = text;
         for (int precision = 1; precision <= 17; ++precision) {
-            char* end = std::to_chars(text, text + sizeof text - 1, doubleValue_, std::chars_format::general, precision).ptr;
-            *end = '\0';
+            end = std::to_chars(text, text + sizeof text, doubleValue_, std::chars_format::scientific, precision - 1).ptr;
             double readBack = 0;
             std::from_chars(text, end, readBack);
             if (typeCode_ == 'd' ? readBack == doubleValue_ : static_cast<float>(readBack) == static_cast<float>(doubleValue_))
                 break;
         }
-    } else if (isUnsigned()) {
-        std::snprintf(text, sizeof text, "%llu", static_cast<unsigned long long>(unsignedValue_));
-    } else {
-        std::snprintf(text, sizeof text, "%lld", static_cast<long long>(signedValue_));
+        return placedAsSeventeenG(std::string_view(text, static_cast<std::size_t>(end - text)));
     }
+    if (isUnsigned())
+        std::snprintf(text, sizeof text, "%llu", static_cast<unsigned long long>(unsignedValue_));
+    else
+        std::snprintf(text, sizeof text, "%lld", static_cast<long long>(signedValue_));
     return text;
 }
 

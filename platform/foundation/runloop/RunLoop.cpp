@@ -122,24 +122,34 @@ public:
         return ran;
     }
 
-    // Takes the earliest timer out of the schedule if it is due by `limit`.
-    Ref<Timer> takeDueTimer(double limit)
+    // Takes the earliest timer out of the schedule if it is due by `limit`
+    // and was scheduled before sequence number `scheduledBefore`.
+    Ref<Timer> takeDueTimer(double limit, std::uint64_t scheduledBefore = UINT64_MAX)
     {
         std::lock_guard lock(mutex);
-        if (timers.empty() || timers.begin()->first.fireDate > limit)
+        if (timers.empty() || timers.begin()->first.fireDate > limit
+            || timers.begin()->first.sequence >= scheduledBefore)
             return nullptr;
         auto node = timers.extract(timers.begin());
         return std::move(node.mapped());
     }
 
-    // Fires what is due now; a timer rescheduled by its own firing lies in
-    // the future, so this ends.
+    // Fires what is due now, each timer once at most: one rescheduled by its
+    // own firing waits for the next turn even when it is due again (a clock
+    // that runs so fast, or reads so large a time, that the next date does
+    // not move past now), so that posts, descriptors and the termination
+    // signals are served between firings whatever the clock does.
     // Answers whether any timer fired.
     bool fireDueTimers()
     {
         double now = currentClock()->now();
+        std::uint64_t scheduledBefore;
+        {
+            std::lock_guard lock(mutex);
+            scheduledBefore = nextSequence;
+        }
         bool fired = false;
-        while (Ref<Timer> timer = takeDueTimer(now)) {
+        while (Ref<Timer> timer = takeDueTimer(now, scheduledBefore)) {
             timer->fireFromLoop(now);
             fired = true;
         }

@@ -158,8 +158,14 @@ void Timer::fireFromLoop(double now)
         next = fireDate_ + interval_;
         if (next <= now)
             next = fireDate_ + interval_ * (std::floor((now - fireDate_) / interval_) + 1);
-        if (next <= now)  // rounding
-            next += interval_;
+        if (!(next > now))  // rounding, or a date so far on that the interval is lost in it
+            next = std::nextafter(now, INFINITY);
+    }
+    // A clock that reads infinity (or no number) has no later date: the
+    // timer would be due for ever, so it ends instead.
+    if (!std::isfinite(next)) {
+        invalidate();
+        return;
     }
     loop->rescheduleTimer(*this, next);
 }

@@ -59,18 +59,18 @@ CommandLine::CommandLine(const CommandLineSyntax& syntax, int argc, const char* 
     }
 }
 
-std::optional<int> CommandLine::answer() const
+std::optional<ExitStatus> CommandLine::answer() const
 {
     if (!m_error.empty()) {
         logDiagnostic(m_error + " (try '" + std::string(m_syntax.program) + " --help')");
-        return 2;
+        return ExitStatus::Usage;
     }
+    auto written = [](bool done) { return done ? ExitStatus::Success : ExitStatus::Failure; };
     switch (m_request) {
     case Request::Help:
-        return writeToStandardOutput(m_syntax.usage) ? 0 : 1;
+        return written(writeToStandardOutput(m_syntax.usage));
     case Request::Version:
-        return writeToStandardOutput(std::string(m_syntax.program) + " " + std::string(m_syntax.version) + "\n") ? 0
-                                                                                                                 : 1;
+        return written(writeToStandardOutput(std::string(m_syntax.program) + " " + std::string(m_syntax.version) + "\n"));
     case Request::Run:
         break;
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "foundation/system/ExitStatus.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,7 +19,8 @@ namespace foundation {
 //
 // Options are long only: "--name", or "--name=VALUE" for one that takes a
 // value. "--" ends the options; "-" alone is an operand (standard input, by
-// convention). Everything else is an operand. The first mistake is the one
+// convention). Everything else is an operand, even what looks like an
+// option after "--". The first mistake is the one
 // reported, and it is reported even when --help or --version is given too.
 
 struct CommandLineOption {
@@ -42,7 +45,7 @@ public:
     // When the program should not run: the status to exit with, after the
     // help or version text or the one line of the refusal has been written.
     // Null when the command line asks the program to run.
-    [[nodiscard]] std::optional<int> answer() const;
+    [[nodiscard]] std::optional<ExitStatus> answer() const;
 
     bool has(std::string_view option) const { return value(option).has_value(); }
     // The value of the option's last occurrence ("" for an option without a

@@ -85,6 +85,14 @@ int copyAll(int from, int to)
     return readPieces(from, [to](std::string_view piece) { return writeAll(to, piece); });
 }
 
+int readAll(int descriptor, std::string& content)
+{
+    return readPieces(descriptor, [&content](std::string_view piece) {
+        content.append(piece);
+        return 0;
+    });
+}
+
 int readFile(const std::string& path, std::string& content)
 {
     FileDescriptor file = FileDescriptor::open(path, O_RDONLY);
@@ -97,10 +105,7 @@ int readFile(const std::string& path, std::string& content)
         return EISDIR;
     if (S_ISREG(status.st_mode) && status.st_size > 0)
         content.reserve(content.size() + static_cast<std::size_t>(status.st_size));
-    return readPieces(file.get(), [&content](std::string_view piece) {
-        content.append(piece);
-        return 0;
-    });
+    return readAll(file.get(), content);
 }
 
 } // namespace foundation

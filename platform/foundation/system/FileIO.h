@@ -49,6 +49,10 @@ private:
 // errno that stopped it.
 [[nodiscard]] int copyAll(int from, int to);
 
+// What is left to read in `descriptor` (standard input, a pipe), appended
+// to `content`. Answers 0 or the errno that stopped it.
+[[nodiscard]] int readAll(int descriptor, std::string& content);
+
 // The whole content of the file at `path`, appended to `content`. Answers 0
 // or the errno that stopped it: ENOENT when there is no file, EISDIR for a
 // directory.

@@ -18,7 +18,7 @@ namespace {
 
 std::mutex logMutex;
 std::condition_variable messageArrived;
-LogCapture* currentCapture = nullptr;
+LogCaptureForTesting* currentCapture = nullptr;
 
 void openSystemLog()
 {
@@ -83,31 +83,31 @@ void logDiagnostic(std::string_view message)
     LogSink::emit(message, withLineFeed(program_invocation_short_name + std::string(": ") + printableText(text)), false);
 }
 
-LogCapture::LogCapture()
+LogCaptureForTesting::LogCaptureForTesting()
 {
     std::lock_guard lock(logMutex);
     previous_ = currentCapture;
     currentCapture = this;
 }
 
-LogCapture::~LogCapture()
+LogCaptureForTesting::~LogCaptureForTesting()
 {
     std::lock_guard lock(logMutex);
     currentCapture = previous_;
 }
 
-void LogCapture::append(std::string_view message)
+void LogCaptureForTesting::append(std::string_view message)
 {
     messages_.emplace_back(message);
 }
 
-std::vector<std::string> LogCapture::messages() const
+std::vector<std::string> LogCaptureForTesting::messages() const
 {
     std::lock_guard lock(logMutex);
     return messages_;
 }
 
-bool LogCapture::waitForMessages(std::size_t count, double seconds) const
+bool LogCaptureForTesting::waitForMessages(std::size_t count, double seconds) const
 {
     std::unique_lock lock(logMutex);
     return messageArrived.wait_for(lock, std::chrono::duration<double>(seconds), [&] { return messages_.size() >= count; });

@@ -39,12 +39,12 @@ void logDiagnostic(std::string_view message);
 // For tests: while a capture exists, the messages of both forms are kept by
 // it instead of going to syslog (the standard-error line is still written).
 // Captures nest; the newest one receives the messages.
-class LogCapture {
+class LogCaptureForTesting {
 public:
-    LogCapture();
-    ~LogCapture();
-    LogCapture(const LogCapture&) = delete;
-    LogCapture& operator=(const LogCapture&) = delete;
+    LogCaptureForTesting();
+    ~LogCaptureForTesting();
+    LogCaptureForTesting(const LogCaptureForTesting&) = delete;
+    LogCaptureForTesting& operator=(const LogCaptureForTesting&) = delete;
 
     // The messages as they were given, oldest first.
     std::vector<std::string> messages() const;
@@ -56,7 +56,7 @@ private:
     friend struct LogSink;
     void append(std::string_view message);
 
-    LogCapture* previous_;
+    LogCaptureForTesting* previous_;
     std::vector<std::string> messages_;
 };
 

@@ -2,7 +2,10 @@
 
 #if ENABLE_TEST_SEAMS
 
+#include "foundation/system/Log.h"
+
 #include <charconv>
+#include <cstdlib>
 #include <map>
 #include <mutex>
 
@@ -25,9 +28,8 @@ std::string key(std::string_view host, int port)
     return std::string(host) + ":" + std::to_string(port);
 }
 
-} // namespace
-
-std::optional<int> ConnectToOverride::loopbackPortOf(std::string_view setting)
+// The loopback port of a "127.0.0.1:<port>" or "localhost:<port>" setting.
+std::optional<int> loopbackPortOf(std::string_view setting)
 {
     std::size_t colon = setting.rfind(':');
     if (colon == std::string_view::npos)
@@ -40,6 +42,22 @@ std::optional<int> ConnectToOverride::loopbackPortOf(std::string_view setting)
         || port <= 0 || port > 65535)
         return std::nullopt;
     return port;
+}
+
+} // namespace
+
+bool ConnectToOverride::applySetting(const char* variable, std::string_view host, int port)
+{
+    const char* setting = std::getenv(variable);
+    if (!setting || !*setting)
+        return true;
+    std::optional<int> loopbackPort = loopbackPortOf(setting);
+    if (!loopbackPort) {
+        logDiagnostic(std::string(variable) + " must be 127.0.0.1:<port> of a loopback server, not \"" + setting + "\"");
+        return false;
+    }
+    set(host, port, *loopbackPort);
+    return true;
 }
 
 void ConnectToOverride::set(std::string_view host, int port, int loopbackPort)

@@ -25,9 +25,11 @@ public:
     static void remove(std::string_view host, int port);
     static void clear();
 
-    // The loopback port of a tester's "127.0.0.1:<port>" (or
-    // "localhost:<port>") setting; none for any other text.
-    static std::optional<int> loopbackPortOf(std::string_view setting);
+    // Applies a tester's environment setting `variable`, "127.0.0.1:<port>"
+    // (or "localhost:<port>"), as set(host, port, <port>). Answers true when
+    // it is applied or not set; false, after one diagnostic naming the
+    // variable, for any other text, which changes nothing.
+    [[nodiscard]] static bool applySetting(const char* variable, std::string_view host, int port);
 
     // libcurl's connect-to entries, "host:port:127.0.0.1:loopbackPort".
     static std::vector<std::string> entries();

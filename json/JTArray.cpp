@@ -23,56 +23,61 @@ constexpr std::size_t GrowthSlots = 16;
 
 } // namespace
 
-Ref<JTArray> _JTArrayCreate(Object* const* objects, std::size_t count, bool isMutable)
+Ref<JTArray> _JTArrayCreate(const JTSlot* slots, std::size_t count, bool isMutable)
 {
-    // The array adopts these references; a null one would be released later.
-    FOUNDATION_DEBUG_CHECK(objects != nullptr || count == 0, "_JTArrayCreate given no objects for a non-empty array",
+    // The array adopts these references; an empty slot would read as a
+    // missing element.
+    FOUNDATION_DEBUG_CHECK(slots != nullptr || count == 0, "_JTArrayCreate given no slots for a non-empty array",
         "pass an array of the count's length, or a count of 0");
 #if FOUNDATION_DEBUG_CHECKS
     for (std::size_t i = 0; i < count; ++i)
-        FOUNDATION_DEBUG_CHECK(objects[i] != nullptr, "_JTArrayCreate given a null object",
-            "give every element an object (the platform's null is Null::null(), not a null pointer)");
+        FOUNDATION_DEBUG_CHECK(!slots[i].isEmpty(), "_JTArrayCreate given an empty slot",
+            "give every element an object or a number (the platform's null is Null::null(), not an empty slot)");
 #endif
-    if (count > (std::numeric_limits<std::size_t>::max() - sizeof(JTArray)) / sizeof(Object*))
+    if (count > (std::numeric_limits<std::size_t>::max() - sizeof(JTArray)) / sizeof(JTSlot))
         return nullptr;
-    std::size_t bytes = count * sizeof(Object*);
+    std::size_t bytes = count * sizeof(JTSlot);
     if (!isMutable) {
-        JTArray* array = new (bytes, std::nothrow) JTArray(nullptr, count, false);
+        JTArray* array = new (bytes, std::nothrow) JTArray(count, false);
         if (!array)
             return nullptr;
-        array->objects_ = array->inlineElements();
         if (bytes)
-            std::memcpy(array->objects_, objects, bytes);
+            std::memcpy(static_cast<void*>(array->inlineSlots()), slots, bytes);
         return Ref<JTArray>::adopt(array);
     }
     // A mutable array's block grows on its own; an empty one still owns a
-    // block, so the element pointer is never null.
-    auto* block = static_cast<Object**>(std::malloc(bytes ? bytes : 1));
+    // block, so the slot pointer is never null.
+    auto* block = static_cast<JTSlot*>(std::malloc(bytes ? bytes : 1));
     if (!block)
         return nullptr;
     if (bytes)
-        std::memcpy(block, objects, bytes);
-    JTArray* array = new (0, std::nothrow) JTArray(block, count, true);
+        std::memcpy(static_cast<void*>(block), slots, bytes);
+    JTArray* array = new (sizeof(JTArray::Growable), std::nothrow) JTArray(count, true);
     if (!array) {
         std::free(block);
         return nullptr;
     }
+    new (&array->growable()) JTArray::Growable{block, count, 1};
     return Ref<JTArray>::adopt(array);
 }
 
 JTArray::~JTArray()
 {
+    JTSlot* elements = slots();
     for (std::size_t i = 0; i < count_; ++i)
-        objects_[i]->release();
-    if (objects_ != inlineElements())
-        std::free(objects_);
+        elements[i].release();
+    if (isMutable_)
+        std::free(elements);
+}
+
+std::size_t JTArray::allocationSize() const noexcept
+{
+    return sizeof(JTArray) + (isMutable_ ? sizeof(Growable) : count_ * sizeof(JTSlot));
 }
 
 void JTArray::operator delete(JTArray* array, std::destroying_delete_t) noexcept
 {
-    // Only an immutable array holds its elements inline, and its capacity
-    // never changes.
-    std::size_t size = sizeof(JTArray) + (array->isMutable() ? 0 : array->capacity_ * sizeof(Object*));
+    std::size_t size = array->allocationSize();
     array->~JTArray();
     foundation::smallObjectPool::deallocate(array, size);
 }
@@ -87,14 +92,20 @@ Object* JTArray::objectAtIndex(std::size_t index) const
 {
     if (index >= count_)
         raiseIndexBeyondBounds("objectAtIndex:", index, count_);
-    return objects_[index];
+    return jt_slotObject(slots()[index]);
+}
+
+void JTArray::copyObjects(Object** buffer, std::size_t location, std::size_t length) const
+{
+    JTSlot* elements = slots() + location;
+    for (std::size_t i = 0; i < length; ++i)
+        buffer[i] = jt_slotObject(elements[i]);
 }
 
 void JTArray::getObjects(Object** buffer, foundation::Range range) const
 {
     checkRange("getObjects:range:", buffer, range);
-    if (range.length)
-        std::memcpy(buffer, objects_ + range.location, range.length * sizeof(Object*));
+    copyObjects(buffer, range.location, range.length);
 }
 
 std::size_t JTArray::countByEnumerating(foundation::FastEnumerationState& state, Object** buffer,
@@ -102,12 +113,13 @@ std::size_t JTArray::countByEnumerating(foundation::FastEnumerationState& state,
 {
     if (state.state == 0) {
         state.itemsPtr = buffer;
-        state.mutationsPtr = &mutations_;
+        // An immutable array never changes: its walks watch a zero of their own.
+        state.mutationsPtr = isMutable_ ? &growable().mutations : &state.extra[0];
     }
     if (state.state >= count_)
         return 0;
     std::size_t batch = std::min(length, count_ - state.state);
-    std::memcpy(buffer, objects_ + state.state, batch * sizeof(Object*));
+    copyObjects(buffer, state.state, batch);
     state.itemsPtr = buffer;
     state.state += batch;
     return batch;
@@ -153,22 +165,24 @@ Ref<Object> JTArray::copy() const
 // leaves the array and the element's count as they were.
 void _JTArrayInsertObjectAtIndex(JTArray& array, Object* object, std::size_t index)
 {
-    FOUNDATION_PARAMETER_ASSERT((array.objects_ != nullptr) && (object != nullptr) && (index <= array.count_)
-        && (array.count_ <= array.capacity_));
-    if (array.count_ + 1 >= array.capacity_) {
-        std::size_t capacity = array.capacity_ + GrowthSlots;
-        void* grown = capacity <= std::numeric_limits<std::size_t>::max() / sizeof(Object*)
-            ? std::realloc(array.objects_, capacity * sizeof(Object*))
+    JTArray::Growable& storage = array.growable();
+    FOUNDATION_PARAMETER_ASSERT((storage.slots != nullptr) && (object != nullptr) && (index <= array.count_)
+        && (array.count_ <= storage.capacity));
+    if (array.count_ + 1 >= storage.capacity) {
+        std::size_t capacity = storage.capacity + GrowthSlots;
+        void* grown = capacity <= std::numeric_limits<std::size_t>::max() / sizeof(JTSlot)
+            ? std::realloc(static_cast<void*>(storage.slots), capacity * sizeof(JTSlot))
             : nullptr;
         if (!grown)
             foundation::raise(foundation::ExceptionName::Malloc, "Unable to resize objects array.");
-        array.objects_ = static_cast<Object**>(grown);
-        std::memset(array.objects_ + array.count_, 0, (capacity - array.count_) * sizeof(Object*));
-        array.capacity_ = capacity;
+        storage.slots = static_cast<JTSlot*>(grown);
+        std::memset(static_cast<void*>(storage.slots + array.count_), 0, (capacity - array.count_) * sizeof(JTSlot));
+        storage.capacity = capacity;
     }
     object->retain();
-    std::memmove(array.objects_ + index + 1, array.objects_ + index, (array.count_ - index) * sizeof(Object*));
-    array.objects_[index] = object;
+    std::memmove(static_cast<void*>(storage.slots + index + 1), storage.slots + index,
+        (array.count_ - index) * sizeof(JTSlot));
+    storage.slots[index] = JTSlot::fromObject(object);
     ++array.count_;
 }
 
@@ -176,20 +190,23 @@ void _JTArrayInsertObjectAtIndex(JTArray& array, Object* object, std::size_t ind
 // teardown may reach back into the array.
 void _JTArrayRemoveObjectAtIndex(JTArray& array, std::size_t index)
 {
-    FOUNDATION_PARAMETER_ASSERT((array.objects_ != nullptr) && (index < array.count_)
-        && (array.count_ <= array.capacity_));
-    Object* removed = array.objects_[index];
-    std::memmove(array.objects_ + index, array.objects_ + index + 1, (array.count_ - index - 1) * sizeof(Object*));
-    array.objects_[--array.count_] = nullptr;
-    removed->release();
+    JTArray::Growable& storage = array.growable();
+    FOUNDATION_PARAMETER_ASSERT((storage.slots != nullptr) && (index < array.count_)
+        && (array.count_ <= storage.capacity));
+    JTSlot removed = storage.slots[index];
+    std::memmove(static_cast<void*>(storage.slots + index), storage.slots + index + 1,
+        (array.count_ - index - 1) * sizeof(JTSlot));
+    storage.slots[--array.count_] = JTSlot();
+    removed.release();
 }
 
 void _JTArrayReplaceObjectAtIndexWithObject(JTArray& array, std::size_t index, Object* object)
 {
-    FOUNDATION_PARAMETER_ASSERT((array.objects_ != nullptr) && (object != nullptr) && (index < array.count_));
+    JTArray::Growable& storage = array.growable();
+    FOUNDATION_PARAMETER_ASSERT((storage.slots != nullptr) && (object != nullptr) && (index < array.count_));
     object->retain();
-    Object* replaced = std::exchange(array.objects_[index], object);
-    replaced->release();
+    JTSlot replaced = std::exchange(storage.slots[index], JTSlot::fromObject(object));
+    replaced.release();
 }
 
 } // namespace jotter

@@ -26,71 +26,76 @@ JTHashTableEntry* allocateTable(std::size_t capacity) noexcept
 
 } // namespace
 
-Ref<JTDictionary> _JTDictionaryCreate(Object* const* keys, const std::uint64_t* keyHashes, Object* const* objects,
+Ref<JTDictionary> _JTDictionaryCreate(Object* const* keys, const std::uint64_t* keyHashes, const JTSlot* values,
     std::size_t count, bool isMutable, JTBeforeReplacing beforeReplacing)
 {
     // The dictionary adopts these references and trusts these hashes: a null
     // or a wrong hash would corrupt the table.
-    FOUNDATION_DEBUG_CHECK((keys != nullptr && keyHashes != nullptr && objects != nullptr) || count == 0,
-        "_JTDictionaryCreate given no key, hash or object arrays for a non-empty dictionary",
+    FOUNDATION_DEBUG_CHECK((keys != nullptr && keyHashes != nullptr && values != nullptr) || count == 0,
+        "_JTDictionaryCreate given no key, hash or value arrays for a non-empty dictionary",
         "pass the three arrays of the count's length, or a count of 0");
 #if FOUNDATION_DEBUG_CHECKS
     for (std::size_t i = 0; i < count; ++i)
-        FOUNDATION_DEBUG_CHECK(keys[i] != nullptr && objects[i] != nullptr && keyHashes[i] == foundation::hashOf(*keys[i]),
-            "_JTDictionaryCreate given a null key or object, or a key with a hash that is not its own",
-            "give every pair a key and an object, and each key the hash foundation::hashOf answers for it");
+        FOUNDATION_DEBUG_CHECK(keys[i] != nullptr && !values[i].isEmpty() && keyHashes[i] == foundation::hashOf(*keys[i]),
+            "_JTDictionaryCreate given a null key, an empty value, or a key with a hash that is not its own",
+            "give every pair a key and a value, and each key the hash foundation::hashOf answers for it");
 #endif
     std::size_t capacity = _JTDictionaryCapacityForCount(count);
     JTDictionary* dictionary;
     if (!isMutable) {
-        dictionary = new (capacity, std::nothrow) JTDictionary(nullptr, capacity);
+        dictionary = new (capacity * sizeof(JTHashTableEntry), std::nothrow) JTDictionary(capacity, false);
         if (!dictionary)
             return nullptr;
-        if (capacity)
-            dictionary->entry_ = dictionary->inlineTable();
     } else {
         JTHashTableEntry* table = allocateTable(capacity);
         if (capacity && !table)
             return nullptr;
-        dictionary = new (0, std::nothrow) JTDictionary(table, capacity);
+        dictionary = new (sizeof(JTDictionary::Growable), std::nothrow) JTDictionary(capacity, true);
         if (!dictionary) {
             std::free(table);
             return nullptr;
         }
+        // The pairs going in below are the dictionary's first state, not
+        // changes to it: the counter starts at 1 once they are in.
+        new (&dictionary->growable()) JTDictionary::Growable{table, 1};
     }
     for (std::size_t i = 0; i < count; ++i)
-        _JTDictionaryAddObject(*dictionary, keyHashes[i], keys[i], objects[i], beforeReplacing);
-    dictionary->mutations_ = isMutable ? 1 : 0;
+        _JTDictionaryAddObject(*dictionary, keyHashes[i], keys[i], values[i], beforeReplacing);
     return Ref<JTDictionary>::adopt(dictionary);
 }
 
 JTDictionary::~JTDictionary()
 {
+    JTHashTableEntry* table = entries();
     for (std::size_t slot = 0; slot < capacity_; ++slot) {
-        if (JTHashTableEntry& entry = entry_[slot]; entry.key) {
+        if (JTHashTableEntry& entry = table[slot]; entry.key) {
             entry.key->release();
-            entry.object->release();
+            entry.value.release();
         }
     }
-    if (entry_ != inlineTable())
-        std::free(entry_);
+    if (isMutable_)
+        std::free(table);
 }
 
-void* JTDictionary::operator new(std::size_t size, std::size_t tableSlots, const std::nothrow_t&) noexcept
+void* JTDictionary::operator new(std::size_t size, std::size_t extraBytes, const std::nothrow_t&) noexcept
 {
-    std::size_t bytes = size + tableSlots * sizeof(JTHashTableEntry);
+    std::size_t bytes = size + extraBytes;
     void* memory = foundation::smallObjectPool::allocate(bytes, std::nothrow);
     if (memory)
         std::memset(memory, 0, bytes);
     return memory;
 }
 
-void JTDictionary::operator delete(JTDictionary* dictionary, std::destroying_delete_t) noexcept
+std::size_t JTDictionary::allocationSize() const noexcept
 {
     // Only an immutable dictionary holds its table inline, and its capacity
     // never changes.
-    std::size_t size =
-        sizeof(JTDictionary) + (dictionary->isMutable() ? 0 : dictionary->capacity_ * sizeof(JTHashTableEntry));
+    return sizeof(JTDictionary) + (isMutable_ ? sizeof(Growable) : capacity_ * sizeof(JTHashTableEntry));
+}
+
+void JTDictionary::operator delete(JTDictionary* dictionary, std::destroying_delete_t) noexcept
+{
+    std::size_t size = dictionary->allocationSize();
     dictionary->~JTDictionary();
     foundation::smallObjectPool::deallocate(dictionary, size);
 }
@@ -104,8 +109,9 @@ void JTDictionary::checkMutable(const char* selector) const
 std::size_t JTDictionary::findSlot(std::uint64_t keyHash, const Object* key) const noexcept
 {
     std::size_t slot = keyHash % capacity_;
+    const JTHashTableEntry* table = entries();
     for (std::size_t probes = 0; probes < capacity_; ++probes) {
-        const JTHashTableEntry& entry = entry_[slot];
+        const JTHashTableEntry& entry = table[slot];
         if (!entry.key)
             return slot;
         // The stored hash settles most mismatches without a call.
@@ -122,28 +128,29 @@ JTHashTableEntry* _JTDictionaryHashTableEntryForKey(const JTDictionary& dictiona
     if (!key || dictionary.capacity_ == 0)
         return nullptr;
     std::size_t slot = dictionary.findSlot(foundation::hashOf(*key), key);
-    if (slot == dictionary.capacity_ || !dictionary.entry_[slot].key)
+    if (slot == dictionary.capacity_ || !dictionary.entries()[slot].key)
         return nullptr;
-    return &dictionary.entry_[slot];
+    return &dictionary.entries()[slot];
 }
 
-void _JTDictionaryAddObject(JTDictionary& dictionary, std::uint64_t keyHash, Object* key, Object* object,
+void _JTDictionaryAddObject(JTDictionary& dictionary, std::uint64_t keyHash, Object* key, JTSlot value,
     JTBeforeReplacing beforeReplacing)
 {
-    FOUNDATION_PARAMETER_ASSERT((key != nullptr) && (object != nullptr)
-        && (dictionary.count_ < dictionary.capacity_) && (dictionary.entry_ != nullptr));
+    FOUNDATION_PARAMETER_ASSERT((key != nullptr) && !value.isEmpty()
+        && (dictionary.count_ < dictionary.capacity_) && (dictionary.entries() != nullptr));
     std::size_t slot = dictionary.findSlot(keyHash, key);
     // With count < capacity there is always a free slot, so the probe
     // ends at an equal key or a free slot, and a removal frees one more.
     FOUNDATION_DEBUG_CHECK(slot < dictionary.capacity_, "a JTDictionary probe found neither the key nor a free slot",
         "keep the count below the capacity, which every insertion grows the table to keep");
-    if (dictionary.entry_[slot].key) {
+    JTHashTableEntry* table = dictionary.entries();
+    if (table[slot].key) {
         if (beforeReplacing.run)
             beforeReplacing.run(beforeReplacing.context);
         _JTDictionaryRemoveObjectWithEntry(dictionary, slot);
         slot = dictionary.findSlot(keyHash, nullptr);
     }
-    dictionary.entry_[slot] = {keyHash, key, object};
+    table[slot] = {keyHash, key, value};
     ++dictionary.count_;
 }
 
@@ -152,20 +159,21 @@ void _JTDictionaryAddObject(JTDictionary& dictionary, std::uint64_t keyHash, Obj
 // key and value are released last, once the table is whole again.
 void _JTDictionaryRemoveObjectWithEntry(JTDictionary& dictionary, std::size_t removeIdx)
 {
-    FOUNDATION_PARAMETER_ASSERT((removeIdx < dictionary.capacity_) && (dictionary.entry_[removeIdx].key != nullptr));
-    JTHashTableEntry removed = std::exchange(dictionary.entry_[removeIdx], JTHashTableEntry{});
+    JTHashTableEntry* table = dictionary.entries();
+    FOUNDATION_PARAMETER_ASSERT((removeIdx < dictionary.capacity_) && (table[removeIdx].key != nullptr));
+    JTHashTableEntry removed = std::exchange(table[removeIdx], JTHashTableEntry{});
     --dictionary.count_;
     std::size_t slot = removeIdx;
     for (std::size_t step = 1; step < dictionary.capacity_; ++step) {
         if (++slot == dictionary.capacity_)
             slot = 0;
-        JTHashTableEntry lifted = std::exchange(dictionary.entry_[slot], JTHashTableEntry{});
+        JTHashTableEntry lifted = std::exchange(table[slot], JTHashTableEntry{});
         if (!lifted.key)
             break;
-        dictionary.entry_[dictionary.findSlot(lifted.keyHash, nullptr)] = lifted;
+        table[dictionary.findSlot(lifted.keyHash, nullptr)] = lifted;
     }
     removed.key->release();
-    removed.object->release();
+    removed.value.release();
 }
 
 // Growth is judged on count + 1 before the key is looked for, so setting a
@@ -178,7 +186,7 @@ void _JTDictionaryResizeIfNeccessary(JTDictionary& dictionary)
     JTHashTableEntry* table = allocateTable(capacity);
     if (!table)
         foundation::raise(foundation::ExceptionName::Malloc, "Unable to allocate memory for hash table.");
-    JTHashTableEntry* oldTable = std::exchange(dictionary.entry_, table);
+    JTHashTableEntry* oldTable = std::exchange(dictionary.growable().entries, table);
     std::size_t oldCapacity = std::exchange(dictionary.capacity_, capacity);
     std::size_t placed = 0;
     for (std::size_t slot = 0; slot < oldCapacity; ++slot) {
@@ -193,20 +201,22 @@ void _JTDictionaryResizeIfNeccessary(JTDictionary& dictionary)
 
 Object* JTDictionary::objectForKey(const Object* key) const
 {
-    const JTHashTableEntry* entry = _JTDictionaryHashTableEntryForKey(*this, key);
-    return entry ? entry->object : nullptr;
+    JTHashTableEntry* entry = _JTDictionaryHashTableEntryForKey(*this, key);
+    return entry ? jt_slotObject(entry->value) : nullptr;
 }
 
 std::size_t JTDictionary::countByEnumerating(foundation::FastEnumerationState& state, Object** buffer,
     std::size_t length) const
 {
     if (state.state == 0)
-        state.mutationsPtr = &mutations_;
+        // An immutable dictionary never changes: its walks watch a zero of their own.
+        state.mutationsPtr = isMutable_ ? &growable().mutations : &state.extra[0];
     state.itemsPtr = buffer;
     std::size_t produced = 0;
     std::size_t slot = state.state;
+    const JTHashTableEntry* table = entries();
     for (; produced < length && slot < capacity_; ++slot) {
-        if (Object* key = entry_[slot].key)
+        if (Object* key = table[slot].key)
             buffer[produced++] = key;
     }
     state.state = slot;
@@ -216,12 +226,13 @@ std::size_t JTDictionary::countByEnumerating(foundation::FastEnumerationState& s
 void JTDictionary::getObjectsAndKeys(Object** objects, Object** keys) const
 {
     std::size_t position = 0;
+    JTHashTableEntry* table = entries();
     for (std::size_t slot = 0; slot < capacity_; ++slot) {
-        const JTHashTableEntry& entry = entry_[slot];
+        JTHashTableEntry& entry = table[slot];
         if (!entry.key)
             continue;
         if (objects)
-            objects[position] = entry.object;
+            objects[position] = jt_slotObject(entry.value);
         if (keys)
             keys[position] = entry.key;
         ++position;
@@ -241,7 +252,7 @@ void JTDictionary::setObject(Object* object, Object* key)
     Ref<Object> storedKey = key->copy();
     std::uint64_t keyHash = foundation::hashOf(*storedKey);
     object->retain();
-    _JTDictionaryAddObject(*this, keyHash, storedKey.leak(), object, {});
+    _JTDictionaryAddObject(*this, keyHash, storedKey.leak(), JTSlot::fromObject(object), {});
     mutated();
 }
 
@@ -252,7 +263,7 @@ void JTDictionary::removeObjectForKey(const Object* key)
     const JTHashTableEntry* entry = _JTDictionaryHashTableEntryForKey(*this, key);
     if (!entry)
         return;
-    _JTDictionaryRemoveObjectWithEntry(*this, static_cast<std::size_t>(entry - entry_));
+    _JTDictionaryRemoveObjectWithEntry(*this, static_cast<std::size_t>(entry - entries()));
     mutated();
 }
 

@@ -2,6 +2,7 @@
 
 #include "foundation/objects/Dictionary.h"
 #include "json/JTCollectionRefusals.h"
+#include "json/JTSlot.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -13,17 +14,18 @@ namespace jotter {
 class JTDictionary;
 
 // One slot of the hash table. A slot is occupied exactly when `key` is
-// non-null (and then `object` is too); a free slot is all zero.
+// non-null (and then `value` is not empty); a free slot is all zero.
 struct JTHashTableEntry {
     std::uint64_t keyHash;  // the key's hashOf(), kept so no key is hashed twice
     foundation::Object* key;  // strong
-    foundation::Object* object;  // strong
+    JTSlot value;  // an immediate number or a strong reference
 };
 
 // Makes the dictionary the decoder returns for a JSON object from three
 // parallel runs of `count` entries: keys, their hashOf() values, and values.
-// Every key and value is non-null and already owned once by the caller; on
-// success the dictionary takes them over without retaining them again. The
+// Every key is non-null and every value an immediate number or a non-null
+// reference, all already owned once by the caller; on success the
+// dictionary takes them over without retaining them again. The
 // pairs go in in run order, so a later equal key replaces an earlier pair
 // (whose key and value are released) and is counted once.
 //
@@ -38,7 +40,7 @@ struct JTBeforeReplacing {
     void* context = nullptr;
 };
 [[nodiscard]] foundation::Ref<JTDictionary> _JTDictionaryCreate(foundation::Object* const* keys,
-    const std::uint64_t* keyHashes, foundation::Object* const* objects, std::size_t count, bool isMutable,
+    const std::uint64_t* keyHashes, const JTSlot* values, std::size_t count, bool isMutable,
     JTBeforeReplacing beforeReplacing = {});
 
 // The library's dictionary: an open-addressing hash table with linear
@@ -47,9 +49,14 @@ struct JTBeforeReplacing {
 // the platform's primitive dictionary operations; keys come out of every
 // walk in table slot order.
 //
+// A decoded number value may sit in its slot as an immediate (JTSlot),
+// made into a number object the first time it is handed out and kept so;
+// as with JTArray, reading can write the table, so one thread at a time,
+// for reads too. Keys are always objects.
+//
 // Mutating an immutable dictionary raises NSInternalInconsistencyException;
 // nil keys and values raise as the platform's dictionaries do; a table that
-// cannot grow raises NSMallocException. One thread at a time.
+// cannot grow raises NSMallocException.
 class JTDictionary final : public foundation::MutableDictionary {
 public:
     // Hides the platform's dictionary factories, which would quietly make a
@@ -80,52 +87,76 @@ public:
     foundation::Ref<foundation::Object> copy() const override;
 
     const char* className() const override { return "JTDictionary"; }
-    bool isMutable() const noexcept { return mutations_ != 0; }
+    bool isMutable() const noexcept { return isMutable_; }
 
     // The table and its size, for walks in slot order.
     friend const JTHashTableEntry* _JTDictionaryHashEntry(const JTDictionary& dictionary) noexcept
     {
-        return dictionary.entry_;
+        return dictionary.entries();
     }
     friend std::size_t _JTDictionaryCapacity(const JTDictionary& dictionary) noexcept
     {
         return dictionary.capacity_;
     }
+    // The counter a walk in place watches for changes; 0 for an immutable dictionary.
+    unsigned long mutationCount() const noexcept { return isMutable_ ? growable().mutations : 0; }
 
 private:
     friend foundation::Ref<JTDictionary> _JTDictionaryCreate(foundation::Object* const*, const std::uint64_t*,
-        foundation::Object* const*, std::size_t, bool, JTBeforeReplacing);
+        const JTSlot*, std::size_t, bool, JTBeforeReplacing);
     // The table steps behind the operations, run after their refusals.
     friend JTHashTableEntry* _JTDictionaryHashTableEntryForKey(const JTDictionary& dictionary,
         const foundation::Object* key);
     // Takes over the key and the value.
     friend void _JTDictionaryAddObject(JTDictionary& dictionary, std::uint64_t keyHash, foundation::Object* key,
-        foundation::Object* object, JTBeforeReplacing beforeReplacing);
+        JTSlot value, JTBeforeReplacing beforeReplacing);
     friend void _JTDictionaryRemoveObjectWithEntry(JTDictionary& dictionary, std::size_t removeIdx);
     friend void _JTDictionaryResizeIfNeccessary(JTDictionary& dictionary);
 
-    JTDictionary(JTHashTableEntry* entry, std::size_t capacity) noexcept : capacity_(capacity), entry_(entry) {}
+    // What only a mutable dictionary needs: a table that grows on its own
+    // (capacity_ slots, owned) and the counter fast enumeration watches.
+    struct Growable {
+        JTHashTableEntry* entries;
+        unsigned long mutations;
+    };
+
+    JTDictionary(std::size_t capacity, bool isMutable) noexcept : isMutable_(isMutable), capacity_(capacity) {}
     ~JTDictionary() override;
 
-    // An immutable dictionary's table never grows, so it sits right after
-    // the dictionary, in the same zeroed allocation. Freeing the block needs
-    // its size, read before the destructor runs.
-    static void* operator new(std::size_t size, std::size_t tableSlots, const std::nothrow_t&) noexcept;
+    // Right after the header, in the same zeroed allocation, an immutable
+    // dictionary keeps its table, which never grows, and a mutable one its
+    // Growable. Freeing the block needs its size, read before the
+    // destructor runs.
+    static void* operator new(std::size_t size, std::size_t extraBytes, const std::nothrow_t&) noexcept;
     static void operator delete(JTDictionary* dictionary, std::destroying_delete_t) noexcept;
-    JTHashTableEntry* inlineTable() noexcept { return reinterpret_cast<JTHashTableEntry*>(this + 1); }
+    std::size_t allocationSize() const noexcept;
+    JTHashTableEntry* inlineTable() const noexcept
+    {
+        return reinterpret_cast<JTHashTableEntry*>(const_cast<JTDictionary*>(this) + 1);
+    }
+    Growable& growable() const noexcept
+    {
+        FOUNDATION_DEBUG_CHECK(isMutable_, "the growable state of an immutable JTDictionary",
+            "test isMutable() first: an immutable dictionary keeps its table where a mutable one keeps this state");
+        return *reinterpret_cast<Growable*>(const_cast<JTDictionary*>(this) + 1);
+    }
+    JTHashTableEntry* entries() const noexcept { return isMutable_ ? growable().entries : inlineTable(); }
 
     void checkMutable(const char* selector) const;
     // The slot holding an equal key, else the first free slot on the key's
     // probe path; a null key asks for the first free slot only. capacity_
     // when the table is full and holds no equal key.
     std::size_t findSlot(std::uint64_t keyHash, const foundation::Object* key) const noexcept;
-    void mutated() noexcept { mutations_ = foundation::nextMutationCount(mutations_); }
+    void mutated() noexcept { growable().mutations = foundation::nextMutationCount(growable().mutations); }
 
+    // Fixed at creation. It lies in the base object's tail padding, so the
+    // header is the object's two words, the count and the capacity.
+    bool isMutable_;
     std::size_t count_ = 0;
     std::size_t capacity_;  // always one of jt_dictionaryCapacities
-    // 0 for an immutable dictionary; otherwise the counter fast enumeration watches.
-    mutable unsigned long mutations_ = 0;
-    JTHashTableEntry* entry_;  // capacity_ slots, owned
 };
+
+static_assert(sizeof(JTDictionary) == 4 * sizeof(void*),
+    "an immutable dictionary's header is its object header, its count and its capacity");
 
 } // namespace jotter

@@ -159,15 +159,28 @@ inline bool jt_encode_write1(JTEncodeState& state, char character)
 
 // ---- Output cache ----------------------------------------------------------
 
+std::uintptr_t addressKey(const Object* object)
+{
+    return reinterpret_cast<std::uintptr_t>(object);
+}
+
 inline JTEncodeCache& cacheSlot(JTEncodeState& state, const Object* object)
 {
-    auto address = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(object));
+    auto address = static_cast<std::uint32_t>(addressKey(object));
     return state.cache[(((address >> 21) ^ (address >> 9)) + (address >> 4)) % JTEncodeCacheSlots];
 }
 
-void jt_encode_updateCache(JTEncodeState& state, const Object* object, std::size_t offset)
+// A slot number's word keeps its tags in the low bits and small integers
+// differ only there, so it is mixed before it picks a cache slot.
+inline JTEncodeCache& cacheSlot(JTEncodeState& state, JTSlot number)
 {
-    cacheSlot(state, object) = {object, offset, state.atIndex - offset};
+    static_assert(JTEncodeCacheSlots == 1024);
+    return state.cache[(number.word() * 0x9E3779B97F4A7C15u) >> 54];
+}
+
+inline void updateCache(JTEncodeCache& slot, std::uintptr_t key, const JTEncodeState& state, std::size_t offset)
+{
+    slot = {key, offset, state.atIndex - offset};
 }
 
 // Writes again the text already written for a cached object.
@@ -459,11 +472,34 @@ bool closeContainer(JTEncodeState& state, char bracket)
     return jt_encode_write1(state, bracket);
 }
 
-bool encodeElement(JTEncodeState& state, Object* element, bool first)
+// A number held in a slot, written straight from it with no object made.
+// A repeated number's text is copied, as a shared number object's is.
+[[gnu::noinline]] bool encodeImmediate(JTEncodeState& state, JTSlot number)
+{
+    JTEncodeCache& cached = cacheSlot(state, number);
+    if (cached.key == number.word())
+        return copyCachedText(state, cached);
+    std::size_t start = state.atIndex;
+    if (!(number.isInteger() ? writeInteger(state, number.integer()) : writeDouble(state, number.doubleValue())))
+        return false;
+    updateCache(cached, number.word(), state, start);
+    return true;
+}
+
+// An element or value as a decoded collection holds it. Inlined into the
+// container walks, so that an object costs them no more than one test.
+[[gnu::always_inline]] inline bool encodeSlot(JTEncodeState& state, JTSlot slot)
+{
+    if (slot.isImmediate())
+        return encodeImmediate(state, slot);
+    return jt_encode_add_atom_to_buffer(state, slot.object());
+}
+
+bool encodeElement(JTEncodeState& state, JTSlot element, bool first)
 {
     if (!first && !jt_encode_write1(state, ','))
         return false;
-    return jt_encode_add_atom_to_buffer(state, element);
+    return encodeSlot(state, element);
 }
 
 bool encodeFetchedElements(JTEncodeState& state, const Array& array, std::size_t count)
@@ -471,7 +507,7 @@ bool encodeFetchedElements(JTEncodeState& state, const Array& array, std::size_t
     FetchedObjects elements(state, count);
     array.getObjects(elements.data(), {0, count});
     for (std::size_t index = 0; index < count; ++index) {
-        if (!encodeElement(state, elements[index], index == 0))
+        if (!encodeElement(state, JTSlot::fromObject(elements[index]), index == 0))
             return false;
     }
     return true;
@@ -483,32 +519,47 @@ bool encodeFetchedElements(JTEncodeState& state, const Array& array, std::size_t
 {
     bool first = true;
     for (Object* element : foundation::FastEnumeration(array)) {
-        if (!encodeElement(state, element, first))
+        if (!encodeElement(state, JTSlot::fromObject(element), first))
             return false;
         first = false;
     }
     return true;
 }
 
-// The decoder's immutable arrays and dictionaries are read in place:
-// nothing can change them during the walk, and a copy of the elements would
-// cost more than writing a short container. Null for any other collection.
-template <typename Decoded, typename Collection>
-const Decoded* decodedImmutable(const Collection& collection)
-{
-    if (typeid(collection) != typeid(Decoded))
-        return nullptr;
-    const auto& decoded = static_cast<const Decoded&>(collection);
-    return decoded.isMutable() ? nullptr : &decoded;
-}
+// The decoder's arrays and dictionaries are read in place, slot by slot, so
+// that their immediate numbers need no objects. An immutable one cannot
+// change during the walk; a mutable one might (a formatter may change it),
+// so its counter is watched as fast enumeration watches it, after every
+// element. A change raises before the walk reads the collection again, so
+// its storage is looked up once.
+template <typename Decoded>
+class ChangeWatch {
+public:
+    explicit ChangeWatch(const Decoded& collection)
+        : collection_(collection), watched_(collection.isMutable()), mutations_(collection.mutationCount())
+    {
+    }
+    void check() const
+    {
+        if (watched_ && collection_.mutationCount() != mutations_) [[unlikely]]
+            foundation::raiseMutatedWhileEnumerating(collection_);
+    }
+
+private:
+    const Decoded& collection_;
+    bool watched_;
+    unsigned long mutations_;
+};
 
 bool encodeElementsInPlace(JTEncodeState& state, const JTArray& array)
 {
-    Object* const* elements = _JTArrayObjects(array);
-    std::size_t count = array.count();
+    ChangeWatch watch(array);
+    const JTSlot* slots = _JTArraySlots(array);
+    const std::size_t count = array.count();
     for (std::size_t index = 0; index < count; ++index) {
-        if (!encodeElement(state, elements[index], index == 0))
+        if (!encodeElement(state, slots[index], index == 0))
             return false;
+        watch.check();
     }
     return true;
 }
@@ -518,8 +569,8 @@ bool encodeArray(JTEncodeState& state, const Array& array)
     if (!openContainer(state, '['))
         return false;
     bool encoded;
-    if (const JTArray* decoded = decodedImmutable<JTArray>(array))
-        encoded = encodeElementsInPlace(state, *decoded);
+    if (typeid(array) == typeid(JTArray))
+        encoded = encodeElementsInPlace(state, static_cast<const JTArray&>(array));
     else if (std::size_t count = array.count(); count <= FetchInOneCallLimit)
         encoded = encodeFetchedElements(state, array, count);
     else
@@ -527,14 +578,13 @@ bool encodeArray(JTEncodeState& state, const Array& array)
     return encoded && closeContainer(state, ']');
 }
 
-bool encodeEntry(JTEncodeState& state, Object* key, Object* value, bool first)
+bool encodeEntry(JTEncodeState& state, Object* key, JTSlot value, bool first)
 {
     if (!first && !jt_encode_write1(state, ','))
         return false;
     if (!key->isString())
         return jt_encode_error(state, "Key must be a string object.");
-    return jt_encode_add_atom_to_buffer(state, key) && jt_encode_write1(state, ':')
-        && jt_encode_add_atom_to_buffer(state, value);
+    return jt_encode_add_atom_to_buffer(state, key) && jt_encode_write1(state, ':') && encodeSlot(state, value);
 }
 
 bool encodeFetchedEntries(JTEncodeState& state, const Dictionary& dictionary, std::size_t count)
@@ -542,7 +592,7 @@ bool encodeFetchedEntries(JTEncodeState& state, const Dictionary& dictionary, st
     FetchedObjects entries(state, 2 * count);  // keys, then values
     dictionary.getObjectsAndKeys(entries.data() + count, entries.data());
     for (std::size_t index = 0; index < count; ++index) {
-        if (!encodeEntry(state, entries[index], entries[count + index], index == 0))
+        if (!encodeEntry(state, entries[index], JTSlot::fromObject(entries[count + index]), index == 0))
             return false;
     }
     return true;
@@ -552,29 +602,47 @@ bool encodeFetchedEntries(JTEncodeState& state, const Dictionary& dictionary, st
 {
     bool first = true;
     for (Object* key : foundation::FastEnumeration(dictionary)) {
-        if (!encodeEntry(state, key, dictionary.objectForKey(key), first))
+        if (!encodeEntry(state, key, JTSlot::fromObject(dictionary.objectForKey(key)), first))
             return false;
         first = false;
     }
     return true;
 }
 
+using Entry = std::pair<Object*, JTSlot>;  // key, value
+
+// A decoded dictionary's pairs straight from its table, values as their
+// slots hold them; any other dictionary's through its primitives.
+void collectEntries(JTEncodeState& state, const Dictionary& dictionary, std::size_t count,
+    std::vector<Entry>& entries)
+{
+    if (typeid(dictionary) == typeid(JTDictionary)) {
+        const auto& decoded = static_cast<const JTDictionary&>(dictionary);
+        const JTHashTableEntry* table = _JTDictionaryHashEntry(decoded);
+        for (std::size_t slot = 0; slot < _JTDictionaryCapacity(decoded); ++slot) {
+            if (table[slot].key)
+                entries.emplace_back(table[slot].key, table[slot].value);
+        }
+        return;
+    }
+    FetchedObjects fetched(state, 2 * count);  // keys, then values
+    dictionary.getObjectsAndKeys(fetched.data() + count, fetched.data());
+    for (std::size_t index = 0; index < count; ++index)
+        entries.emplace_back(fetched[index], JTSlot::fromObject(fetched[count + index]));
+}
+
 // The pretty form writes keys in ascending order. Every key is checked to
 // be a string before the sort, which could not compare anything else.
 [[gnu::noinline]] bool encodeSortedEntries(JTEncodeState& state, const Dictionary& dictionary, std::size_t count)
 {
-    std::vector<Dictionary::Pair> entries;
+    std::vector<Entry> entries;
     entries.reserve(count);
-    {
-        FetchedObjects fetched(state, 2 * count);  // keys, then values
-        dictionary.getObjectsAndKeys(fetched.data() + count, fetched.data());
-        for (std::size_t index = 0; index < count; ++index) {
-            if (!fetched[index]->isString())
-                return jt_encode_error(state, "Key must be a string object.");
-            entries.emplace_back(fetched[index], fetched[count + index]);
-        }
+    collectEntries(state, dictionary, count, entries);
+    for (const Entry& entry : entries) {
+        if (!entry.first->isString())
+            return jt_encode_error(state, "Key must be a string object.");
     }
-    std::sort(entries.begin(), entries.end(), [](const Dictionary::Pair& left, const Dictionary::Pair& right) {
+    std::sort(entries.begin(), entries.end(), [](const Entry& left, const Entry& right) {
         return static_cast<const String*>(left.first)->compare(*static_cast<const String*>(right.first)) < 0;
     });
     for (std::size_t index = 0; index < count; ++index) {
@@ -587,14 +655,16 @@ bool encodeFetchedEntries(JTEncodeState& state, const Dictionary& dictionary, st
 // In table slot order, the order getObjectsAndKeys gives.
 bool encodeEntriesInPlace(JTEncodeState& state, const JTDictionary& dictionary)
 {
+    ChangeWatch watch(dictionary);
     const JTHashTableEntry* table = _JTDictionaryHashEntry(dictionary);
-    std::size_t capacity = _JTDictionaryCapacity(dictionary);
+    const std::size_t capacity = _JTDictionaryCapacity(dictionary);
     bool first = true;
     for (std::size_t slot = 0; slot < capacity; ++slot) {
         if (!table[slot].key)
             continue;
-        if (!encodeEntry(state, table[slot].key, table[slot].object, first))
+        if (!encodeEntry(state, table[slot].key, table[slot].value, first))
             return false;
+        watch.check();
         first = false;
     }
     return true;
@@ -606,11 +676,10 @@ bool encodeDictionary(JTEncodeState& state, const Dictionary& dictionary)
         return false;
     std::size_t count = dictionary.count();
     bool encoded;
-    const JTDictionary* decoded = decodedImmutable<JTDictionary>(dictionary);
     if (state.serializeOptionFlags & JTSerializeOptionPretty)
         encoded = encodeSortedEntries(state, dictionary, count);
-    else if (decoded)
-        encoded = encodeEntriesInPlace(state, *decoded);
+    else if (typeid(dictionary) == typeid(JTDictionary))
+        encoded = encodeEntriesInPlace(state, static_cast<const JTDictionary&>(dictionary));
     else if (count <= FetchInOneCallLimit)
         encoded = encodeFetchedEntries(state, dictionary, count);
     else
@@ -669,7 +738,7 @@ bool encodeValue(JTEncodeState& state, Object* value, const Object* cacheKey, Ob
         return encodeUnsupported(state, value, original);
     }
     if (encoded)
-        jt_encode_updateCache(state, cacheKey, start);
+        updateCache(cacheSlot(state, cacheKey), addressKey(cacheKey), state, start);
     return encoded;
 }
 
@@ -678,7 +747,7 @@ bool encodeValue(JTEncodeState& state, Object* value, const Object* cacheKey, Ob
 bool jt_encode_add_atom_to_buffer(JTEncodeState& state, Object* object)
 {
     const JTEncodeCache& slot = cacheSlot(state, object);
-    if (slot.object == object)
+    if (slot.key == addressKey(object))
         return copyCachedText(state, slot);
     return encodeValue(state, object, object, nullptr);
 }

@@ -11,15 +11,18 @@
 #include "json/JTSerializer.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <string_view>
 #include <vector>
 
 namespace jotter {
 
-// One slot of the address-keyed output cache: the text written for `object`
-// starts at `offset` in the JSON buffer and is `length` bytes long.
+// One slot of the output cache: the text written for `key` starts at
+// `offset` in the JSON buffer and is `length` bytes long. The key is an
+// object's address, or the word of a number held in a slot (whose tag bits
+// no object address has), so repeated numbers are copied either way.
 struct JTEncodeCache {
-    const foundation::Object* object;
+    std::uintptr_t key;
     std::size_t offset;
     std::size_t length;
 };

@@ -24,7 +24,7 @@ void* growRun(void* run, bool onHeap, std::size_t count, std::size_t newCount, s
 
 } // namespace
 
-void jt_objectStack_setToStackBuffer(JTObjectStack& stack, foundation::Object** objects, foundation::Object** keys,
+void jt_objectStack_setToStackBuffer(JTObjectStack& stack, JTSlot* objects, foundation::Object** keys,
     std::uint64_t* cfHashes, std::size_t count) noexcept
 {
     stack.objects = objects;
@@ -57,7 +57,7 @@ bool jt_objectStack_resize(JTObjectStack& stack, std::size_t newCount) noexcept
         return false;
     }
     if (onHeap) {
-        stack.objects = static_cast<foundation::Object**>(objects);
+        stack.objects = static_cast<JTSlot*>(objects);
         if (keys)
             stack.keys = static_cast<foundation::Object**>(keys);
         if (cfHashes)
@@ -65,7 +65,7 @@ bool jt_objectStack_resize(JTObjectStack& stack, std::size_t newCount) noexcept
         if (!cfHashes)
             return false;
     } else {
-        stack.objects = static_cast<foundation::Object**>(objects);
+        stack.objects = static_cast<JTSlot*>(objects);
         stack.keys = static_cast<foundation::Object**>(keys);
         stack.cfHashes = static_cast<std::uint64_t*>(cfHashes);
         stack.flags = JTObjectStackOnHeap | JTObjectStackMustFree;
@@ -81,7 +81,8 @@ void jt_objectStack_release(JTObjectStack& stack) noexcept
         std::free(stack.keys);
         std::free(stack.cfHashes);
     }
-    stack.objects = stack.keys = nullptr;
+    stack.objects = nullptr;
+    stack.keys = nullptr;
     stack.cfHashes = nullptr;
     stack.count = stack.index = 0;
     stack.flags = 0;

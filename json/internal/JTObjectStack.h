@@ -9,7 +9,7 @@ namespace jotter {
 
 // Points the stack at three runs of `count` entries lent by the parse's
 // frame (zeroed by the caller), with no entry in use.
-void jt_objectStack_setToStackBuffer(JTObjectStack& stack, foundation::Object** objects, foundation::Object** keys,
+void jt_objectStack_setToStackBuffer(JTObjectStack& stack, JTSlot* objects, foundation::Object** keys,
     std::uint64_t* cfHashes, std::size_t count) noexcept;
 
 // Makes room for at least newCount entries, rounded up to the stack's unit,

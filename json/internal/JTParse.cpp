@@ -11,6 +11,7 @@
 #include "json/JTDictionary.h"
 #include "json/internal/JTObjectStack.h"
 #include "json/internal/JTScanPath.h"
+#include "json/internal/JTSlotNumbers.h"
 
 #include <cstring>
 #include <string>
@@ -33,11 +34,68 @@ constexpr unsigned AcceptCommaOrEnd = AcceptComma | AcceptEnd;
 constexpr std::size_t StackHeadroom = 4;
 constexpr std::size_t StackGrowth = 128;
 
-Object* jt_object_for_token(JTParseState& state);
+JTSlot jt_object_for_token(JTParseState& state);
+
+// A number token's value held in the slot itself, or an empty slot when
+// it does not fit (or slots are off) and needs an object.
+JTSlot immediateNumber(const JTParseState& state) noexcept
+{
+    const JTTokenValue& value = state.token.value;
+    if (!state.slotNumbers)
+        return {};
+    switch (value.type) {
+    case JTValueTypeLongLong:
+        return JTSlot::holdsInteger(value.number.longLongValue) ? JTSlot::fromInteger(value.number.longLongValue)
+                                                                : JTSlot();
+    case JTValueTypeUnsignedLongLong:
+        // Below 2^62 it is the signed integer the object would hold.
+        return value.number.unsignedLongLongValue < (std::uint64_t(1) << 62)
+            ? JTSlot::fromInteger(static_cast<std::int64_t>(value.number.unsignedLongLongValue))
+            : JTSlot();
+    case JTValueTypeDouble:
+        return JTSlot::holdsDouble(value.number.doubleValue) ? JTSlot::fromDouble(value.number.doubleValue) : JTSlot();
+    default:
+        return {};
+    }
+}
+
+// A number token's value as its container will hold it.
+inline JTSlot numberValue(JTParseState& state)
+{
+    if (JTSlot immediate = immediateNumber(state); !immediate.isEmpty())
+        return immediate;
+    return JTSlot::fromObject(jt_cachedObjects(state));
+}
 
 bool inputRemains(const JTParseState& state) noexcept
 {
     return state.atIndex < state.stringBuffer.length;
+}
+
+// The next token. The comma, colon or closing bracket after a value or a
+// key most often follows it directly, and is read here without the
+// tokenizer's general step (which gives the same token); anything else
+// goes to the tokenizer.
+bool readToken(JTParseState& state)
+{
+    if (!inputRemains(state)) [[unlikely]]
+        return jt_parse_next_token(state);
+    const unsigned char* p = state.stringBuffer.ptr + state.atIndex;
+    JTTokenType type;
+    switch (*p) {
+    case ',': type = JTTokenTypeComma; break;
+    case ']': type = JTTokenTypeArrayEnd; break;
+    case '}': type = JTTokenTypeObjectEnd; break;
+    case ':': type = JTTokenTypeSeparator; break;
+    default: return jt_parse_next_token(state);
+    }
+    JTParseToken& token = state.token;
+    token.type = type;
+    token.value.type = JTValueTypeInvalid;
+    token.value.cacheEntry = nullptr;
+    token.tokenPtrRange = {p, 1};
+    ++state.atIndex;
+    return true;
 }
 
 // "Expected A or B, not 'token'", naming what the accept state allows. A
@@ -81,11 +139,11 @@ void unwindStack(JTParseState& state, std::size_t first) noexcept
     jt_settleOwedReferences(state);
     JTObjectStack& stack = state.objectStack;
     for (std::size_t i = first; i < stack.index; ++i) {
-        if (stack.objects[i])
-            stack.objects[i]->release();
+        stack.objects[i].release();
         if (stack.keys[i])
             stack.keys[i]->release();
-        stack.objects[i] = stack.keys[i] = nullptr;
+        stack.objects[i] = JTSlot();
+        stack.keys[i] = nullptr;
         stack.cfHashes[i] = 0;
     }
     stack.index = first;
@@ -116,7 +174,7 @@ Object* jt_parse_array(JTParseState& state)
     unsigned accept = AcceptValueOrEnd;
     Object* result = nullptr;
     while (!result && !state.error) {
-        if (!readyForPass(state, "array") || !jt_parse_next_token(state))
+        if (!readyForPass(state, "array") || !readToken(state))
             break;
         JTTokenType type = state.token.type;
         if (jt_tokenStartsValue(type)) {
@@ -124,13 +182,14 @@ Object* jt_parse_array(JTParseState& state)
                 jt_error(state, "Unexpected value.");
                 break;
             }
-            Object* object = jt_object_for_token(state);
-            if (!object) {
+            // Numbers, the bulk of many arrays, skip the general step.
+            JTSlot value = type == JTTokenTypeNumber ? numberValue(state) : jt_object_for_token(state);
+            if (value.isEmpty()) {
                 jt_error(state, "Internal error: Object == NULL");
                 break;
             }
             stack.keys[stack.index] = nullptr;
-            stack.objects[stack.index++] = object;
+            stack.objects[stack.index++] = value;
             accept = AcceptCommaOrEnd;
         } else if (type == JTTokenTypeArrayEnd) {
             if (!(accept & AcceptEnd)) {
@@ -174,7 +233,7 @@ std::uint64_t keyHash(const JTParseState& state, const Object& key)
 // After a key: the colon and the value, into the pair's slot.
 bool readPairValue(JTParseState& state, unsigned accept, std::size_t slot)
 {
-    if (!jt_parse_next_token(state))
+    if (!readToken(state))
         return false;
     if (state.token.type != JTTokenTypeSeparator)
         return jt_error(state, "Expected ':'.");
@@ -182,10 +241,10 @@ bool readPairValue(JTParseState& state, unsigned accept, std::size_t slot)
         return false;
     if (!jt_tokenStartsValue(state.token.type))
         return jt_error_parse_accept_or3(state, accept, "a value", "a '}'");
-    Object* object = jt_object_for_token(state);
-    if (!object)
+    JTSlot value = state.token.type == JTTokenTypeNumber ? numberValue(state) : jt_object_for_token(state);
+    if (value.isEmpty())
         return jt_error(state, "Internal error: Object == NULL.");
-    state.objectStack.objects[slot] = object;
+    state.objectStack.objects[slot] = value;
     return true;
 }
 
@@ -199,8 +258,9 @@ Object* jt_parse_dictionary(JTParseState& state)
         if (!readyForPass(state, "dictionary"))
             break;
         std::size_t slot = stack.index++;  // the pair this pass may fill
-        stack.keys[slot] = stack.objects[slot] = nullptr;
-        if (!jt_parse_next_token(state))
+        stack.keys[slot] = nullptr;
+        stack.objects[slot] = JTSlot();
+        if (!readToken(state))
             break;
         JTTokenType type = state.token.type;
         if (type == JTTokenTypeComma) {
@@ -254,38 +314,40 @@ Object* jt_parse_dictionary(JTParseState& state)
     return result;
 }
 
-// The object for the token just read, owned once by the caller; null after
+// The value for the token just read, as its container will hold it: an
+// immediate number, or an object owned once by the caller. Empty after
 // recording an error (or when the token starts no value).
-Object* jt_object_for_token(JTParseState& state)
+JTSlot jt_object_for_token(JTParseState& state)
 {
     switch (state.token.type) {
     case JTTokenTypeNumber:
+        return numberValue(state);
     case JTTokenTypeString:
-        return jt_cachedObjects(state);
+        return JTSlot::fromObject(jt_cachedObjects(state));
     case JTTokenTypeTrue:
         ++state.owedSingletons.trueValue;
-        return foundation::Number::trueValue();
+        return JTSlot::fromObject(foundation::Number::trueValue());
     case JTTokenTypeFalse:
         ++state.owedSingletons.falseValue;
-        return foundation::Number::falseValue();
+        return JTSlot::fromObject(foundation::Number::falseValue());
     case JTTokenTypeNull:
         ++state.owedSingletons.null;
-        return foundation::Null::null();
+        return JTSlot::fromObject(foundation::Null::null());
     case JTTokenTypeArrayBegin:
     case JTTokenTypeObjectBegin: {
         if (state.depth >= JTMaximumParseDepth) [[unlikely]] {
             jt_error(state, "Unable to parse arrays and objects nested deeper than %zu levels.", JTMaximumParseDepth);
-            return nullptr;
+            return {};
         }
         ++state.depth;
         Object* container = state.token.type == JTTokenTypeArrayBegin ? jt_parse_array(state)
                                                                        : jt_parse_dictionary(state);
         --state.depth;
-        return container;
+        return JTSlot::fromObject(container);
     }
     default:
         jt_error(state, "Internal error: Unknown token type. %@ line #%ld", JT_SOURCE_POSITION);
-        return nullptr;
+        return {};
     }
 }
 
@@ -316,7 +378,7 @@ Ref<Object> _JTParseUTF8String(JTParseState& state, bool makeMutable, const unsi
     Ref<foundation::Error>* error)
 {
     unsigned char tokenFrame[JTTokenFrameBufferSize];
-    Object* objectsFrame[JTObjectStackFrameEntries] = {};
+    JTSlot objectsFrame[JTObjectStackFrameEntries] = {};
     Object* keysFrame[JTObjectStackFrameEntries] = {};
     std::uint64_t cfHashesFrame[JTObjectStackFrameEntries] = {};
 
@@ -327,6 +389,7 @@ Ref<Object> _JTParseUTF8String(JTParseState& state, bool makeMutable, const unsi
     state.error = nullptr;
     state.makeMutable = makeMutable;
     state.vectorScan = jt_vectorScanning();
+    state.slotNumbers = jt_slotNumbers();
     jt_managedBuffer_release(state.token.tokenBuffer);
     state.token.tokenBuffer = JTManagedBuffer::lent(tokenFrame, sizeof tokenFrame, JTTokenBufferGranularity);
     jt_objectStack_release(state.objectStack);
@@ -342,7 +405,7 @@ Ref<Object> _JTParseUTF8String(JTParseState& state, bool makeMutable, const unsi
             jt_error(state, "Expected either '[' or '{'.");
             break;
         }
-        result = Ref<Object>::adopt(jt_object_for_token(state));
+        result = Ref<Object>::adopt(jt_object_for_token(state).object());
     }
     jt_settleOwedReferences(state);
     if (!result) {

@@ -13,6 +13,7 @@
 #include "foundation/objects/Format.h"
 #include "json/internal/JTManagedBuffer.h"
 #include "json/JTParseOptions.h"
+#include "json/JTSlot.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -41,11 +42,14 @@ enum JTTokenType : std::uint8_t {
     JTTokenTypeNull = 11,
 };
 
-// Whether a token of this type starts a value.
+// Whether a token of this type starts a value: one test of a bit set, as
+// the readers ask it for every token.
 constexpr bool jt_tokenStartsValue(JTTokenType type) noexcept
 {
-    return type == JTTokenTypeNumber || type == JTTokenTypeString || type == JTTokenTypeObjectBegin
-        || type == JTTokenTypeArrayBegin || type >= JTTokenTypeTrue;
+    constexpr unsigned valueStarts = (1u << JTTokenTypeNumber) | (1u << JTTokenTypeString)
+        | (1u << JTTokenTypeObjectBegin) | (1u << JTTokenTypeArrayBegin) | (1u << JTTokenTypeTrue)
+        | (1u << JTTokenTypeFalse) | (1u << JTTokenTypeNull);
+    return type < 32 && ((valueStarts >> type) & 1) != 0;
 }
 
 enum JTValueType : std::uint8_t {
@@ -107,7 +111,8 @@ struct JTTokenCache {
 
 // Values waiting for their array or object to close. Entry i of the three
 // runs is one pending key/value pair (arrays use `objects` only, with a
-// null key); every non-null reference below `index` is owned by the stack,
+// null key); a value is an immediate number or a reference, as the
+// collection will hold it; every reference below `index` is owned by the stack,
 // and entries from `index` up hold stale values that nothing reads until a
 // reader claims and clears them. The runs start in
 // buffers lent by the parse's frame and move to the heap when they overflow.
@@ -117,7 +122,7 @@ inline constexpr unsigned JTObjectStackLocationMask = 3;
 inline constexpr unsigned JTObjectStackMustFree = 4;
 
 struct JTObjectStack {
-    foundation::Object** objects = nullptr;
+    JTSlot* objects = nullptr;
     foundation::Object** keys = nullptr;
     std::uint64_t* cfHashes = nullptr;
     std::size_t count = 0;  // entries available
@@ -152,6 +157,7 @@ struct JTParseState {
     foundation::Ref<foundation::Error> error;  // the first error of the current parse
     bool makeMutable = false;
     bool vectorScan = false;  // the SSE2 path over plain runs, chosen when the parse starts
+    bool slotNumbers = false;  // numbers that fit kept in slots, chosen when the parse starts
 };
 
 inline constexpr std::size_t JTTokenBufferGranularity = 4096;

@@ -56,9 +56,9 @@ protected:
 // Hands the references over to the factory, as the decoder does.
 inline foundation::Ref<JTArray> makeArray(std::vector<foundation::Ref<foundation::Object>> elements, bool isMutable)
 {
-    std::vector<foundation::Object*> owned;
+    std::vector<JTSlot> owned;
     for (auto& element : elements)
-        owned.push_back(element.leak());
+        owned.push_back(JTSlot::fromObject(element.leak()));
     return _JTArrayCreate(owned.data(), owned.size(), isMutable);
 }
 
@@ -68,11 +68,11 @@ inline foundation::Ref<JTDictionary> makeDictionary(std::vector<TrackedPair> pai
 {
     std::vector<foundation::Object*> keys;
     std::vector<std::uint64_t> hashes;
-    std::vector<foundation::Object*> values;
+    std::vector<JTSlot> values;
     for (auto& [key, value] : pairs) {
         hashes.push_back(key->hash());
         keys.push_back(key.leak());
-        values.push_back(value.leak());
+        values.push_back(JTSlot::fromObject(value.leak()));
     }
     return _JTDictionaryCreate(keys.data(), hashes.data(), values.data(), keys.size(), isMutable);
 }

@@ -26,7 +26,7 @@ std::vector<int> elementIds(const foundation::Array& array)
 TEST_F(JTArrayTest, TheFactoryTakesTheReferencesOverWithoutRetainingThem)
 {
     Ref<Tracked> element = Tracked::create(1);
-    Object* elements[] = {element.get()};
+    JTSlot elements[] = {JTSlot::fromObject(element.get())};
     Ref<JTArray> array = _JTArrayCreate(elements, 1, false);
     EXPECT_EQ(element->refCount(), 1u);
     (void)element.leak();  // the array owns this reference now

@@ -40,7 +40,7 @@ void expectTableWhole(const JTDictionary& dictionary)
             continue;
         ++occupied;
         ASSERT_EQ(table[slot].keyHash, table[slot].key->hash());
-        ASSERT_NE(table[slot].object, nullptr);
+        ASSERT_FALSE(table[slot].value.isEmpty());
         for (std::size_t probe = table[slot].keyHash % capacity; probe != slot; probe = (probe + 1) % capacity)
             ASSERT_NE(table[probe].key, nullptr) << "slot " << slot << " is cut off from its home slot";
     }
@@ -91,7 +91,7 @@ TEST_F(JTDictionaryTest, TheFactoryTakesTheReferencesOverWithoutRetainingThem)
     Ref<Tracked> key = Tracked::create(1, 9);
     Ref<Tracked> value = Tracked::create(2);
     Object* keys[] = {key.get()};
-    Object* values[] = {value.get()};
+    JTSlot values[] = {JTSlot::fromObject(value.get())};
     std::uint64_t hashes[] = {9};
     Ref<JTDictionary> dictionary = _JTDictionaryCreate(keys, hashes, values, 1, false);
     EXPECT_EQ(key->refCount(), 1u);

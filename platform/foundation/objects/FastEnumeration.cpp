@@ -22,6 +22,12 @@ std::size_t countByEnumerating(const Object& collection, FastEnumerationState& s
 
 } // namespace
 
+void raiseMutatedWhileEnumerating(const Object& collection)
+{
+    raise(ExceptionName::Generic, format("*** Collection <%s: %p> was mutated while being enumerated.",
+                                         collection.className(), static_cast<const void*>(&collection)));
+}
+
 FastEnumeration::Iterator FastEnumeration::begin()
 {
     if (!fetch())
@@ -39,10 +45,8 @@ bool FastEnumeration::fetch()
 FastEnumeration::Iterator& FastEnumeration::Iterator::operator++()
 {
     FastEnumeration& owner = *owner_;
-    if (*owner.state_.mutationsPtr != owner.initialMutations_) {
-        raise(ExceptionName::Generic, format("*** Collection <%s: %p> was mutated while being enumerated.",
-                                             owner.collection_.className(), static_cast<const void*>(&owner.collection_)));
-    }
+    if (*owner.state_.mutationsPtr != owner.initialMutations_)
+        raiseMutatedWhileEnumerating(owner.collection_);
     if (++index_ < owner.batchCount_)
         return *this;
     index_ = 0;

@@ -51,6 +51,10 @@ private:
     unsigned long initialMutations_ = 0;
 };
 
+// The platform's mutation exception for a collection that changed during a
+// walk over it; for walks that watch the counter themselves.
+[[noreturn]] void raiseMutatedWhileEnumerating(const Object& collection);
+
 // The next value of a mutable collection's mutation counter: it wraps from
 // the largest value to 1, never to 0, because 0 marks a collection that
 // never changes.

@@ -7,7 +7,10 @@
 #include <string>
 #include <vector>
 
-namespace jotter::testing {
+namespace testsupport {
+
+using namespace jotter;
+
 namespace {
 
 // What a decoder makes of `text` placed before the guard page: a tree or an
@@ -79,4 +82,4 @@ TEST(DecoderBufferEnd, WholeDocumentsCutAtEveryLengthStayWithinTheInput)
 }
 
 } // namespace
-} // namespace jotter::testing
+} // namespace testsupport

@@ -13,7 +13,10 @@
 #include <string_view>
 #include <vector>
 
-namespace jotter::testing {
+namespace testsupport {
+
+using namespace jotter;
+
 namespace {
 
 class DecoderCacheRules : public ::testing::Test {
@@ -142,4 +145,4 @@ TEST_F(DecoderCacheRules, AnItemEvictedWhileItsReferencesAreOwedCountsThemFirst)
 }
 
 } // namespace
-} // namespace jotter::testing
+} // namespace testsupport

@@ -12,7 +12,7 @@
 #include <stdexcept>
 #include <string_view>
 
-namespace jotter::testing {
+namespace testsupport {
 
 class GuardedBuffer {
 public:
@@ -45,4 +45,4 @@ private:
     char* data_ = nullptr;
 };
 
-} // namespace jotter::testing
+} // namespace testsupport

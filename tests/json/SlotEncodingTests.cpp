@@ -11,7 +11,10 @@
 #include <limits>
 #include <random>
 
-namespace jotter::testing {
+namespace testsupport {
+
+using namespace jotter;
+
 namespace {
 
 std::uint64_t bitsOf(double value)
@@ -112,4 +115,4 @@ TEST(SlotEncoding, BoxingInPlaceKeepsTheObjectInTheSlot)
 }
 
 } // namespace
-} // namespace jotter::testing
+} // namespace testsupport

@@ -13,7 +13,10 @@
 #include <string>
 #include <vector>
 
-namespace jotter::testing {
+namespace testsupport {
+
+using namespace jotter;
+
 namespace {
 
 using foundation::Array;
@@ -264,4 +267,4 @@ TEST(SlotNumbers, AFormatterThatChangesTheArrayBeingEncodedIsRefused)
 }
 
 } // namespace
-} // namespace jotter::testing
+} // namespace testsupport

@@ -18,7 +18,10 @@
 #include <string>
 #include <thread>
 
-namespace jotter::testing {
+namespace testsupport {
+
+using namespace jotter;
+
 namespace {
 
 using foundation::Object;
@@ -86,4 +89,4 @@ TEST(TreeHandOver, TreesDecodedOnOneThreadAreReadEncodedAndReleasedOnAnother)
 }
 
 } // namespace
-} // namespace jotter::testing
+} // namespace testsupport

@@ -10,7 +10,10 @@
 #include <set>
 #include <string>
 
-namespace jotter::testing {
+namespace testsupport {
+
+using namespace jotter;
+
 namespace {
 
 std::uint64_t hashOf(const std::string& bytes)
@@ -73,4 +76,4 @@ TEST(ValueHash, EqualBytesHashEqually)
 }
 
 } // namespace
-} // namespace jotter::testing
+} // namespace testsupport

@@ -1,5 +1,7 @@
 #include "json/internal/ConvertSingleCodePointInUTF8.h"
 
+#include "foundation/objects/UTF8Lead.h"
+
 namespace jotter {
 
 namespace {
@@ -29,21 +31,6 @@ SecondByteRange secondByteRange(unsigned char lead) noexcept
     }
 }
 
-// The number of bytes of the sequence a lead byte starts, 0 for a byte that
-// cannot start one.
-int sequenceLength(unsigned char lead) noexcept
-{
-    if (lead < 0x80)
-        return 1;
-    if (lead >= 0xC2 && lead <= 0xDF)
-        return 2;
-    if (lead >= 0xE0 && lead <= 0xEF)
-        return 3;
-    if (lead >= 0xF0 && lead <= 0xF4)
-        return 4;
-    return 0;
-}
-
 } // namespace
 
 ConversionResult ConvertSingleCodePointInUTF8(const unsigned char* sourceStart, const unsigned char* sourceEnd,
@@ -58,7 +45,7 @@ ConversionResult ConvertSingleCodePointInUTF8(const unsigned char* sourceStart, 
     }
 
     unsigned char lead = *cursor++;
-    int length = sequenceLength(lead);
+    int length = foundation::utf8SequenceLength(lead);
     if (length == 0)
         return ConversionResult::SourceIllegal;
 

@@ -1,5 +1,7 @@
 #include "terminal/KeyReader.h"
 
+#include "foundation/objects/UTF8Lead.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cstdlib>
@@ -10,19 +12,6 @@ namespace terminal {
 namespace {
 
 constexpr unsigned char escape = 0x1b;
-
-// The bytes of the UTF-8 character a lead byte starts; 0 for a byte that
-// starts none.
-std::size_t characterLengthFrom(unsigned char lead)
-{
-    if (lead >= 0xC2 && lead <= 0xDF)
-        return 2;
-    if (lead >= 0xE0 && lead <= 0xEF)
-        return 3;
-    if (lead >= 0xF0 && lead <= 0xF4)
-        return 4;
-    return 0;
-}
 
 bool isContinuation(unsigned char byte)
 {
@@ -95,7 +84,7 @@ void KeyReader::takeInGround(unsigned char byte)
     else if (byte >= 0x20 && byte < 0x7f) {
         char key = static_cast<char>(byte);
         onKey_(std::string_view(&key, 1));
-    } else if ((characterLength_ = characterLengthFrom(byte)) != 0)
+    } else if (byte >= 0x80 && (characterLength_ = static_cast<std::size_t>(foundation::utf8SequenceLength(byte))) != 0)
         character_.push_back(static_cast<char>(byte));
 }
 

@@ -8,7 +8,7 @@
 //
 // Strings are hashed sixteen bytes a step, each step one 64×64→128-bit
 // multiplication folded to 64 bits, so the steps do not wait on one another
-// byte by byte; numbers are their 8 value bytes and type, mixed once.
+// byte by byte; numbers are their 8 value bytes and type, mixed twice.
 //
 // A document is untrusted: were the keys fixed, it could hold words built to
 // meet them and make every value land on the same few items, so that every
@@ -103,7 +103,11 @@ inline std::uint64_t jt_hashBytes(const unsigned char* p, std::size_t length) no
 inline std::uint64_t jt_hashNumber(std::uint64_t valueBits, unsigned type) noexcept
 {
     using namespace valueHash;
-    return fold(valueBits ^ processKeys.wordKey, (std::uint64_t(type) << 32) ^ processKeys.seed);
+    std::uint64_t hash = fold(valueBits ^ processKeys.wordKey, (std::uint64_t(type) << 32) ^ processKeys.seed);
+    // A last step with fixed factors, as a string's: with a random factor
+    // alone, one close to 1 modulo a power of two leaves the low bits (the
+    // ones that pick an item) of nearby numbers nearly alike.
+    return fold(hash ^ K2, K0);
 }
 
 } // namespace jotter

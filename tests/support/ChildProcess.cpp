@@ -111,14 +111,8 @@ bool ChildProcess::collect(int timeoutMilliseconds)
 
 bool ChildProcess::waitFor(std::string& buffer, std::string_view text, double seconds, std::size_t from)
 {
-    Clock::time_point start = Clock::now();
-    while (buffer.find(text, from) == std::string::npos) {
-        double left = seconds - secondsSince(start);
-        if (left <= 0)
-            return false;
-        collect(static_cast<int>(left * 1000) + 1);
-    }
-    return true;
+    return collectUntil([&] { return buffer.find(text, from) != std::string::npos; }, seconds,
+                        [this](int milliseconds) { collect(milliseconds); });
 }
 
 bool ChildProcess::waitForOutput(std::string_view text, double seconds, std::size_t from)

@@ -125,14 +125,8 @@ bool PtyProcess::collect(int timeoutMilliseconds)
 
 bool PtyProcess::waitForScreen(std::string_view text, double seconds, std::size_t from)
 {
-    Clock::time_point start = Clock::now();
-    while (screen_.find(text, from) == std::string::npos) {
-        double left = seconds - secondsSince(start);
-        if (left <= 0)
-            return false;
-        collect(static_cast<int>(left * 1000) + 1);
-    }
-    return true;
+    return collectUntil([&] { return screen_.find(text, from) != std::string::npos; }, seconds,
+                        [this](int milliseconds) { collect(milliseconds); });
 }
 
 const std::string& PtyProcess::screen()

@@ -24,6 +24,21 @@ inline bool drainMainQueue(double seconds = 10)
     return foundation::RunLoop::main().runUntil([&reached] { return reached; }, seconds);
 }
 
+// Waits for `found`, calling `collect` with the milliseconds left of the
+// real-time limit each time it is not there yet: for output read from a
+// child, where each read may bring what is looked for.
+inline bool collectUntil(const std::function<bool()>& found, double seconds, const std::function<void(int)>& collect)
+{
+    auto start = std::chrono::steady_clock::now();
+    while (!found()) {
+        double left = seconds - secondsSince(start);
+        if (left <= 0)
+            return false;
+        collect(static_cast<int>(left * 1000) + 1);
+    }
+    return true;
+}
+
 // For what no run loop hears about (a child process writing a file):
 // checks every few milliseconds until `done` or the real-time limit.
 inline bool pollUntil(const std::function<bool()>& done, double seconds = 10)
